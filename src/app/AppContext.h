@@ -1,0 +1,17 @@
+#pragma once
+
+#include "dvd/DiscInformation.h"
+#include "dvd/IfoTypes.h"
+
+#include <QString>
+#include <vector>
+
+// What the program keeps for its whole run: the opened disc and the run-wide settings.
+// One object is passed down instead of globals, so tests can run side by side.
+struct TAppContext {
+    QString ProgramDir; // ends in "/"
+    std::vector<TTitleSet> TitleSets;
+    TDVDInformation DVDInformation;
+    QString WorkDir;
+    QString OutputExt; // "." + the profile's type; empty until a profile is loaded
+};

@@ -1,0 +1,12 @@
+#include "MainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velloric DVD Converter"));
+    TMainForm window;
+    window.show();
+    window.OpenCommandLine(app.arguments().mid(1));
+    return app.exec();
+}

@@ -1,0 +1,180 @@
+#include "DiscLoader.h"
+
+#include "DvdAccess.h"
+#include "IfoReader.h"
+#include "app/AppContext.h"
+#include "app/TaskListModel.h"
+#include "app/TimeText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+QString TwoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+
+// Discs mounted from some file systems show their names in lower case: match either.
+bool HasFile(const QString& folder, const QString& name) {
+    return !QDir(folder).entryList({name}, QDir::Files | QDir::Readable).isEmpty();
+}
+
+QString FindVideoTsFolder(const QString& parent) {
+    const QStringList dirs = QDir(parent).entryList({"VIDEO_TS"}, QDir::Dirs | QDir::NoDotAndDotDot);
+    return IncludeTrailingSeparator(parent + (dirs.isEmpty() ? QStringLiteral("VIDEO_TS") : dirs.first()));
+}
+
+std::vector<TTitleSet> ReadTitleSets(const QString& folder, const std::function<void()>& pump) {
+    static const QRegularExpression numbered(QStringLiteral("^VTS_(\\d+)_0\\.IFO$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    QDir dir(folder);
+    dir.setFilter(QDir::Files);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    dir.setNameFilters({"VTS_*_0.IFO"});
+    std::vector<TTitleSet> sets;
+    for (const QString& name : dir.entryList()) {
+        if (pump)
+            pump();
+        const QRegularExpressionMatch m = numbered.match(name);
+        TTitleSet set;
+        set.Number = m.hasMatch() ? m.captured(1).toInt() : 0;
+        set.Ifo = ReadIfo(folder + name);
+        sets.push_back(std::move(set));
+    }
+    return sets;
+}
+
+// Title sets are found by their number, so a title set whose file is missing shifts no other one.
+const TTitleSet* FindTitleSet(const std::vector<TTitleSet>& sets, int index) {
+    for (const TTitleSet& set : sets)
+        if (set.Number == index + 1)
+            return &set;
+    return nullptr;
+}
+
+// A code with a zero byte stands for a stream without a language: its list entry is empty.
+QString LanguageCodeText(const std::string& code) {
+    return code.find('\0') != std::string::npos ? QString() : QString::fromLatin1(code.data(), 2);
+}
+
+void SetRange(TTaskNode& node, double start, double end) {
+    node.FullStart = node.CurStart = start;
+    node.FullEnd = node.CurEnd = end;
+    node.FullStartText = node.CurStartText = SecondsToTimeText(start);
+    node.FullEndText = node.CurEndText = SecondsToTimeText(end);
+}
+
+// TimeTextToSeconds of a rounded text, so that start and end are the whole seconds the rows show.
+double Whole(double seconds) { return TimeTextToSeconds(SecondsToTimeText(seconds)); }
+
+std::unique_ptr<TTaskNode> MakeTitleRow(int number, const QString& name, const TVideoStream* video,
+                                        const TProgramChain* chain, const TVTS_VOBS* vobs, int angles) {
+    auto row = std::make_unique<TTaskNode>();
+    row->Kind = TTaskNode::KindTitle;
+    row->Number = number;
+    row->ShortName = row->OutputName = name;
+    row->ImageIndex = 0;
+    row->AngleCount = angles;
+    row->Subtitles << "None";
+    double length = 0;
+    if (video && chain) {
+        row->DisplayText = QStringLiteral("%1 [%2 %3 %4 %5]")
+                               .arg(name, QString::fromStdString(video->CodingMode),
+                                    QString::fromStdString(video->FrameSize),
+                                    QString::fromStdString(video->Standard),
+                                    QString::fromStdString(video->AspectRatio));
+        row->FrameSizeText = QString::fromStdString(video->FrameSize).replace('x', ':').replace('X', ':');
+        row->AspectText = QString::fromStdString(video->AspectRatio);
+        length = Whole(TimeTextToSeconds(QString::fromStdString(chain->PlaybackTime)));
+        for (size_t k = 0; k < vobs->Audio.size() && k < chain->AudioEnabled.size(); ++k) {
+            if (!chain->AudioEnabled[k])
+                continue;
+            const TAudioStream& a = vobs->Audio[k];
+            row->AudioTracks << QStringLiteral("%1 %2 %3ch").arg(QString::fromStdString(a.LanguageName),
+                                                                  QString::fromStdString(a.CodingMode))
+                                    .arg(a.ChannelCount);
+            row->AudioLanguages << LanguageCodeText(a.LanguageCode);
+        }
+        for (size_t k = 0; k < vobs->SubtitleLanguages.size() && k < chain->SubtitleEnabled.size(); ++k)
+            if (chain->SubtitleEnabled[k])
+                row->Subtitles << QString::fromStdString(vobs->SubtitleLanguages[k]);
+    } else {
+        // The menu lists a title whose title set or program chain is not on the disc (a damaged copy):
+        // show it, without chapters, so the user sees what the disc claims.
+        row->DisplayText = name + " [???]";
+        row->AspectText = QStringLiteral("???");
+    }
+    SetRange(*row, 0, length);
+    row->FullLength = row->FullEnd - row->FullStart;
+    return row;
+}
+
+std::unique_ptr<TTaskNode> MakeChapterRow(int titleNumber, const TProgramChain& chain, int j) {
+    auto row = std::make_unique<TTaskNode>();
+    row->Kind = TTaskNode::KindChapter;
+    row->Number = j + 1;
+    row->ChapterIndex = j;
+    row->DisplayText = row->ShortName = "Chapter" + TwoDigits(j + 1);
+    row->OutputName = "Title" + TwoDigits(titleNumber) + "-" + row->ShortName;
+    row->ImageIndex = 1;
+    // Each start is rounded on its own and the end is that start plus the exact duration, rounded again.
+    const double start = Whole(TimeTextToSeconds(QString::fromStdString(chain.ChapterStarts[size_t(j)])));
+    const double end = start + TimeTextToSeconds(QString::fromStdString(chain.ChapterDurations[size_t(j)]));
+    SetRange(*row, start, Whole(end));
+    return row;
+}
+
+} // namespace
+
+QString IncludeTrailingSeparator(const QString& path) { return path.endsWith('/') ? path : path + '/'; }
+
+TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& tasks, TDvdAccess& library,
+                     const std::function<void()>& pump) {
+    context.TitleSets.clear();
+    QString folder = IncludeTrailingSeparator(path);
+    if (!HasFile(folder, "VIDEO_TS.IFO"))
+        folder = FindVideoTsFolder(folder);
+    context.DVDInformation.DiscPath = folder;
+    const QString libraryPath = folder.size() > 1 ? folder.chopped(1) : folder;
+
+    context.TitleSets = ReadTitleSets(folder, pump);
+
+    TLoadResult result;
+    // The library reads the backup copy when VIDEO_TS.IFO itself is damaged; with neither there is no disc.
+    if (!HasFile(folder, "VIDEO_TS.IFO") && !HasFile(folder, "VIDEO_TS.BUP")) {
+        result.LibraryError = QStringLiteral("%1: no DVD-Video here (neither it nor a VIDEO_TS folder in it "
+                                             "holds VIDEO_TS.IFO)")
+                                  .arg(QDir::toNativeSeparators(path));
+        return result;
+    }
+    result.LibraryOpened = library.OpenDVD(libraryPath);
+    if (!result.LibraryOpened) {
+        result.LibraryError = library.ErrorText();
+        return result;
+    }
+    const int titleCount = library.GetTitleNum();
+    for (int i = 0; i < titleCount; ++i) {
+        if (pump)
+            pump();
+        int s = -1, c = -1;
+        library.GetIndexInfo(i, s, c);
+        const TTitleSet* set = s >= 0 ? FindTitleSet(context.TitleSets, s) : nullptr;
+        const TProgramChain* chain =
+            set && c >= 0 && size_t(c) < set->Ifo.Pgci.Chains.size() ? &set->Ifo.Pgci.Chains[size_t(c)] : nullptr;
+        const int number = i + 1;
+        const QString name = "Title" + TwoDigits(number);
+
+        if (set && chain) {
+            const bool pal = set->Ifo.Vobs.Video.Standard == "PAL";
+            context.DVDInformation.Standard = pal ? "PAL" : "NTSC";
+            context.DVDInformation.FrameRate = pal ? 25 : 29.97;
+        }
+        TTaskNode* title = tasks.AddTitle(MakeTitleRow(number, name, set ? &set->Ifo.Vobs.Video : nullptr, chain,
+                                                       set ? &set->Ifo.Vobs : nullptr,
+                                                       library.GetTitleAngle(i)));
+        if (chain)
+            for (int j = 0; j < chain->ProgramCount; ++j)
+                tasks.AddChapter(title, MakeChapterRow(number, *chain, j));
+    }
+    return result;
+}

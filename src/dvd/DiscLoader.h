@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+struct TAppContext;
+class TTaskListModel;
+class TDvdAccess;
+
+struct TLoadResult {
+    bool LibraryOpened = false; // false: the DVD library could not open the folder; no title was listed
+    QString LibraryError;
+};
+
+// Appends "/" unless the path already ends in it.
+QString IncludeTrailingSeparator(const QString& path);
+
+// Loads the disc folder at path (a VIDEO_TS folder, or a folder holding one) into the task list, which the
+// caller has cleared: parses every VTS_xx_0.IFO into context.TitleSets, asks the library for the titles and
+// adds a row per title and per chapter. Throws EIfoError when a title-set file cannot be parsed, before any
+// row is added. pump, when set, handles pending events between files and titles.
+TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& tasks, TDvdAccess& library,
+                     const std::function<void()>& pump = {});
