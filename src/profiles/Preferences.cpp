@@ -1,0 +1,87 @@
+#include "Preferences.h"
+
+#include "IniText.h"
+#include "NewIniFile.h"
+#include "ProfileModel.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+QString PreferencesPath(const QString& programDir) { return programDir + "Preferences.ini"; }
+
+QString WorkDirOf(const QString& text, const QString& programDir) {
+    if (text.isEmpty())
+        return programDir;
+    return text.endsWith('/') ? text : text + '/';
+}
+
+TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir) {
+    const QString section = useDefaults ? "Default" : "Main";
+    TNewInifile store(iniPath);
+    TPreferences p;
+    p.OutputPath = store.ReadString(section, "Output Path", programDir);
+    p.WorkDir = store.ReadString(section, "Work Dir", programDir);
+    p.SynMode = store.ReadInteger(section, "Syn Mode", 0);
+    p.AutoOpenDir = store.ReadBool(section, "Auto Open Dir", true);
+    p.AutoExit = store.ReadBool(section, "Auto Exit", false);
+    p.AutoTurnOff = store.ReadBool(section, "Auto Turn Off", false);
+    const bool ask = store.ReadBool(section, "Ask", true);
+    const bool overwrite = store.ReadBool(section, "Overwrite", false);
+    p.Policy = overwrite ? TPreferences::Overwrite : ask ? TPreferences::Ask : TPreferences::Rename;
+    store.Close();
+    return p;
+}
+
+void SavePreferences(const QString& iniPath, const TPreferences& p) {
+    TNewInifile store(iniPath);
+    store.WriteString("Main", "Output Path", p.OutputPath);
+    store.WriteString("Main", "Work Dir", p.WorkDir);
+    store.WriteInteger("Main", "Syn Mode", p.SynMode);
+    store.WriteBool("Main", "Auto Open Dir", p.AutoOpenDir);
+    store.WriteBool("Main", "Auto Exit", p.AutoExit);
+    store.WriteBool("Main", "Auto Turn Off", p.AutoTurnOff);
+    store.WriteBool("Main", "Ask", p.Policy == TPreferences::Ask);
+    store.WriteBool("Main", "Overwrite", p.Policy == TPreferences::Overwrite);
+    store.Close();
+}
+
+void SaveProfile(const QString& path, const TParamGrids& grids) {
+    TNewInifile store(path);
+    std::vector<TProfileParam> params;
+    const int count = ProfileParamCount(store);
+    for (int i = 0; i < count; ++i)
+        params.push_back(ReadProfileParam(store, i));
+    const std::vector<int> gridOf = GridsOf(params);
+    for (size_t i = 0; i < params.size(); ++i) {
+        const TProfileParam& p = params[i];
+        if (p.ReadOnly)
+            continue;
+        const TGridRow* row = grids.Find(gridOf[i], p.Name);
+        const QString text = row ? row->Text : QString();
+        if (p.List) {
+            const QStringList choices = row ? row->Choices : QStringList();
+            int index = -1;
+            for (int k = 0; k < choices.size() && index < 0; ++k)
+                if (choices[k].compare(text, Qt::CaseInsensitive) == 0)
+                    index = k;
+            store.WriteInteger(p.Name, "Index", index);
+        } else {
+            store.WriteString(p.Name, "Caption", text);
+            store.WriteString(p.Name, "Value", text);
+        }
+    }
+    store.Close();
+}
+
+bool SaveProfileAs(const QString& source, const QString& target, const TParamGrids& grids) {
+    QFile in(source);
+    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        throw EIniWriteError(QStringLiteral("Cannot create file %1: %2").arg(target, out.errorString()).toStdString());
+    SaveProfile(target, grids);
+    return true;
+}

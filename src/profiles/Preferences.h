@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+struct TParamGrids;
+
+// The General page of the Settings dialog as "Preferences.ini" keeps it.
+struct TPreferences {
+    enum TOverwritePolicy { Ask, Overwrite, Rename };
+
+    QString OutputPath;
+    QString WorkDir;
+    int SynMode = 0; // 0 "Auto", 1 "Force Mode", 2 "Progressive Mode"
+    bool AutoOpenDir = true;
+    bool AutoExit = false;
+    bool AutoTurnOff = false;
+    TOverwritePolicy Policy = Ask;
+};
+
+QString PreferencesPath(const QString& programDir);
+
+// Reads section "Main", or "Default" when useDefaults is set, with the built-in defaults (output and work
+// folder: programDir). The store is closed afterwards, which writes the file: throws EIniWriteError.
+TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir);
+
+// Writes the General page into section "Main". Throws EIniWriteError.
+void SavePreferences(const QString& iniPath, const TPreferences& preferences);
+
+// The work folder a work-directory text stands for: "/" appended; an empty text means programDir.
+QString WorkDirOf(const QString& text, const QString& programDir);
+
+// Writes the grids' rows into the profile at path: the chosen Index of list parameters, Caption and Value
+// of free ones; read-only parameters and everything else stay. Throws EIniWriteError.
+void SaveProfile(const QString& path, const TParamGrids& grids);
+
+// Copies source to target (replacing it) and saves the rows into the copy. False when source is missing.
+bool SaveProfileAs(const QString& source, const QString& target, const TParamGrids& grids);

@@ -1,0 +1,180 @@
+#include "ProfileModel.h"
+
+#include "IniFile.h"
+#include "IniText.h"
+#include "NewIniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+QStringList SplitList(const QString& text) {
+    QStringList items;
+    qsizetype start = 0;
+    for (qsizetype comma = text.indexOf(','); comma >= 0; comma = text.indexOf(',', start)) {
+        items << text.mid(start, comma - start);
+        start = comma + 1;
+    }
+    return items;
+}
+
+QStringList ListFilesWithExt(const QString& folder, const QString& ext) {
+    QStringList names;
+    const QDir dir(folder);
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
+        const QString name = info.fileName();
+        const qsizetype dot = name.lastIndexOf('.');
+        if (dot >= 0 && SameNoCase(name.mid(dot), ext))
+            names << name;
+    }
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
+}
+
+QString StripExtension(const QString& path) {
+    const qsizetype dot = path.lastIndexOf('.');
+    return dot < 0 ? path : path.left(dot);
+}
+
+QString ProfilePath(const QString& programDir, const QString& name) {
+    return programDir + "Profiles/" + name + ".apf";
+}
+
+template <class TIni> int ProfileParamCount(const TIni& ini) { return ini.ReadInteger("Main", "Para", 0); }
+
+template <class TIni> TProfileParam ReadProfileParam(const TIni& ini, int i) {
+    TProfileParam p;
+    p.Name = ini.ReadString("Main", QString::number(i), QString());
+    p.Sort = ini.ReadInteger(p.Name, "Sort", -1);
+    p.ReadOnly = ini.ReadBool(p.Name, "ReadOnly", false);
+    p.List = ini.ReadBool(p.Name, "List", true);
+    p.Caption = ini.ReadString(p.Name, "Caption", QString());
+    p.Value = ini.ReadString(p.Name, "Value", QString());
+    p.Index = ini.ReadInteger(p.Name, "Index", 0);
+    p.cmd = ini.ReadString(p.Name, "cmd", QString());
+    return p;
+}
+
+template int ProfileParamCount(const TIniFile&);
+template int ProfileParamCount(const TNewInifile&);
+template TProfileParam ReadProfileParam(const TIniFile&, int);
+template TProfileParam ReadProfileParam(const TNewInifile&, int);
+
+std::vector<TProfileParam> ReadProfileParams(const TIniFile& ini) {
+    std::vector<TProfileParam> params;
+    const int count = ProfileParamCount(ini);
+    for (int i = 0; i < count; ++i)
+        params.push_back(ReadProfileParam(ini, i));
+    return params;
+}
+
+QString CurrentValue(const TProfileParam& param, const QString& rowText) {
+    if (param.List) {
+        const QStringList captions = SplitList(param.Caption);
+        const QStringList values = SplitList(param.Value);
+        for (qsizetype i = 0; i < captions.size(); ++i)
+            if (captions[i].compare(rowText, Qt::CaseInsensitive) == 0)
+                return values.value(i); // a Value list shorter than the captions reads as empty
+        return rowText;
+    }
+    return param.ReadOnly ? param.Value : rowText;
+}
+
+std::vector<int> GridsOf(const std::vector<TProfileParam>& params) {
+    std::vector<int> grids;
+    int previous = TParamGrids::Advanced;
+    for (const TProfileParam& p : params) {
+        if (p.Sort >= 1 && p.Sort <= 3)
+            previous = p.Sort - 1;
+        grids.push_back(previous);
+    }
+    return grids;
+}
+
+const TGridRow* TParamGrids::Find(int grid, const QString& key) const {
+    for (const TGridRow& row : Groups[size_t(grid)])
+        if (row.Key.compare(key, Qt::CaseInsensitive) == 0)
+            return &row;
+    return nullptr;
+}
+
+QString TParamGrids::RowText(int grid, const QString& key) const {
+    const TGridRow* row = Find(grid, key);
+    return row ? row->Text : QString();
+}
+
+void TParamGrids::SetRowText(int grid, const QString& key, const QString& text) {
+    if (const TGridRow* row = Find(grid, key)) {
+        const_cast<TGridRow*>(row)->Text = text;
+        return;
+    }
+    Groups[size_t(grid)].push_back({key, text, false, false, {}});
+}
+
+void TParamGrids::Clear() {
+    for (auto& group : Groups)
+        group.clear();
+}
+
+TParamGrids TParamGrids::Initial() {
+    TParamGrids grids;
+    const auto fill = [&](int grid, QStringList keys) {
+        for (const QString& key : keys)
+            grids.Groups[size_t(grid)].push_back({key, QString(), false, false, {}});
+    };
+    fill(Video, {"Video Codec", "Video Size", "Bit Rate", "Frame Rate", "Aspect", "Disable Video"});
+    fill(Audio, {"Audio Codec", "Audio Bitrate", "Sample Rate", "Channels", "Volumn", "Disable Audio"});
+    fill(Advanced, {"Bit Exact Algorithms", "Deinterlace"});
+    return grids;
+}
+
+namespace {
+
+template <class TIni> TProfileLoad LoadRows(const TIni& ini, TParamGrids& grids) {
+    TProfileLoad load;
+    load.Loaded = true;
+    load.Type = ini.ReadString("Main", "Type", "mp4");
+    grids.Clear();
+    std::vector<TProfileParam> params;
+    const int count = ProfileParamCount(ini);
+    for (int i = 0; i < count; ++i)
+        params.push_back(ReadProfileParam(ini, i));
+    const std::vector<int> gridOf = GridsOf(params);
+    for (size_t i = 0; i < params.size(); ++i) {
+        const TProfileParam& p = params[i];
+        TGridRow row{p.Name, QString(), p.ReadOnly, false, {}};
+        if (p.List) {
+            row.Choices = SplitList(p.Caption);
+            if (p.Index < 0 || p.Index >= row.Choices.size()) {
+                grids.Groups[size_t(gridOf[i])].push_back(row);
+                load.Error = QStringLiteral("List index out of bounds (%1)").arg(p.Index);
+                return load;
+            }
+            row.PickList = true;
+            row.Text = row.Choices[p.Index];
+            row.ReadOnly = true; // the user picks among the captions but cannot type
+        } else {
+            row.Text = p.Caption;
+        }
+        grids.Groups[size_t(gridOf[i])].push_back(row);
+    }
+    return load;
+}
+
+} // namespace
+
+TProfileLoad LoadProfileRows(const QString& path, TParamGrids& grids) {
+    if (!QFileInfo(path).isFile())
+        return {};
+    return LoadRows(TIniFile(path), grids);
+}
+
+TProfileLoad LoadProfileRowsWithStore(const QString& path, TParamGrids& grids) {
+    if (!QFileInfo(path).isFile())
+        return {};
+    TNewInifile store(path);
+    TProfileLoad load = LoadRows(store, grids);
+    store.Close();
+    return load;
+}

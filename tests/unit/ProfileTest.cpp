@@ -1,0 +1,259 @@
+#include "profiles/ArgumentBuilder.h"
+#include "profiles/IniFile.h"
+#include "profiles/IniText.h"
+#include "profiles/Preferences.h"
+#include "profiles/ProfileModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kIllustration = "[Main]\r\nType=mp4\r\nPara=3\r\n0=Video Size\r\n1=Aspect\r\n2=Bit Rate\r\n\r\n"
+                                  "[Video Size]\r\nSort=1\r\ncmd=-s\r\nList=1\r\n"
+                                  "Caption=Original Size,Custom Size,\r\nValue=,,\r\nIndex=0\r\n\r\n"
+                                  "[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nList=1\r\nCaption=4:3,16:9,\r\n"
+                                  "Value=4:3,16:9,\r\nIndex=0\r\n\r\n"
+                                  "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nReadOnly=0\r\nCaption=800\r\nValue=800\r\n";
+
+class Profiles : public ::testing::Test {
+protected:
+    QString Write(const QString& name, const QByteArray& text) {
+        QDir().mkpath(Dir.filePath("Profiles"));
+        const QString path = Dir.filePath("Profiles/" + name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return path;
+    }
+    QByteArray Read(const QString& path) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+    TParamGrids Loaded(const QString& path) {
+        TParamGrids grids = TParamGrids::Initial();
+        const TProfileLoad load = LoadProfileRows(path, grids);
+        EXPECT_TRUE(load.Loaded);
+        EXPECT_TRUE(load.Error.isEmpty()) << load.Error.toStdString();
+        return grids;
+    }
+    QTemporaryDir Dir;
+};
+
+TEST(ProfileModel, SplitList) {
+    EXPECT_EQ(SplitList("a,b,"), (QStringList{"a", "b"}));
+    EXPECT_EQ(SplitList("a,b"), QStringList{"a"});
+    EXPECT_EQ(SplitList("a,,c,"), (QStringList{"a", "", "c"}));
+    EXPECT_EQ(SplitList(" a , b,"), (QStringList{" a ", " b"}));
+    EXPECT_TRUE(SplitList("").isEmpty());
+    EXPECT_EQ(SplitList(","), QStringList{""});
+}
+
+TEST(ProfileModel, CurrentValue) {
+    TProfileParam size{"Video Size", 1, false, true, "Original Size,Custom Size,", ",,", 0, "-s"};
+    EXPECT_EQ(CurrentValue(size, "original size"), "");
+    EXPECT_EQ(CurrentValue(size, "640x480"), "640x480"); // a custom size is not among the captions
+    TProfileParam fixed{"Codec", 1, true, false, "MPEG-4", "mpeg4", 0, "-vcodec"};
+    EXPECT_EQ(CurrentValue(fixed, "MPEG-4"), "mpeg4");
+    TProfileParam free{"Bit Rate", 1, false, false, "800", "800", 0, "-b"};
+    EXPECT_EQ(CurrentValue(free, "1200"), "1200");
+    TProfileParam shortValues{"X", 1, false, true, "a,b,c,", "1,", 0, "-x"};
+    EXPECT_EQ(CurrentValue(shortValues, "c"), "");
+}
+
+TEST_F(Profiles, ListFilesWithExtAndNames) {
+    Write("b.apf", "");
+    Write("A.APF", "");
+    Write("c.apf.bak", "");
+    Write(".hidden.apf", "");
+    Write("d.txt", "");
+    QDir().mkpath(Dir.filePath("Profiles/folder.apf"));
+    EXPECT_EQ(ListFilesWithExt(Dir.filePath("Profiles"), ".apf"), (QStringList{"A.APF", "b.apf"}));
+    EXPECT_EQ(StripExtension("A.APF"), "A");
+    EXPECT_EQ(StripExtension("a.b.apf"), "a.b");
+    EXPECT_EQ(StripExtension("none"), "none");
+    EXPECT_TRUE(ListFilesWithExt(Dir.filePath("missing"), ".apf").isEmpty());
+}
+
+TEST_F(Profiles, LoadingTheIllustrationProfile) {
+    const QString path = Write("Illustration.apf", kIllustration);
+    TParamGrids grids = TParamGrids::Initial();
+    const TProfileLoad load = LoadProfileRows(path, grids);
+    EXPECT_EQ(load.Type, "mp4");
+    const auto& video = grids.Groups[TParamGrids::Video];
+    ASSERT_EQ(video.size(), 3u);
+    EXPECT_EQ(video[0].Key, "Video Size");
+    EXPECT_EQ(video[0].Text, "Original Size");
+    EXPECT_TRUE(video[0].PickList);
+    EXPECT_EQ(video[0].Choices, (QStringList{"Original Size", "Custom Size"}));
+    EXPECT_EQ(video[1].Text, "4:3");
+    EXPECT_EQ(video[2].Text, "800");
+    EXPECT_FALSE(video[2].ReadOnly);
+    EXPECT_FALSE(video[2].PickList);
+    EXPECT_TRUE(grids.Groups[TParamGrids::Audio].empty());
+    EXPECT_TRUE(grids.Groups[TParamGrids::Advanced].empty());
+}
+
+TEST_F(Profiles, LoadingEdgeCases) {
+    TParamGrids untouched = TParamGrids::Initial();
+    EXPECT_FALSE(LoadProfileRows(Dir.filePath("none.apf"), untouched).Loaded);
+    EXPECT_EQ(untouched.Groups[TParamGrids::Video].size(), 6u);
+
+    TParamGrids grids = Loaded(Write("bare.apf", "[Main]\r\n"));
+    for (const auto& g : grids.Groups)
+        EXPECT_TRUE(g.empty());
+    EXPECT_EQ(LoadProfileRows(Write("bare.apf", "[Main]\r\n"), grids).Type, "mp4");
+
+    grids = Loaded(Write("p.apf", "[Main]\nType=mkv\nPara=4\n0=A\n1=B\n2=C\n3=D\n"
+                                  "[A]\nSort=2\nCaption=x,y,\nValue=1,2,\nIndex=1\n"
+                                  "[B]\nSort=3\nCaption=one,,three,\nValue=1,2,3,\nIndex=1\n"
+                                  "[C]\nSort=9\nList=0\nReadOnly=1\nCaption=shown\nValue=used\n"
+                                  "[D]\nSort=1\nCaption=p,q\nValue=1,2,\n"));
+    EXPECT_EQ(grids.RowText(TParamGrids::Audio, "a"), "y");
+    EXPECT_EQ(grids.Find(TParamGrids::Advanced, "B")->Choices, (QStringList{"one", "", "three"}));
+    EXPECT_EQ(grids.RowText(TParamGrids::Advanced, "B"), "");
+    // A Sort outside 1 to 3 follows the parameter before it.
+    EXPECT_EQ(grids.RowText(TParamGrids::Advanced, "C"), "shown");
+    EXPECT_TRUE(grids.Find(TParamGrids::Advanced, "C")->ReadOnly);
+    EXPECT_EQ(grids.Find(TParamGrids::Video, "D")->Choices, QStringList{"p"});
+
+    const QString bad = Write("bad.apf", "[Main]\nPara=2\n0=A\n1=B\n[A]\nSort=1\nCaption=x,\nIndex=0\n"
+                                         "[B]\nSort=2\nCaption=x,y,\nIndex=5\n");
+    TProfileLoad load = LoadProfileRows(bad, grids);
+    EXPECT_EQ(load.Error, "List index out of bounds (5)");
+    EXPECT_EQ(grids.RowText(TParamGrids::Video, "A"), "x");
+    ASSERT_EQ(grids.Groups[TParamGrids::Audio].size(), 1u);
+    EXPECT_EQ(grids.Groups[TParamGrids::Audio][0].Text, "");
+}
+
+TEST_F(Profiles, TheStoreVariantRewritesTheProfile) {
+    const QString path = Write("lf.apf", "[Main]\nPara=1\n0=A\n[A]\nSort=1\nList=0\nCaption=c\n");
+    TParamGrids grids;
+    EXPECT_TRUE(LoadProfileRowsWithStore(path, grids).Loaded);
+    EXPECT_EQ(grids.RowText(TParamGrids::Video, "A"), "c");
+    EXPECT_EQ(Read(path), "[Main]\r\nPara=1\r\n0=A\r\n[A]\r\nSort=1\r\nList=0\r\nCaption=c\r\n");
+}
+
+TEST_F(Profiles, BuildersOnTheIllustrationProfile) {
+    const QString path = Write("Illustration.apf", kIllustration);
+    TParamGrids grids = Loaded(path);
+    TMencOutputSettings settings;
+    EXPECT_EQ(BuildStageTwoArgs(path, grids), " -aspect 4:3 -b 800");
+    EXPECT_EQ(BuildStageOneArgs(path, grids, settings),
+              " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect -oac mp3lame -lameopts vbr=2:q=5 "
+              "-channels 2 -srate  -af volume=10:0");
+    EXPECT_EQ(settings.Size, "");
+    EXPECT_EQ(settings.Aspect, "4:3");
+    EXPECT_EQ(settings.VideoBitrate, "800");
+    EXPECT_EQ(ScalingFilterText(settings, "16:9"), "");
+    // Called again for a second item: the same text, not a doubled one.
+    EXPECT_EQ(BuildStageTwoArgs(path, grids), " -aspect 4:3 -b 800");
+
+    for (const QString size : {"400x300", "400X300"}) {
+        grids.SetRowText(TParamGrids::Video, "Video Size", size);
+        EXPECT_EQ(BuildStageTwoArgs(path, grids), " -s " + size + " -aspect 4:3 -b 800");
+        BuildStageOneArgs(path, grids, settings);
+        EXPECT_EQ(settings.Size, "400:300");
+        EXPECT_EQ(settings.Width, "400");
+        EXPECT_EQ(settings.Height, "300");
+        EXPECT_EQ(ScalingFilterText(settings, "16:9"), " -vf scale=400:300,expand=400:300");
+    }
+
+    grids.SetRowText(TParamGrids::Video, "Bit Rate", "");
+    EXPECT_EQ(BuildStageTwoArgs(path, grids), " -s 400X300 -aspect 4:3");
+    EXPECT_TRUE(BuildStageOneArgs(path, grids, settings).contains("vbitrate=800:"));
+
+    // A profile without "-s" leaves the earlier size in force.
+    const QString noSize = Write("nosize.apf", "[Main]\nPara=1\n0=R\n[R]\nSort=2\ncmd=-ar\nList=0\nReadOnly=1\n"
+                                               "Caption=48 kHz\nValue=48000\n");
+    EXPECT_TRUE(BuildStageOneArgs(noSize, grids, settings).contains(" -srate 48000 -af"));
+    EXPECT_EQ(settings.Size, "400:300");
+    EXPECT_EQ(settings.SampleRate, "48000");
+    EXPECT_EQ(BuildStageOneArgs(Dir.filePath("none.apf"), grids, settings), "");
+}
+
+TEST_F(Profiles, StageTwoSwitchWithoutValueAndLastSwitchWins) {
+    const QString path = Write("p.apf", "[Main]\nPara=3\n0=Disable Video\n1=B1\n2=B2\n"
+                                        "[Disable Video]\nSort=1\ncmd=-vn\nCaption=No,Yes,\nValue=,\\,\nIndex=1\n"
+                                        "[B1]\nSort=1\ncmd=-b\nList=0\nCaption=100\n"
+                                        "[B2]\nSort=2\ncmd=-b\nList=0\nCaption=200\n");
+    TParamGrids grids = Loaded(path);
+    EXPECT_EQ(BuildStageTwoArgs(path, grids), " -vn  -b 100 -b 200");
+    TMencOutputSettings settings;
+    EXPECT_TRUE(BuildStageOneArgs(path, grids, settings).contains("vbitrate=200:"));
+}
+
+TEST(ArgumentBuilder, ScalingFilterRatios) {
+    struct Case {
+        const char *Aspect, *Title, *Expected;
+    };
+    for (const Case& c : {Case{"4:3", "16:9", " -vf scale=640:480,expand=640:480"},
+                          Case{"16:9", "4:3", " -vf scale=640:360,expand=640:480"},
+                          Case{"", "16:9", " -vf scale=640:360,expand=640:480"},
+                          Case{"", "4:3", " -vf scale=640:480,expand=640:480"},
+                          Case{"2.35", "???", " -vf scale=640:480,expand=640:480"}}) {
+        TMencOutputSettings s{"640:480", "640", "480", c.Aspect, "", ""};
+        EXPECT_EQ(ScalingFilterText(s, c.Title), c.Expected) << c.Aspect << " " << c.Title;
+    }
+    // 1.7778 exactly, not 16/9: 1000 / 1.7778 = 562.49 gives 562.
+    TMencOutputSettings s{"1000:600", "1000", "600", "16:9", "", ""};
+    EXPECT_EQ(ScalingFilterText(s, ""), " -vf scale=1000:562,expand=1000:600");
+}
+
+TEST_F(Profiles, PreferencesRoundTrip) {
+    const QString ini = Dir.filePath("Preferences.ini");
+    const QString programDir = Dir.path() + "/";
+    TPreferences fresh = LoadPreferences(ini, false, programDir);
+    EXPECT_EQ(fresh.OutputPath, programDir);
+    EXPECT_EQ(fresh.WorkDir, programDir);
+    EXPECT_EQ(fresh.SynMode, 0);
+    EXPECT_TRUE(fresh.AutoOpenDir);
+    EXPECT_FALSE(fresh.AutoExit);
+    EXPECT_FALSE(fresh.AutoTurnOff);
+    EXPECT_EQ(fresh.Policy, TPreferences::Ask);
+    EXPECT_TRUE(QFile::exists(ini)); // reading through the store writes the file
+
+    TPreferences p = fresh;
+    p.OutputPath = "/out dir/";
+    p.Policy = TPreferences::Rename;
+    p.SynMode = 2;
+    SavePreferences(ini, p);
+    EXPECT_EQ(Read(ini), "[Main]\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn Off=0\r\nAuto Exit=0\r\nAuto Open Dir=1\r\n"
+                         "Syn Mode=2\r\nWork Dir=" + programDir.toUtf8() + "\r\nOutput Path=/out dir/\r\n");
+    const TPreferences back = LoadPreferences(ini, false, programDir);
+    EXPECT_EQ(back.Policy, TPreferences::Rename);
+    EXPECT_EQ(back.OutputPath, "/out dir/");
+
+    Write("../Preferences.ini", "[Main]\nAsk=1\nOverwrite=1\n[Default]\nAsk=0\nOverwrite=0\nWork Dir=/tmp\n");
+    EXPECT_EQ(LoadPreferences(ini, false, programDir).Policy, TPreferences::Overwrite);
+    const TPreferences defaults = LoadPreferences(ini, true, programDir);
+    EXPECT_EQ(defaults.Policy, TPreferences::Rename);
+    EXPECT_EQ(WorkDirOf(defaults.WorkDir, programDir), "/tmp/");
+    EXPECT_EQ(WorkDirOf("", programDir), programDir);
+}
+
+TEST_F(Profiles, SaveProfileWritesChoicesAndFreeTexts) {
+    const QString path = Write("Illustration.apf", kIllustration);
+    TParamGrids grids = Loaded(path);
+    grids.SetRowText(TParamGrids::Video, "Aspect", "16:9");
+    grids.SetRowText(TParamGrids::Video, "Bit Rate", "1200");
+    const QString copy = Dir.filePath("copy.apf");
+    ASSERT_TRUE(SaveProfileAs(path, copy, grids));
+    EXPECT_EQ(Read(path), kIllustration); // the source stays as it was
+    TIniFile saved(copy);
+    EXPECT_EQ(saved.ReadInteger("Aspect", "Index", -9), 1);
+    EXPECT_EQ(saved.ReadString("Bit Rate", "Caption", ""), "1200");
+    EXPECT_EQ(saved.ReadString("Bit Rate", "Value", ""), "1200");
+    EXPECT_EQ(saved.ReadString("Aspect", "Value", ""), "4:3,16:9,");
+    EXPECT_FALSE(SaveProfileAs(Dir.filePath("none.apf"), Dir.filePath("x.apf"), grids));
+    EXPECT_FALSE(QFile::exists(Dir.filePath("x.apf")));
+
+    grids.SetRowText(TParamGrids::Video, "Aspect", "2.35");
+    SaveProfile(copy, grids);
+    EXPECT_EQ(TIniFile(copy).ReadInteger("Aspect", "Index", 0), -1);
+}
+
+} // namespace
