@@ -1,11 +1,15 @@
 // velloric-cli: the program's core from a terminal.
-//   velloric-cli list PATH     the task list of the disc at PATH, as JSON
+//   velloric-cli list PATH       the task list of the disc at PATH, as JSON
+//   velloric-cli profiles        the profile names, in the order the window lists them
+//   velloric-cli args PROFILE    the encoder arguments the profile's saved choices give
 #include "app/AppContext.h"
 #include "app/TaskListModel.h"
 #include "cli/TaskListJson.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
+#include "profiles/ArgumentBuilder.h"
+#include "profiles/ProfileModel.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,6 +26,9 @@ const char* const kUsage = "Usage: velloric-cli COMMAND [ARGS]\n"
                            "Commands:\n"
                            "  list PATH    print the titles and chapters of the DVD-Video folder PATH\n"
                            "               (a VIDEO_TS folder or a folder that holds one) as JSON\n"
+                           "  profiles     list the conversion profiles of the program folder\n"
+                           "  args PROFILE print the stage-one and stage-two encoder arguments of PROFILE\n"
+                           "               (a name from 'profiles', or the path of an .apf file)\n"
                            "\n"
                            "Options:\n"
                            "  --help       show this text\n"
@@ -55,6 +62,41 @@ int List(const QStringList& args) {
     return ExitOk;
 }
 
+QString ProgramDir() { return IncludeTrailingSeparator(QCoreApplication::applicationDirPath()); }
+
+QStringList ProfileNames() {
+    QStringList names;
+    for (const QString& file : ListFilesWithExt(ProgramDir() + "Profiles", ".apf"))
+        names << StripExtension(file);
+    return names;
+}
+
+int Profiles(const QStringList& args) {
+    if (!args.isEmpty())
+        return Fail("profiles takes no arguments (see --help)");
+    for (const QString& name : ProfileNames())
+        std::printf("%s\n", qPrintable(name));
+    return ExitOk;
+}
+
+int Args(const QStringList& args) {
+    if (args.size() != 1)
+        return Fail("args takes one PROFILE (see --help)");
+    const QString path = args.first().endsWith(".apf", Qt::CaseInsensitive) && QFileInfo(args.first()).isFile()
+                             ? args.first()
+                             : ProfilePath(ProgramDir(), args.first());
+    if (!QFileInfo(path).isFile())
+        return Fail(path + ": no such profile (velloric-cli profiles lists them)");
+    TParamGrids grids = TParamGrids::Initial();
+    const TProfileLoad load = LoadProfileRows(path, grids);
+    if (!load.Error.isEmpty())
+        return Fail(path + ": " + load.Error);
+    TMencOutputSettings settings;
+    std::printf("%s\n", qPrintable(BuildStageOneArgs(path, grids, settings)));
+    std::printf("%s\n", qPrintable(BuildStageTwoArgs(path, grids)));
+    return ExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,5 +111,9 @@ int main(int argc, char** argv) {
         return std::printf("velloric-cli %s\n", VELLORIC_VERSION), ExitOk;
     if (command == "list")
         return List(args);
+    if (command == "profiles")
+        return Profiles(args);
+    if (command == "args")
+        return Args(args);
     return Fail("unknown command '" + command + "' (see --help)");
 }
