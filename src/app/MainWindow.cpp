@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "ProductInfo.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
@@ -17,9 +18,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-namespace {
-const char* const kProductTitle = "Velloric DVD Converter";
-}
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     FContext.ProgramDir = IncludeTrailingSeparator(QCoreApplication::applicationDirPath());

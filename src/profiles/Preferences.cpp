@@ -16,7 +16,8 @@ QString WorkDirOf(const QString& text, const QString& programDir) {
     return text.endsWith('/') ? text : text + '/';
 }
 
-TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir) {
+TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir,
+                             QString* writeError) {
     const QString section = useDefaults ? "Default" : "Main";
     TNewInifile store(iniPath);
     TPreferences p;
@@ -29,7 +30,12 @@ TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QSt
     const bool ask = store.ReadBool(section, "Ask", true);
     const bool overwrite = store.ReadBool(section, "Overwrite", false);
     p.Policy = overwrite ? TPreferences::Overwrite : ask ? TPreferences::Ask : TPreferences::Rename;
-    store.Close();
+    try {
+        store.Close();
+    } catch (const EIniWriteError& e) {
+        if (writeError)
+            *writeError = QString::fromStdString(e.what());
+    }
     return p;
 }
 

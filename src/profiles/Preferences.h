@@ -20,8 +20,10 @@ struct TPreferences {
 QString PreferencesPath(const QString& programDir);
 
 // Reads section "Main", or "Default" when useDefaults is set, with the built-in defaults (output and work
-// folder: programDir). The store is closed afterwards, which writes the file: throws EIniWriteError.
-TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir);
+// folder: programDir). The store is closed afterwards, which writes the file; when that fails the values
+// read are still returned and writeError says why.
+TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir,
+                             QString* writeError = nullptr);
 
 // Writes the General page into section "Main". Throws EIniWriteError.
 void SavePreferences(const QString& iniPath, const TPreferences& preferences);

@@ -1,0 +1,49 @@
+#include "Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace Dialogs {
+
+namespace {
+TAnswerer* gAnswerer = nullptr;
+}
+
+void SetAnswerer(TAnswerer* answerer) { gAnswerer = answerer; }
+
+TAnswer Message(QWidget* parent, const QString& caption, const QString& text, TIcon icon, TButtons buttons) {
+    if (gAnswerer)
+        return gAnswerer->Message({"message", caption, text, icon});
+    static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning,
+                                              QMessageBox::Critical, QMessageBox::Question};
+    QMessageBox box(icons[int(icon)], caption, text,
+                    buttons == TButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    const int result = box.exec();
+    if (buttons == TButtons::YesNo)
+        return result == QMessageBox::Yes ? TAnswer::Yes : TAnswer::No;
+    return TAnswer::Ok;
+}
+
+QString ChooseFolder(QWidget* parent, const QString& caption) {
+    if (gAnswerer)
+        return gAnswerer->Path({"folder", caption, {}, TIcon::None});
+    return QFileDialog::getExistingDirectory(parent, caption);
+}
+
+QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter, const QString& defaultSuffix) {
+    QString path;
+    if (gAnswerer) {
+        path = gAnswerer->Path({"save", caption, filter, TIcon::None});
+    } else {
+        QFileDialog dialog(parent, caption, QString(), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(defaultSuffix);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().first();
+    }
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += "." + defaultSuffix;
+    return path;
+}
+
+} // namespace Dialogs

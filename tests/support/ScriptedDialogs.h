@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/Dialogs.h"
+
+#include <QList>
+
+// Answers the program's dialogs from a script and records what they asked, while it lives.
+class TScriptedDialogs : public Dialogs::TAnswerer {
+public:
+    TScriptedDialogs() { Dialogs::SetAnswerer(this); }
+    ~TScriptedDialogs() override { Dialogs::SetAnswerer(nullptr); }
+
+    Dialogs::TAnswer Message(const Dialogs::TRequest& request) override {
+        Asked << request;
+        return Answers.isEmpty() ? Dialogs::TAnswer::Ok : Answers.takeFirst();
+    }
+    QString Path(const Dialogs::TRequest& request) override {
+        Asked << request;
+        return Paths.isEmpty() ? QString() : Paths.takeFirst();
+    }
+
+    QList<Dialogs::TAnswer> Answers;
+    QStringList Paths;
+    QList<Dialogs::TRequest> Asked;
+};
