@@ -2,6 +2,7 @@
 
 #include "dvd/DiscInformation.h"
 #include "dvd/IfoTypes.h"
+#include "profiles/ArgumentBuilder.h"
 
 #include <QString>
 #include <vector>
@@ -14,4 +15,5 @@ struct TAppContext {
     TDVDInformation DVDInformation;
     QString WorkDir;
     QString OutputExt; // "." + the profile's type; empty until a profile is loaded
+    TMencOutputSettings MencOutputSettings;
 };

@@ -2,8 +2,10 @@
 //   velloric-cli list PATH       the task list of the disc at PATH, as JSON
 //   velloric-cli profiles        the profile names, in the order the window lists them
 //   velloric-cli args PROFILE    the encoder arguments the profile's saved choices give
+//   velloric-cli convert PATH    convert rows of the disc (see ConvertCommand.cpp)
 #include "app/AppContext.h"
 #include "app/TaskListModel.h"
+#include "cli/ConvertCommand.h"
 #include "cli/TaskListJson.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
@@ -101,12 +103,13 @@ int Args(const QStringList& args) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    const QString usage = QString::fromLatin1(kUsage).replace("\nOptions:", QString::fromLatin1(kConvertUsage) + "\nOptions:");
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
-        return std::fputs(kUsage, stderr), ExitBadInput;
+        return std::fputs(qPrintable(usage), stderr), ExitBadInput;
     const QString command = args.takeFirst();
     if (command == "--help" || command == "-h")
-        return std::fputs(kUsage, stdout), ExitOk;
+        return std::fputs(qPrintable(usage), stdout), ExitOk;
     if (command == "--version")
         return std::printf("velloric-cli %s\n", VELLORIC_VERSION), ExitOk;
     if (command == "list")
@@ -115,5 +118,7 @@ int main(int argc, char** argv) {
         return Profiles(args);
     if (command == "args")
         return Args(args);
+    if (command == "convert")
+        return RunConvertCommand(args, ProgramDir());
     return Fail("unknown command '" + command + "' (see --help)");
 }

@@ -1,5 +1,6 @@
 #include "Preferences.h"
 
+#include "IniFile.h"
 #include "IniText.h"
 #include "NewIniFile.h"
 #include "ProfileModel.h"
@@ -16,20 +17,28 @@ QString WorkDirOf(const QString& text, const QString& programDir) {
     return text.endsWith('/') ? text : text + '/';
 }
 
+namespace {
+
+template <class TIni> TPreferences ReadValues(const TIni& ini, const QString& section, const QString& programDir) {
+    TPreferences p;
+    p.OutputPath = ini.ReadString(section, "Output Path", programDir);
+    p.WorkDir = ini.ReadString(section, "Work Dir", programDir);
+    p.SynMode = ini.ReadInteger(section, "Syn Mode", 0);
+    p.AutoOpenDir = ini.ReadBool(section, "Auto Open Dir", true);
+    p.AutoExit = ini.ReadBool(section, "Auto Exit", false);
+    p.AutoTurnOff = ini.ReadBool(section, "Auto Turn Off", false);
+    const bool ask = ini.ReadBool(section, "Ask", true);
+    const bool overwrite = ini.ReadBool(section, "Overwrite", false);
+    p.Policy = overwrite ? TPreferences::Overwrite : ask ? TPreferences::Ask : TPreferences::Rename;
+    return p;
+}
+
+} // namespace
+
 TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir,
                              QString* writeError) {
-    const QString section = useDefaults ? "Default" : "Main";
     TNewInifile store(iniPath);
-    TPreferences p;
-    p.OutputPath = store.ReadString(section, "Output Path", programDir);
-    p.WorkDir = store.ReadString(section, "Work Dir", programDir);
-    p.SynMode = store.ReadInteger(section, "Syn Mode", 0);
-    p.AutoOpenDir = store.ReadBool(section, "Auto Open Dir", true);
-    p.AutoExit = store.ReadBool(section, "Auto Exit", false);
-    p.AutoTurnOff = store.ReadBool(section, "Auto Turn Off", false);
-    const bool ask = store.ReadBool(section, "Ask", true);
-    const bool overwrite = store.ReadBool(section, "Overwrite", false);
-    p.Policy = overwrite ? TPreferences::Overwrite : ask ? TPreferences::Ask : TPreferences::Rename;
+    const TPreferences p = ReadValues(store, useDefaults ? "Default" : "Main", programDir);
     try {
         store.Close();
     } catch (const EIniWriteError& e) {
@@ -37,6 +46,10 @@ TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QSt
             *writeError = QString::fromStdString(e.what());
     }
     return p;
+}
+
+TPreferences ReadPreferences(const QString& iniPath, const QString& programDir) {
+    return ReadValues(TIniFile(iniPath), "Main", programDir);
 }
 
 void SavePreferences(const QString& iniPath, const TPreferences& p) {

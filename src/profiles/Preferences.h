@@ -25,6 +25,9 @@ QString PreferencesPath(const QString& programDir);
 TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir,
                              QString* writeError = nullptr);
 
+// The same values read through the plain access, which never writes the file (for the command-line tool).
+TPreferences ReadPreferences(const QString& iniPath, const QString& programDir);
+
 // Writes the General page into section "Main". Throws EIniWriteError.
 void SavePreferences(const QString& iniPath, const TPreferences& preferences);
 

@@ -1,0 +1,378 @@
+#include "ConvertCommand.h"
+
+#include "app/AppContext.h"
+#include "app/TaskListModel.h"
+#include "app/TimeText.h"
+#include "convert/ConversionDriver.h"
+#include "dvd/DiscLoader.h"
+#include "dvd/DvdAccess.h"
+#include "dvd/IfoReader.h"
+#include "profiles/IniFile.h"
+#include "profiles/Preferences.h"
+#include "profiles/ProfileModel.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+const char* const kConvertUsage =
+    "  convert PATH [options]   convert rows of the disc at PATH\n"
+    "    --title N              a title (repeatable; default: the longest title)\n"
+    "    --chapter N:M          chapter M of title N (repeatable)\n"
+    "    --all-chapters         every chapter of the disc\n"
+    "    --audio K              audio track K of the row's list, from 0\n"
+    "    --subtitle K           subtitle K of the row's list (0 is None)\n"
+    "    --angle K              angle K, from 0\n"
+    "    --start T --end T      convert only this range of each row (hh:mm:ss)\n"
+    "    --size WxH             output picture size (the profile's Video Size row)\n"
+    "    --profile NAME         conversion profile (default: the saved one, else the first)\n"
+    "    --output DIR           output folder (default: the saved one)\n"
+    "    --work-dir DIR         folder for the work file (default: the saved one)\n"
+    "    --prefix TEXT          output name prefix\n"
+    "    --overwrite ask|overwrite|rename   what to do with an existing output file\n"
+    "    --dry-run              print both command lines of each row, run nothing\n"
+    "    --progress text|json   progress on standard error (text) or standard output (json)\n";
+
+namespace {
+
+constexpr int ExitOk = 0, ExitFailed = 1, ExitBadInput = 2, ExitCancelled = 130;
+
+volatile std::sig_atomic_t gInterrupted = 0;
+void OnInterrupt(int) { gInterrupted = 1; }
+
+struct TBadInput {
+    QString Message;
+};
+
+QString ShellQuote(const QString& arg) {
+    static const QString safe = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./:=+,%@";
+    bool plain = !arg.isEmpty();
+    for (QChar c : arg)
+        plain = plain && safe.contains(c);
+    return plain ? arg : "'" + QString(arg).replace("'", "'\\''") + "'";
+}
+
+QString ShellLine(const QString& program, const QStringList& args) {
+    QStringList words{ShellQuote(program)};
+    for (const QString& a : args)
+        words << ShellQuote(a);
+    return words.join(' ');
+}
+
+// Reports the run on the terminal: messages on standard error, progress as text or JSON.
+class TCliFrontEnd : public TConversionFrontEnd {
+public:
+    TConversionDriver* Driver = nullptr;
+    TPreferences::TOverwritePolicy Policy = TPreferences::Ask;
+    QString ProgressMode; // "", "text" or "json"
+
+    void Inform(const QString& caption, const QString& text) override { Print(caption, text); }
+    void ReportError(const QString& caption, const QString& text) override { Print(caption, text); }
+    bool AskYesNo(const QString& caption, const QString& text) override {
+        Print(caption, text);
+        if (!isatty(STDIN_FILENO)) {
+            std::fprintf(stderr, "(no terminal to answer: No)\n");
+            return false;
+        }
+        std::fprintf(stderr, "[y/N] ");
+        std::string answer;
+        std::getline(std::cin, answer);
+        return answer == "y" || answer == "Y" || answer == "yes";
+    }
+    void LockInterface() override {}
+    void UnlockInterface() override {}
+    void ShowProgressPanel(bool) override {}
+    void SetHintText(const QString& text) override {
+        EndProgressLine();
+        if (ProgressMode != "json")
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+    void HideHint() override {}
+    void ShowProgress(const TProgressFigures& f) override {
+        if (ProgressMode == "json") {
+            const QJsonObject o{{"current", f.CurrentBar}, {"total", f.TotalBar},     {"frames", f.FrameText},
+                                {"elapsed", f.ElapsedText}, {"remaining", f.RemainingText}};
+            const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
+            if (line != FLastLine) {
+                std::printf("%s\n", line.constData());
+                std::fflush(stdout);
+                FLastLine = line;
+            }
+        } else if (ProgressMode == "text") {
+            const QByteArray line = QStringLiteral("current %1  total %2  frames %3  elapsed %4  remaining %5")
+                                        .arg(f.CurrentLabel, 4)
+                                        .arg(f.TotalLabel, 4)
+                                        .arg(f.FrameText, f.ElapsedText.isEmpty() ? "--:--:--" : f.ElapsedText,
+                                             f.RemainingText.isEmpty() ? "--:--:--" : f.RemainingText)
+                                        .toUtf8();
+            // On a terminal the line is rewritten in place; into a file, a line for each new percentage.
+            const bool terminal = isatty(STDERR_FILENO);
+            const QByteArray key = terminal ? line : (f.CurrentLabel + f.TotalLabel + f.ElapsedText).toUtf8();
+            if (key != FLastLine) {
+                std::fprintf(stderr, terminal ? "\r%s" : "%s\n", line.constData());
+                FLineOpen = terminal;
+                FLastLine = key;
+            }
+        }
+    }
+    TPreferences::TOverwritePolicy OverwritePolicy() override { return Policy; }
+    bool AutoExit() override { return false; }
+    bool AutoOpenDir() override { return false; }
+    bool TurnOffChecked() override { return false; }
+    void CloseWindow() override {}
+    void OpenFolder(const QString&) override {}
+    void PumpEvents() override {
+        QCoreApplication::processEvents();
+        if (gInterrupted && Driver) {
+            gInterrupted = 0;
+            EndProgressLine();
+            std::fprintf(stderr, "Stopping...\n");
+            Driver->Stop();
+        }
+    }
+
+private:
+    void Print(const QString& caption, const QString& text) {
+        EndProgressLine();
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+    }
+    void EndProgressLine() {
+        if (FLineOpen)
+            std::fputc('\n', stderr);
+        FLineOpen = false;
+    }
+    QByteArray FLastLine;
+    bool FLineOpen = false;
+};
+
+struct TOptions {
+    QString Disc;
+    QList<int> Titles;
+    QList<QPair<int, int>> Chapters;
+    bool AllChapters = false;
+    int Audio = -1, Subtitle = -1, Angle = -1;
+    QString Start, End, Size, Profile, Output, WorkDir, Prefix, Overwrite, Progress;
+    bool DryRun = false;
+};
+
+int ToIndex(const QString& option, const QString& text) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 0)
+        throw TBadInput{option + " takes a number from 0, not '" + text + "'"};
+    return n;
+}
+
+TOptions ParseOptions(QStringList args) {
+    TOptions o;
+    const auto value = [&](const QString& option) {
+        if (args.isEmpty())
+            throw TBadInput{option + " needs a value"};
+        return args.takeFirst();
+    };
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a == "--title") {
+            const int n = ToIndex(a, value(a));
+            o.Titles << n;
+        } else if (a == "--chapter") {
+            const QString v = value(a);
+            const QStringList parts = v.split(':');
+            if (parts.size() != 2)
+                throw TBadInput{"--chapter takes TITLE:CHAPTER, not '" + v + "'"};
+            o.Chapters << qMakePair(ToIndex(a, parts[0]), ToIndex(a, parts[1]));
+        } else if (a == "--all-chapters") {
+            o.AllChapters = true;
+        } else if (a == "--audio") {
+            o.Audio = ToIndex(a, value(a));
+        } else if (a == "--subtitle") {
+            o.Subtitle = ToIndex(a, value(a));
+        } else if (a == "--angle") {
+            o.Angle = ToIndex(a, value(a));
+        } else if (a == "--start") {
+            o.Start = value(a);
+        } else if (a == "--end") {
+            o.End = value(a);
+        } else if (a == "--size") {
+            o.Size = value(a);
+        } else if (a == "--profile") {
+            o.Profile = value(a);
+        } else if (a == "--output") {
+            o.Output = value(a);
+        } else if (a == "--work-dir") {
+            o.WorkDir = value(a);
+        } else if (a == "--prefix") {
+            o.Prefix = value(a);
+        } else if (a == "--overwrite") {
+            o.Overwrite = value(a);
+            if (o.Overwrite != "ask" && o.Overwrite != "overwrite" && o.Overwrite != "rename")
+                throw TBadInput{"--overwrite takes ask, overwrite or rename"};
+        } else if (a == "--progress") {
+            o.Progress = value(a);
+            if (o.Progress != "text" && o.Progress != "json")
+                throw TBadInput{"--progress takes text or json"};
+        } else if (a == "--dry-run") {
+            o.DryRun = true;
+        } else if (a.startsWith("--") || !o.Disc.isEmpty()) {
+            throw TBadInput{"unknown argument '" + a + "' (see --help)"};
+        } else {
+            o.Disc = a;
+        }
+    }
+    if (o.Disc.isEmpty())
+        throw TBadInput{"convert takes the PATH of a disc folder (see --help)"};
+    return o;
+}
+
+TTaskNode* FindTitle(TTaskListModel& tasks, int number) {
+    for (int i = 0; i < tasks.TitleCount(); ++i)
+        if (tasks.Title(i)->Number == number)
+            return tasks.Title(i);
+    throw TBadInput{QStringLiteral("the disc has no title %1 (it has %2)").arg(number).arg(tasks.TitleCount())};
+}
+
+// Checks the rows the options name and gives them the options' choices and range, as the window would.
+void SelectRows(TTaskListModel& tasks, const TOptions& o) {
+    for (int t : o.Titles)
+        tasks.SetChecked(FindTitle(tasks, t), true);
+    for (const auto& [t, c] : o.Chapters) {
+        TTaskNode* title = FindTitle(tasks, t);
+        if (c < 1 || c > int(title->Children.size()))
+            throw TBadInput{QStringLiteral("title %1 has no chapter %2 (it has %3)").arg(t).arg(c).arg(title->Children.size())};
+        tasks.SetChecked(title->Children[size_t(c - 1)].get(), true);
+    }
+    if (o.AllChapters)
+        tasks.RunCheckCommand(TCheckCommand::AllChapters);
+    if (tasks.CheckedRows().empty())
+        tasks.CheckLongestTitle();
+
+    for (TTaskNode* row : tasks.CheckedRows()) {
+        const TTaskNode& owner = row->ListOwner();
+        const auto check = [&](int index, qsizetype count, const char* what) {
+            if (index >= count)
+                throw TBadInput{QStringLiteral("%1 has no %2 %3 (it has %4)")
+                                    .arg(row->OutputName, what)
+                                    .arg(index)
+                                    .arg(count)};
+        };
+        if (o.Audio >= 0) {
+            check(o.Audio, owner.AudioTracks.size(), "audio track");
+            row->AudioIndex = row->AudioLanguageIndex = o.Audio;
+        }
+        if (o.Subtitle >= 0) {
+            check(o.Subtitle, owner.Subtitles.size(), "subtitle");
+            row->SubtitleIndex = o.Subtitle;
+        }
+        if (o.Angle >= 0) {
+            check(o.Angle, owner.AngleCount, "angle");
+            row->AngleIndex = o.Angle;
+        }
+        if (!o.Start.isEmpty() || !o.End.isEmpty()) {
+            const double start = o.Start.isEmpty() ? row->FullStart : TimeTextToSeconds(o.Start);
+            const double end = o.End.isEmpty() ? row->FullEnd : TimeTextToSeconds(o.End);
+            if (start < row->FullStart || end > row->FullEnd || start >= end)
+                throw TBadInput{QStringLiteral("the range %1 to %2 is not within %3 (%4 to %5)")
+                                    .arg(o.Start.isEmpty() ? row->FullStartText : o.Start,
+                                         o.End.isEmpty() ? row->FullEndText : o.End, row->OutputName,
+                                         row->FullStartText, row->FullEndText)};
+            tasks.SetTrimmedRange(row, start, end);
+        }
+    }
+}
+
+} // namespace
+
+int RunConvertCommand(const QStringList& args, const QString& programDir) {
+    try {
+        const TOptions o = ParseOptions(args);
+        if (!QFileInfo(o.Disc).isDir())
+            throw TBadInput{o.Disc + ": not a folder"};
+
+        TAppContext context;
+        context.ProgramDir = programDir;
+        TTaskListModel tasks(context);
+        auto library = CreateDvdReadAccess();
+        try {
+            const TLoadResult load = LoadDisc(o.Disc, context, tasks, *library);
+            if (!load.LibraryOpened)
+                throw TBadInput{load.LibraryError};
+        } catch (const EIfoError& e) {
+            throw TBadInput{QString::fromStdString(e.what())};
+        }
+        if (tasks.IsEmpty())
+            throw TBadInput{o.Disc + ": the disc has no titles"};
+        SelectRows(tasks, o);
+
+        // Defaults as the window has them: Preferences.ini in the program folder, read without writing it.
+        const QString ini = PreferencesPath(programDir);
+        const TPreferences prefs = ReadPreferences(ini, programDir);
+        const QStringList profiles = [&] {
+            QStringList names;
+            for (const QString& f : ListFilesWithExt(programDir + "Profiles", ".apf"))
+                names << StripExtension(f);
+            return names;
+        }();
+        QString profile = o.Profile;
+        if (profile.isEmpty()) {
+            const int saved = TIniFile(ini).ReadInteger("Main", "Profile", 0);
+            profile = profiles.value(saved >= 0 && saved < profiles.size() ? saved : 0);
+        }
+        if (!profiles.contains(profile))
+            throw TBadInput{"no profile '" + profile + "' (velloric-cli profiles lists them)"};
+
+        TRunSettings settings;
+        settings.ProfileName = profile;
+        settings.OutputDirText = o.Output.isEmpty() ? prefs.OutputPath : o.Output;
+        const TProfileLoad load = LoadProfileRows(ProfilePath(programDir, profile), settings.Grids);
+        if (!load.Error.isEmpty())
+            throw TBadInput{ProfilePath(programDir, profile) + ": " + load.Error};
+        context.OutputExt = "." + load.Type;
+        if (!o.Size.isEmpty())
+            settings.Grids.SetRowText(TParamGrids::Video, "Video Size", o.Size);
+        context.WorkDir = WorkDirOf(o.WorkDir.isEmpty() ? prefs.WorkDir : o.WorkDir, programDir);
+        if (!o.Prefix.isEmpty())
+            context.DVDInformation.OutputPrefix = o.Prefix;
+
+        TCliFrontEnd frontEnd;
+        frontEnd.ProgressMode = o.Progress;
+        frontEnd.Policy = o.Overwrite == "overwrite" ? TPreferences::Overwrite
+                          : o.Overwrite == "rename"  ? TPreferences::Rename
+                          : o.Overwrite == "ask"     ? TPreferences::Ask
+                                                     : prefs.Policy;
+        TConversionDriver driver(context, tasks, frontEnd);
+        frontEnd.Driver = &driver;
+
+        if (o.DryRun) {
+            for (const TItemCommands& item : driver.Plan(settings)) {
+                std::printf("# %s\n%s\n%s\n", qPrintable(item.OutputPath),
+                            qPrintable(ShellLine(driver.StageOneExePath(), item.StageOne)),
+                            qPrintable(ShellLine(driver.StageTwoExePath(), item.StageTwo)));
+            }
+            return ExitOk;
+        }
+
+        std::signal(SIGINT, OnInterrupt);
+        std::signal(SIGTERM, OnInterrupt);
+        const TRunResult result = driver.Start(settings);
+        switch (result.Outcome) {
+        case TRunResult::Completed:
+            for (const QString& output : result.Outputs)
+                std::fprintf(stderr, "Wrote %s\n", qPrintable(output));
+            return ExitOk;
+        case TRunResult::Cancelled:
+            return ExitCancelled;
+        case TRunResult::Refused:
+            return ExitBadInput;
+        default:
+            return ExitFailed;
+        }
+    } catch (const TBadInput& bad) {
+        std::fprintf(stderr, "velloric-cli: %s\n", qPrintable(bad.Message));
+        return ExitBadInput;
+    }
+}

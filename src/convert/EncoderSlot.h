@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+// One encoder child: started with its arguments as a list (never through a shell), its standard output
+// and standard error merged, its output handed back in chunks of at most 4095 bytes.
+class TEncoderSlot {
+public:
+    TEncoderSlot() = default;
+    ~TEncoderSlot();
+    TEncoderSlot(const TEncoderSlot&) = delete;
+    TEncoderSlot& operator=(const TEncoderSlot&) = delete;
+
+    // Starts the program; false, with StartError() set, when it cannot be started.
+    bool Launch(const QString& program, const QStringList& arguments, const QString& workingDir = QString());
+
+    // One step of a read loop. Handles pending events while it waits, so the window stays live while the
+    // encoder is silent. False when the output has ended (the child exited, was ended or closed it).
+    bool ReadChunk(QString& text);
+
+    // Ends the last child by force; nothing when it has ended already.
+    void Terminate();
+
+    bool Running() const;
+    bool Started() const { return FProcess != nullptr; }
+    QProcess::ExitStatus ExitStatus() const;
+    int ExitCode() const;
+    QString StartError() const { return FStartError; }
+    // The last lines the child wrote (progress records that end in a carriage return count as lines).
+    QString LastLines(int count) const;
+
+    std::function<void()> Pump;        // handles pending events; empty: QCoreApplication::processEvents
+    std::function<void(qint64)> Watch; // called while waiting, with the milliseconds since the last output
+
+private:
+    void Wait(int milliseconds);
+
+    std::unique_ptr<QProcess> FProcess;
+    QString FStartError;
+    QByteArray FTail;
+    bool FOutputClosed = false;
+    qint64 FLastOutputMs = 0;
+};

@@ -1,0 +1,171 @@
+#include "ProgressTracker.h"
+
+#include "app/TimeText.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+namespace {
+
+// Rounds halves to the even neighbour; false for values no bar or counter can show.
+bool RoundToInt(double value, long long& out) {
+    if (!std::isfinite(value) || std::fabs(value) > 1e15)
+        return false;
+    out = std::llrint(value);
+    return true;
+}
+
+} // namespace
+
+bool ReadNumber(const QString& text, double& value) {
+    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+    if (!number.match(text).hasMatch())
+        return false;
+    value = text.trimmed().toDouble();
+    return std::isfinite(value);
+}
+
+bool ReadStageTwoTime(const QString& text, double& value) {
+    if (ReadNumber(text, value))
+        return true;
+    const double seconds = TimeTextToSeconds(text);
+    if (seconds < 0)
+        return false;
+    value = seconds;
+    return true;
+}
+
+bool LastStageOnePosition(const QString& chunk, double& value) {
+    const qsizetype at = chunk.lastIndexOf("Pos:");
+    if (at < 0)
+        return false;
+    const QString rest = chunk.mid(at + 4);
+    const qsizetype s = rest.indexOf('s');
+    return s >= 0 && ReadNumber(rest.left(s), value);
+}
+
+void TProgressTracker::StartRun(const std::vector<double>& itemLengths) {
+    FFigures = TProgressFigures{};
+    FFigures.ElapsedText.clear();
+    FFigures.RemainingText.clear();
+    FDoneSeconds = 0;
+    FElapsedSeconds = FRemainingSeconds = 0;
+    FStageOnePosition = 0;
+    FPositionText.clear();
+    FTotalSeconds = 0;
+    for (double length : itemLengths)
+        FTotalSeconds += length;
+    FTotalSeconds *= 2;
+}
+
+void TProgressTracker::StartItem(double itemSeconds, double frameRate) {
+    FFigures.CurrentBar = 0;
+    FFigures.CurrentLabel = "0%";
+    FItemSeconds = itemSeconds;
+    FFrameRate = frameRate;
+    long long frames = 0;
+    RoundToInt(itemSeconds * frameRate, frames);
+    FItemFrames = int(frames);
+    FFigures.FrameText = "0 / " + QString::number(FItemFrames);
+}
+
+void TProgressTracker::SetCurrentBar(double value) {
+    long long bar = 0;
+    if (!RoundToInt(value, bar) || bar < 0)
+        throw std::range_error("bar");
+    FFigures.CurrentBar = int(std::min(bar, 100LL));
+}
+
+void TProgressTracker::SetTotalBar(double value) {
+    long long bar = 0;
+    if (!RoundToInt(value, bar) || bar < 0)
+        throw std::range_error("bar");
+    FFigures.TotalBar = int(std::min(bar, 100LL));
+}
+
+void TProgressTracker::UpdateLabels() {
+    FFigures.CurrentLabel = QString::number(FFigures.CurrentBar) + "%";
+    FFigures.TotalLabel = QString::number(FFigures.TotalBar) + "%";
+}
+
+void TProgressTracker::StageOneChunk(const QString& chunk, int readIndex) {
+    if (readIndex < 20)
+        return;
+    const qsizetype at = chunk.indexOf("Pos:");
+    if (at >= 0) {
+        const QString rest = chunk.mid(at + 4);
+        const qsizetype s = rest.indexOf('s');
+        FPositionText = s < 0 ? QString() : rest.left(s);
+    }
+    // A figure that cannot be shown ends the handling of this chunk; what was set stays.
+    try {
+        double position = 0;
+        if (ReadNumber(FPositionText, position))
+            FStageOnePosition = position;
+        if (FItemSeconds != 0) {
+            SetCurrentBar(FStageOnePosition / FItemSeconds * 100 / 2);
+            long long frames = 0;
+            if (!RoundToInt(FStageOnePosition * FFrameRate / 2, frames))
+                throw std::range_error("frames");
+            FFigures.FrameText = QString::number(frames) + " / " + QString::number(FItemFrames);
+        }
+        if (FTotalSeconds != 0)
+            SetTotalBar((FDoneSeconds + FStageOnePosition) / FTotalSeconds * 100);
+        UpdateLabels();
+    } catch (const std::range_error&) {
+    }
+}
+
+void TProgressTracker::StartStageTwo() { FStageTwoTime = 0; }
+
+void TProgressTracker::StageTwoChunk(const QString& chunk, int readIndex) {
+    if (readIndex < 2)
+        return;
+    const qsizetype at = chunk.indexOf("time");
+    if (at >= 0) {
+        QString rest = chunk.mid(at + 5);
+        const qsizetype blank = rest.indexOf(' ');
+        rest = blank < 0 ? QString() : rest.left(blank);
+        double time = 0;
+        if (ReadStageTwoTime(rest, time) && time > FStageTwoTime)
+            FStageTwoTime = time;
+    }
+    try {
+        if (FItemSeconds != 0) {
+            SetCurrentBar((FItemSeconds + FStageTwoTime) / (FItemSeconds * 2) * 100);
+            long long frames = 0;
+            if (!RoundToInt((FItemSeconds + FStageTwoTime) / 2 * FFrameRate, frames))
+                throw std::range_error("frames");
+            FFigures.FrameText = QString::number(frames) + " / " + QString::number(FItemFrames);
+        }
+        if (FTotalSeconds != 0)
+            SetTotalBar((FDoneSeconds + FItemSeconds + FStageTwoTime) / FTotalSeconds * 100);
+        UpdateLabels();
+    } catch (const std::range_error&) {
+    }
+}
+
+void TProgressTracker::ItemConverted() {
+    FFigures.CurrentBar = 100;
+    FFigures.CurrentLabel = "100%";
+    FFigures.FrameText = QString::number(FItemFrames) + " / " + QString::number(FItemFrames);
+}
+
+void TProgressTracker::ItemFinished() { FDoneSeconds += 2 * FStageOnePosition; }
+
+void TProgressTracker::RunCompleted() {
+    FFigures.TotalBar = 100;
+    FFigures.TotalLabel = "100%";
+}
+
+void TProgressTracker::Tick() {
+    ++FElapsedSeconds;
+    FFigures.ElapsedText = SecondsToTimeText(FElapsedSeconds);
+    const int p = FFigures.TotalBar;
+    if (p != 0) {
+        long long remaining = 0;
+        if (RoundToInt(FElapsedSeconds / (p / 100.0) - FElapsedSeconds, remaining))
+            FRemainingSeconds = int(remaining);
+    }
+    FFigures.RemainingText = SecondsToTimeText(FRemainingSeconds);
+}

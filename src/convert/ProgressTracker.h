@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+// What the progress panel shows.
+struct TProgressFigures {
+    int CurrentBar = 0; // 0 to 100
+    int TotalBar = 0;
+    QString CurrentLabel = "0%";
+    QString TotalLabel = "0%";
+    QString FrameText;
+    QString ElapsedText;
+    QString RemainingText;
+};
+
+// Turns the encoders' output chunks into the progress figures of a run. Each item counts as two halves:
+// stage one moves it from 0 to 50, stage two from 50 to 100.
+class TProgressTracker {
+public:
+    void StartRun(const std::vector<double>& itemLengths); // P1 and P2
+    void StartItem(double itemSeconds, double frameRate);   // P3
+    void StageOneChunk(const QString& chunk, int readIndex); // P4
+    void StartStageTwo();
+    void StageTwoChunk(const QString& chunk, int readIndex); // P7
+    void ItemConverted();                                    // P5
+    void ItemFinished();                                     // P6
+    void RunCompleted();                                     // P8
+    void Tick();                                             // once a second while the run goes on
+
+    const TProgressFigures& Figures() const { return FFigures; }
+    double TotalSeconds() const { return FTotalSeconds; }
+    double DoneSeconds() const { return FDoneSeconds; }
+    double StageOnePosition() const { return FStageOnePosition; }
+    double StageTwoTime() const { return FStageTwoTime; }
+
+private:
+    void SetCurrentBar(double value);
+    void SetTotalBar(double value);
+    void UpdateLabels();
+
+    TProgressFigures FFigures;
+    double FTotalSeconds = 0, FDoneSeconds = 0, FItemSeconds = 0, FFrameRate = 0;
+    int FItemFrames = 0;
+    double FStageOnePosition = 0;
+    QString FPositionText;
+    double FStageTwoTime = 0;
+    int FElapsedSeconds = 0, FRemainingSeconds = 0;
+};
+
+// An optionally signed decimal number with "." and an optional exponent, blanks around it allowed.
+bool ReadNumber(const QString& text, double& value);
+
+// A stage-two time: a plain number of seconds, or hours:minutes:seconds as FFmpeg writes it.
+bool ReadStageTwoTime(const QString& text, double& value);
+
+// The last "Pos:" position in a stage-one chunk, for watching the end of the range; false when none.
+bool LastStageOnePosition(const QString& chunk, double& value);
