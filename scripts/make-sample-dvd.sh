@@ -50,9 +50,10 @@ clip t1 24 16:9 testsrc2 440 660
 clip t2 8 16:9 smptebars 330 550
 clip t3 12 4:3 testsrc 880
 
-# A white box with a black border as the subtitle picture, shown from 2 s to 20 s of Title01.
-ff -f lavfi -i "color=c=black@0.0:size=${size}:duration=1,format=rgba" \
-   -vf "drawbox=x=200:y=380:w=320:h=50:color=white@1.0:t=fill,drawbox=x=200:y=380:w=320:h=50:color=black@1.0:t=4" \
+# A white box with a grey border as the subtitle picture, shown from 2 s to 20 s of Title01; the black
+# around it is the transparent colour.
+ff -f lavfi -i "color=c=black:size=${size}:duration=1" \
+   -vf "drawbox=x=200:y=380:w=320:h=50:color=white:t=fill,drawbox=x=200:y=380:w=320:h=50:color=0x404040:t=4,format=rgb24" \
    -frames:v 1 "$work/sub.png"
 cat > "$work/sub.xml" <<XML
 <subpictures format="${std^^}">

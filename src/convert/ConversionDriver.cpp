@@ -138,8 +138,11 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     if (!language.isEmpty()) // a stream without a language code: the encoder takes the title's first audio
         args << "-alang" << language;
     args << SplitCommandLine(ScalingFilterText(FContext.MencOutputSettings, title.AspectText));
+    // Without a choice the encoder would burn in a subtitle of its own accord: "None" says so outright.
     if (item.SubtitleIndex > 0)
         args << "-sid" << QString::number(item.SubtitleIndex - 1);
+    else
+        args << "-nosub";
     args << "-o" << WorkFilePath();
     return args;
 }

@@ -2,6 +2,7 @@
 #include "convert/CommandLine.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/ProfileModel.h"
+#include "support/MediaProbe.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
@@ -29,22 +30,6 @@ bool RunTool(const QString& program, const QStringList& args, QByteArray* output
     if (output)
         *output = p.readAll();
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-QJsonObject Probe(const QString& file) {
-    QProcess p;
-    p.start("ffprobe", {"-v", "error", "-show_entries",
-                        "format=format_name,duration:stream=codec_type,codec_name,codec_tag_string,width,height",
-                        "-of", "json", file});
-    p.waitForFinished(60000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-}
-
-QJsonObject Stream(const QJsonObject& probe, const QString& type) {
-    for (const QJsonValue& s : probe["streams"].toArray())
-        if (s.toObject()["codec_type"].toString() == type)
-            return s.toObject();
-    return {};
 }
 
 class ShippedProfiles : public ::testing::Test {

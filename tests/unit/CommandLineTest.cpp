@@ -1,5 +1,7 @@
 #include "convert/CommandLine.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 TEST(CommandLine, SplitsAtBlanksAndKeepsQuotedStretchesWhole) {

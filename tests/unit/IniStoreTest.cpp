@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

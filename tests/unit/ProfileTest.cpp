@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -2,6 +2,8 @@
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,5 +1,7 @@
 #include "app/TimeText.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 TEST(TimeText, SecondsToText) {

@@ -1,0 +1,207 @@
+// velloric-cli convert with the real encoders on the generated sample discs.
+#include "support/MediaProbe.h"
+#include "support/TestPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <csignal>
+
+namespace {
+
+struct TRun {
+    int ExitCode = -1;
+    QByteArray Out, Err;
+};
+
+class CliConvert : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Root = new QTemporaryDir;
+        // A disc folder and an output folder whose names hold blanks, quotes and shell characters.
+        Disc = Root->filePath("disc \"one\" it's $x;") + "/";
+        QDir().mkpath(Disc + "VIDEO_TS");
+        const QString from = SampleDiscDir("pal") + "/VIDEO_TS/";
+        for (const QString& name : QDir(from).entryList(QDir::Files))
+            QFile::copy(from + name, Disc + "VIDEO_TS/" + name);
+    }
+    static void TearDownTestSuite() { delete Root; }
+
+    void SetUp() override {
+        Output = Root->filePath(QStringLiteral("out 'q' \"%1\"").arg(++Counter)) + "/";
+        QDir().mkpath(Output);
+        Work = Root->filePath(QStringLiteral("work %1").arg(Counter)) + "/";
+        QDir().mkpath(Work);
+    }
+
+    TRun Convert(const QString& disc, QStringList args) {
+        args = QStringList{"convert", disc, "--output", Output, "--work-dir", Work, "--overwrite", "overwrite"} + args;
+        QProcess p;
+        p.start(ProgramBinDir() + "/velloric-cli", args);
+        p.waitForFinished(300000);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+
+    static QTemporaryDir* Root;
+    static QString Disc;
+    static int Counter;
+    QString Output, Work;
+};
+QTemporaryDir* CliConvert::Root = nullptr;
+QString CliConvert::Disc;
+int CliConvert::Counter = 0;
+
+#define ASSERT_CONVERTED(run) ASSERT_EQ((run).ExitCode, 0) << (run).Err.right(3000).toStdString()
+
+TEST_F(CliConvert, AWholeTitleThroughBothEncoders) {
+    const TRun run = Convert(Disc, {}); // the longest title, read to its very end
+    ASSERT_CONVERTED(run);
+    const QJsonObject probe = Probe(Output + "Title01.mp4");
+    EXPECT_NEAR(Duration(probe), 24, 1.0);
+    EXPECT_EQ(Stream(probe, "video")["codec_name"].toString(), "mpeg4");
+    EXPECT_EQ(Stream(probe, "video")["width"].toInt(), 720);
+    EXPECT_EQ(Stream(probe, "video")["height"].toInt(), 576);
+    EXPECT_EQ(Stream(probe, "audio")["codec_name"].toString(), "aac");
+    EXPECT_FALSE(QFile::exists(Work + "temp.avi"));
+}
+
+TEST_F(CliConvert, ChaptersAndTrimmedRanges) {
+    struct Case {
+        QStringList Args;
+        QString File;
+        double Seconds;
+    };
+    const Case cases[] = {
+        {{"--chapter", "3:2"}, "Title03-Chapter02.mp4", 3.6},
+        {{"--chapter", "1:4"}, "Title01-Chapter04.mp4", 6.0}, // the last chapter reaches the title's end
+        {{"--title", "1", "--start", "00:00:05", "--end", "00:00:10"}, "Title01.mp4", 5.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Args.join(' ').toStdString());
+        const TRun run = Convert(Disc, c.Args);
+        ASSERT_CONVERTED(run);
+        EXPECT_NEAR(Duration(Probe(Output + c.File)), c.Seconds, 0.7);
+    }
+}
+
+TEST_F(CliConvert, TheChosenAudioLanguage) {
+    // Title01 carries an English track at 440 Hz and a German one at 660 Hz.
+    for (const auto& [audio, hertz] : {std::pair{"0", 440.0}, std::pair{"1", 660.0}}) {
+        const TRun run = Convert(Disc, {"--title", "1", "--end", "00:00:04", "--audio", audio, "--prefix", audio});
+        ASSERT_CONVERTED(run);
+        EXPECT_NEAR(AudioFrequency(Output + audio + "-Title01.mp4", 1.0), hertz, 25) << "audio " << audio;
+    }
+}
+
+TEST_F(CliConvert, ABurnedInSubtitle) {
+    // The subtitle is a white box from x 200 to 520 and y 380 to 430, shown from 2 s to 20 s.
+    for (const char* subtitle : {"0", "1"}) {
+        const TRun run = Convert(Disc, {"--title", "1", "--end", "00:00:06", "--subtitle", subtitle, "--prefix",
+                                        subtitle});
+        ASSERT_CONVERTED(run);
+    }
+    const QByteArray plain = GreyFrame(Output + "0-Title01.mp4", 4.0);
+    const QByteArray burned = GreyFrame(Output + "1-Title01.mp4", 4.0);
+    ASSERT_EQ(burned.size(), 720 * 576);
+    // The encoder blends the subtitle over the picture, so the box is lighter, not pure white.
+    EXPECT_GT(MeanGrey(burned, 720, 220, 392, 500, 418) - MeanGrey(plain, 720, 220, 392, 500, 418), 30);
+    EXPECT_NEAR(MeanGrey(burned, 720, 0, 0, 720, 300), MeanGrey(plain, 720, 0, 0, 720, 300), 8);
+}
+
+TEST_F(CliConvert, ACustomSizeScalesAtTheDisplayAspect) {
+    TRun run = Convert(Disc, {"--title", "1", "--end", "00:00:03", "--size", "640x480"});
+    ASSERT_CONVERTED(run);
+    QJsonObject video = Stream(Probe(Output + "Title01.mp4"), "video");
+    EXPECT_EQ(video["width"].toInt(), 640);
+    EXPECT_EQ(video["height"].toInt(), 480);
+    // A 16:9 title in a 640x480 frame: scaled to 640x360 and padded with black above and below.
+    const QByteArray frame = GreyFrame(Output + "Title01.mp4", 1.0);
+    ASSERT_EQ(frame.size(), 640 * 480);
+    EXPECT_LT(MeanGrey(frame, 640, 0, 5, 640, 50), 25);
+    EXPECT_GT(MeanGrey(frame, 640, 0, 200, 640, 280), 40);
+
+    run = Convert(Disc, {"--title", "3", "--end", "00:00:03", "--size", "320x240"});
+    ASSERT_CONVERTED(run);
+    video = Stream(Probe(Output + "Title03.mp4"), "video");
+    EXPECT_EQ(video["width"].toInt(), 320);
+    EXPECT_EQ(video["height"].toInt(), 240);
+}
+
+TEST_F(CliConvert, AnNtscDisc) {
+    const TRun run = Convert(SampleDiscDir("ntsc"), {"--title", "2", "--profile", "H.264 AAC (MKV)"});
+    ASSERT_CONVERTED(run);
+    const QJsonObject probe = Probe(Output + "Title02.mkv");
+    EXPECT_NEAR(Duration(probe), 8, 1.0);
+    EXPECT_EQ(Stream(probe, "video")["codec_name"].toString(), "h264");
+    EXPECT_EQ(Stream(probe, "video")["height"].toInt(), 480);
+}
+
+TEST_F(CliConvert, ProgressAsJson) {
+    const TRun run = Convert(Disc, {"--chapter", "1:1", "--progress", "json"});
+    ASSERT_CONVERTED(run);
+    const QList<QByteArray> lines = run.Out.trimmed().split('\n');
+    ASSERT_GT(lines.size(), 3);
+    const QJsonObject last = QJsonDocument::fromJson(lines.last()).object();
+    EXPECT_EQ(last["total"].toInt(), 100);
+    EXPECT_EQ(last["current"].toInt(), 100);
+    EXPECT_EQ(last["frames"].toString(), "150 / 150");
+    bool halfway = false;
+    for (const QByteArray& line : lines) {
+        const int current = QJsonDocument::fromJson(line).object()["current"].toInt();
+        halfway = halfway || (current > 20 && current < 80);
+    }
+    EXPECT_TRUE(halfway) << run.Out.toStdString();
+}
+
+TEST_F(CliConvert, CtrlCStopsTheRun) {
+    QProcess p;
+    p.start(ProgramBinDir() + "/velloric-cli",
+            {"convert", Disc, "--title", "1", "--output", Output, "--work-dir", Work, "--profile", "WebM - VP8 Vorbis",
+             "--progress", "json"});
+    ASSERT_TRUE(p.waitForStarted());
+    // Wait until stage one reports progress, then interrupt as Ctrl+C would.
+    QByteArray seen;
+    const auto started = [&] {
+        for (const QByteArray& line : seen.split('\n'))
+            if (QJsonDocument::fromJson(line).object()["current"].toInt() >= 5)
+                return true;
+        return false;
+    };
+    for (int i = 0; i < 600 && !started(); ++i) {
+        p.waitForReadyRead(100);
+        seen += p.readAllStandardOutput();
+    }
+    ASSERT_TRUE(started()) << seen.toStdString();
+    ::kill(p.processId(), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 130) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(p.readAllStandardError().contains("The conversion is canceled."));
+    EXPECT_FALSE(QFile::exists(Work + "temp.avi"));
+}
+
+TEST_F(CliConvert, BadArgumentsAndDryRun) {
+    for (const QStringList& args : {QStringList{"--title", "9"}, QStringList{"--chapter", "1:9"},
+                                    QStringList{"--audio", "5"}, QStringList{"--profile", "None Such"},
+                                    QStringList{"--start", "00:00:30"}, QStringList{"--bogus"}}) {
+        const TRun run = Convert(Disc, args);
+        EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.Err.startsWith("velloric-cli: ")) << run.Err.toStdString();
+    }
+    TRun run = Convert(Root->filePath("nothing here"), {});
+    EXPECT_EQ(run.ExitCode, 2);
+
+    run = Convert(Disc, {"--chapter", "3:1", "--subtitle", "0", "--dry-run"});
+    ASSERT_EQ(run.ExitCode, 0);
+    const QStringList lines = QString::fromUtf8(run.Out).split('\n');
+    EXPECT_EQ(lines[0], "# " + Output + "Title03-Chapter01.mp4");
+    EXPECT_TRUE(lines[1].contains("dvd://3 -dvd-device '" + QString(Disc).replace("'", "'\\''") + "VIDEO_TS' -ss 0.000 "
+                                  "-endpos 4.000"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(QDir(Output).isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,373 @@
+// The conversion driver with stand-in encoders from tests/data/fake-encoders.
+#include "app/AppContext.h"
+#include "app/TaskListModel.h"
+#include "app/TimeText.h"
+#include "convert/ConversionDriver.h"
+#include "support/RecordingFrontEnd.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kFakes = QStringLiteral(VELLORIC_SOURCE_DIR) + "/tests/data/fake-encoders/";
+
+class TFakePower : public TPowerControl {
+public:
+    int Calls = 0;
+    void PowerOffComputer() override { ++Calls; }
+};
+
+class ConversionDriver : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProgramDir = Root.filePath("program folder") + "/";
+        Output = Root.filePath("out \"put\" $dir;") + "/";
+        QDir().mkpath(ProgramDir + "Profiles");
+        QDir().mkpath(Output);
+        for (const char* encoder : {"asapi.dll", "wmaspi.dll"})
+            QFile::link(kFakes + encoder, ProgramDir + encoder);
+        QFile profile(ProgramDir + "Profiles/Test.apf");
+        profile.open(QIODevice::WriteOnly);
+        profile.write("[Main]\r\nType=mp4\r\nPara=4\r\n0=Video Size\r\n1=Aspect\r\n2=Bit Rate\r\n3=Sample Rate\r\n"
+                      "[Video Size]\r\nSort=1\r\ncmd=-s\r\nCaption=Original Size,Custom Size,\r\nValue=,,\r\nIndex=0\r\n"
+                      "[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nCaption=Auto,4:3,16:9,\r\nValue=,4:3,16:9,\r\nIndex=0\r\n"
+                      "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nCaption=800000\r\n"
+                      "[Sample Rate]\r\nSort=2\r\ncmd=-ar\r\nList=0\r\nReadOnly=1\r\nCaption=44.1 kHz\r\nValue=44100\r\n");
+        profile.close();
+
+        Context.ProgramDir = ProgramDir;
+        Context.WorkDir = Root.path() + "/";
+        Context.OutputExt = ".mp4";
+        Context.DVDInformation.DiscPath = Root.filePath("-it's \"a\" $disc; x") + "/VIDEO_TS/";
+        Context.DVDInformation.FrameRate = 25;
+        T1 = AddTitle(1, 10, "16:9", {"en", "de"}, {"None", "English"});
+        AddChapter(T1, 0, 0, 5);
+        AddChapter(T1, 1, 5, 10);
+        T2 = AddTitle(2, 20, "4:3", {"fr"}, {"None"});
+
+        Log = Root.filePath("encoders.log");
+        qputenv("FAKE_LOG", Log.toLocal8Bit());
+        for (const char* v : {"FAKE_STAGE1", "FAKE_STAGE2", "FAKE_STAGE1_STEPS"})
+            qunsetenv(v);
+        Settings.OutputDirText = Output;
+        Settings.ProfileName = "Test";
+        LoadProfileRows(ProfilePath(ProgramDir, "Test"), Settings.Grids);
+    }
+
+    TTaskNode* AddTitle(int number, double length, const QString& aspect, QStringList languages,
+                        QStringList subtitles) {
+        auto n = std::make_unique<TTaskNode>();
+        n->Number = number;
+        n->ShortName = n->OutputName = QStringLiteral("Title%1").arg(number, 2, 10, QChar('0'));
+        n->AspectText = aspect;
+        n->AudioLanguages = languages;
+        n->AudioTracks = languages;
+        n->Subtitles = subtitles;
+        SetRange(*n, 0, length);
+        n->FullLength = length;
+        return Tasks.AddTitle(std::move(n));
+    }
+    void AddChapter(TTaskNode* title, int j, double start, double end) {
+        auto n = std::make_unique<TTaskNode>();
+        n->Kind = TTaskNode::KindChapter;
+        n->Number = j + 1;
+        n->OutputName = title->OutputName + QStringLiteral("-Chapter%1").arg(j + 1, 2, 10, QChar('0'));
+        SetRange(*n, start, end);
+        Tasks.AddChapter(title, std::move(n));
+    }
+    static void SetRange(TTaskNode& n, double start, double end) {
+        n.FullStart = n.CurStart = start;
+        n.FullEnd = n.CurEnd = end;
+        n.FullStartText = n.CurStartText = SecondsToTimeText(start);
+        n.FullEndText = n.CurEndText = SecondsToTimeText(end);
+    }
+
+    // The encoder runs, each a list: what ran ("prep", "stage1", "stage2") and its arguments.
+    QList<QStringList> Runs() const {
+        QList<QStringList> runs;
+        QFile f(Log);
+        if (f.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : f.readAll().split('\n'))
+                if (!line.isEmpty())
+                    runs << QString::fromLocal8Bit(line).split('\t');
+        return runs;
+    }
+    QStringList RunsOf(const QString& kind) const {
+        QStringList kinds;
+        for (const QStringList& r : Runs())
+            if (r[0] == kind)
+                kinds << r.mid(1).join(' ');
+        return kinds;
+    }
+    QString WorkFile() const { return Context.WorkDir + "temp.avi"; }
+
+    QTemporaryDir Root;
+    QString ProgramDir, Output, Log;
+    TAppContext Context;
+    TTaskListModel Tasks{Context};
+    TTaskNode* T1 = nullptr;
+    TTaskNode* T2 = nullptr;
+    TRecordingFrontEnd FrontEnd;
+    TFakePower Power;
+    TConversionDriver Driver{Context, Tasks, FrontEnd, &Power};
+    TRunSettings Settings;
+};
+
+TEST_F(ConversionDriver, StartChecks) {
+    TRunResult r = Driver.Start(Settings);
+    EXPECT_EQ(r.Outcome, TRunResult::Refused);
+    Tasks.SetChecked(T2, true);
+    for (const QString& missing : {Root.filePath("nowhere"), Root.filePath("nowhere/")}) {
+        Settings.OutputDirText = missing;
+        Driver.Start(Settings);
+    }
+    Settings.OutputDirText = Output;
+    Settings.ProfileName = "Gone";
+    Driver.Start(Settings);
+    EXPECT_EQ(FrontEnd.Captions(), (QStringList{"No Title or Chapter checked", "Output path does not exist",
+                                                "Output path does not exist", "Profile"}));
+    EXPECT_EQ(FrontEnd.Messages[0].Text, "Please have Titles and Chapters you want to convert checked.");
+    EXPECT_EQ(FrontEnd.Messages[1].Text, "The output path does not exist. Please specify another one.");
+    EXPECT_EQ(FrontEnd.Messages[3].Text, "Please select a valid output profile.");
+    EXPECT_EQ(FrontEnd.Locks, 0);
+    EXPECT_TRUE(Runs().isEmpty());
+}
+
+TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
+    Tasks.SetChecked(T1, true);
+    Tasks.SetChecked(T1->Children[0].get(), true);
+    Tasks.SetFocusedRow(T1);
+    Tasks.PickAudio(1);
+    Tasks.PickSubtitle(1);
+    Settings.Grids.SetRowText(TParamGrids::Video, "Video Size", "640x480");
+
+    const TRunResult r = Driver.Start(Settings);
+    ASSERT_EQ(r.Outcome, TRunResult::Completed) << FrontEnd.Messages.value(0).Text.toStdString();
+    EXPECT_EQ(r.Outputs, (QStringList{Output + "Title01.mp4", Output + "Title01-Chapter01.mp4"}));
+    const QString disc = Root.filePath("-it's \"a\" $disc; x") + "/VIDEO_TS";
+    const QString common = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800000:mbd=2:autoaspect -oac mp3lame "
+                           "-lameopts vbr=2:q=5 -channels 2 -srate 44100 -af volume=10:0 -alang de "
+                           "-vf scale=640:360,expand=640:480 -sid 0 -o " + WorkFile();
+    // The whole title is read to its end: no -endpos, on which the encoder would hang.
+    EXPECT_EQ(Runs()[1], QStringList({"stage1", "dvd://1", "-dvd-device", disc, "-ss", "0.000"}) +
+                             (common.mid(1)).split(' '));
+    EXPECT_EQ(RunsOf("stage1")[1], "dvd://1 -dvd-device " + disc + " -ss 0.000 -endpos 5.000" + common);
+    EXPECT_EQ(RunsOf("prep"), QStringList(2, "dvd://1 -dvd-device " + disc + " -o temp.avi"));
+    EXPECT_EQ(Runs()[2], (QStringList{"stage2", "-y", "-i", WorkFile(), "-s", "640x480", "-b", "800000", "-ar",
+                                      "44100", Output + "Title01.mp4"}));
+    EXPECT_EQ(FrontEnd.Hints, (QStringList{"Converting: -Title01.mp4", "Converting: -Title01-Chapter01.mp4"}));
+    EXPECT_EQ(FrontEnd.Captions(), QStringList{"Complete"});
+    EXPECT_EQ(FrontEnd.Messages[0].Text, "The conversion is completed successfully.");
+    EXPECT_EQ(FrontEnd.OpenedFolders, QStringList{Output});
+    EXPECT_EQ(FrontEnd.Last.TotalBar, 100);
+    EXPECT_EQ(FrontEnd.Last.CurrentBar, 100);
+    EXPECT_EQ(FrontEnd.Locks, 1);
+    EXPECT_GE(FrontEnd.Unlocks, 1);
+    EXPECT_EQ(Driver.ConvertState(), TConversionDriver::Idle);
+    EXPECT_FALSE(QFile::exists(WorkFile()));
+    EXPECT_EQ(Power.Calls, 0);
+}
+
+TEST_F(ConversionDriver, PrefixAndAspectOfTheProfile) {
+    Tasks.SetChecked(T2, true);
+    Context.DVDInformation.OutputPrefix = "A NINETEEN CHAR DVD";
+    Settings.Grids.SetRowText(TParamGrids::Video, "Video Size", "320X240");
+    Settings.Grids.SetRowText(TParamGrids::Video, "Aspect", "16:9");
+    ASSERT_EQ(Driver.Start(Settings).Outcome, TRunResult::Completed);
+    EXPECT_EQ(FrontEnd.Hints, QStringList{"Converting: A NINETEEN CHAR...-Title02.mp4"});
+    EXPECT_TRUE(QFile::exists(Output + "A NINETEEN CHAR DVD-Title02.mp4"));
+    EXPECT_TRUE(RunsOf("stage1")[0].contains(" -alang fr -vf scale=320:180,expand=320:240 -nosub -o "));
+}
+
+TEST_F(ConversionDriver, OverwritePolicies) {
+    Tasks.SetChecked(T2, true);
+    const QString existing = Output + "Title02.mp4";
+    const auto writeExisting = [&] {
+        QFile f(existing);
+        f.open(QIODevice::WriteOnly);
+        f.write("old");
+    };
+    const auto content = [&](const QString& path) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    };
+    writeExisting();
+
+    FrontEnd.Answers = {false}; // No: skipped, no encoder runs for it
+    TRunResult r = Driver.Start(Settings);
+    EXPECT_EQ(r.Skipped, 1);
+    EXPECT_TRUE(Runs().isEmpty());
+    EXPECT_EQ(FrontEnd.Messages[0].Caption, "Output File Exists");
+    EXPECT_EQ(FrontEnd.Messages[0].Text, "The output file Title02.mp4 is already existent.\n\rClick \"Yes\" to "
+                                         "overwrite it. Click \"No\" to skip this file");
+    EXPECT_EQ(content(existing), "old");
+
+    FrontEnd.Answers = {true};
+    EXPECT_EQ(Driver.Start(Settings).Outcome, TRunResult::Completed);
+    EXPECT_EQ(content(existing), "partial\nwhole\n");
+
+    writeExisting();
+    FrontEnd.Policy = TPreferences::Overwrite;
+    EXPECT_EQ(Driver.Start(Settings).Outputs, QStringList{existing});
+    EXPECT_EQ(content(existing), "partial\nwhole\n");
+
+    writeExisting();
+    FrontEnd.Policy = TPreferences::Rename;
+    r = Driver.Start(Settings);
+    ASSERT_EQ(r.Outputs.size(), 1);
+    EXPECT_TRUE(QRegularExpression("/Title02-\\d{8}-\\d{6}-\\d{3}\\.mp4$").match(r.Outputs[0]).hasMatch())
+        << r.Outputs[0].toStdString();
+    EXPECT_TRUE(QFile::exists(r.Outputs[0]));
+    EXPECT_EQ(content(existing), "old");
+}
+
+TEST_F(ConversionDriver, StopDuringStageOne) {
+    Tasks.SetChecked(T2, true);
+    qputenv("FAKE_STAGE1", "slow");
+    qputenv("FAKE_STAGE1_STEPS", "200");
+    QTimer::singleShot(400, [&] { Driver.Stop(); });
+    const TRunResult r = Driver.Start(Settings);
+    EXPECT_EQ(r.Outcome, TRunResult::Cancelled);
+    EXPECT_EQ(FrontEnd.Captions(), QStringList{"Cancel"});
+    EXPECT_EQ(FrontEnd.Messages[0].Text, "The conversion is canceled.");
+    EXPECT_TRUE(RunsOf("stage2").isEmpty());
+    EXPECT_FALSE(QFile::exists(WorkFile()));
+    EXPECT_EQ(Driver.ConvertState(), TConversionDriver::CancelRequested);
+    EXPECT_GE(FrontEnd.Unlocks, 1);
+}
+
+TEST_F(ConversionDriver, StopDuringStageTwoKeepsThePartialOutput) {
+    Tasks.SetChecked(T2, true);
+    Tasks.SetChecked(T1, true);
+    qputenv("FAKE_STAGE2", "slow");
+    FrontEnd.OnPump = [&] {
+        if (!RunsOf("stage2").isEmpty())
+            Driver.Stop();
+    };
+    const TRunResult r = Driver.Start(Settings);
+    EXPECT_EQ(r.Outcome, TRunResult::Cancelled);
+    EXPECT_EQ(RunsOf("stage1").size(), 1); // the second item never starts
+    QFile partial(Output + "Title01.mp4");
+    ASSERT_TRUE(partial.open(QIODevice::ReadOnly));
+    EXPECT_EQ(partial.readAll(), "partial\n");
+    EXPECT_FALSE(QFile::exists(WorkFile()));
+    EXPECT_EQ(FrontEnd.Last.CurrentBar, 100); // the item shows as finished before the cancel message
+}
+
+TEST_F(ConversionDriver, StopBeforeStageOneStartsNothing) {
+    Tasks.SetChecked(T2, true);
+    FrontEnd.OnPump = [&] { Driver.Stop(); };
+    EXPECT_EQ(Driver.Start(Settings).Outcome, TRunResult::Cancelled);
+    EXPECT_TRUE(RunsOf("stage1").isEmpty());
+}
+
+TEST_F(ConversionDriver, MissingEncoders) {
+    Tasks.SetChecked(T2, true);
+    QFile::remove(ProgramDir + "asapi.dll");
+    TRunResult r = Driver.Start(Settings);
+    EXPECT_EQ(r.Outcome, TRunResult::LaunchFailed);
+    // once for the preparatory pass and once for stage one
+    EXPECT_EQ(FrontEnd.Captions(), QStringList(2, "Velloric DVD Converter"));
+    EXPECT_EQ(FrontEnd.Messages[0].Text, "Error. Please re-install Velloric DVD Converter");
+    EXPECT_GE(FrontEnd.Unlocks, 1);
+
+    QFile::link(kFakes + "asapi.dll", ProgramDir + "asapi.dll");
+    QFile::remove(ProgramDir + "wmaspi.dll");
+    FrontEnd.Messages.clear();
+    r = Driver.Start(Settings);
+    EXPECT_EQ(r.Outcome, TRunResult::CompletedWithFailures);
+    ASSERT_EQ(FrontEnd.Captions(), (QStringList{"Velloric DVD Converter", "Complete"}));
+    EXPECT_EQ(FrontEnd.Messages[0].Text, "Error");
+    EXPECT_TRUE(FrontEnd.Messages[1].Text.contains("could not be started"));
+}
+
+TEST_F(ConversionDriver, FailingEncodersAreReportedNotCalledSuccess) {
+    Tasks.SetChecked(T1, true);
+    Tasks.SetChecked(T2, true);
+    struct Case {
+        const char *Stage1, *Stage2, *Expected;
+        int StageTwoRuns;
+    };
+    for (const Case& c : {Case{"fail", "ok", "Stage one (MEncoder) exited with code 1:\nCannot open DVD device.", 0},
+                          Case{"nowork", "ok", "Stage one (MEncoder) wrote no output file.", 0},
+                          Case{"ok", "fail", "Stage two (FFmpeg) exited with code 1:\nUnknown encoder 'none'", 2},
+                          Case{"ok", "noout", "Stage two (FFmpeg) wrote no output file.", 2}}) {
+        SCOPED_TRACE(std::string(c.Stage1) + "/" + c.Stage2);
+        QFile::remove(Log);
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+        FrontEnd.Messages.clear();
+        FrontEnd.OpenedFolders.clear();
+        qputenv("FAKE_STAGE1", c.Stage1);
+        qputenv("FAKE_STAGE2", c.Stage2);
+        const TRunResult r = Driver.Start(Settings);
+        EXPECT_EQ(r.Outcome, TRunResult::CompletedWithFailures);
+        ASSERT_EQ(r.Failures.size(), 2u);
+        EXPECT_EQ(r.Failures[0].Output, "Title01.mp4");
+        EXPECT_EQ(r.Failures[0].Problem, c.Expected);
+        EXPECT_EQ(RunsOf("stage1").size(), 2); // the run goes on with the next item
+        EXPECT_EQ(RunsOf("stage2").size(), c.StageTwoRuns);
+        ASSERT_EQ(FrontEnd.Captions(), QStringList{"Complete"});
+        EXPECT_EQ(FrontEnd.Messages[0].Kind, "error");
+        EXPECT_TRUE(FrontEnd.Messages[0].Text.startsWith("The conversion is completed, but 2 of 2 files could not "
+                                                         "be made:\n\nTitle01.mp4: "));
+        EXPECT_TRUE(FrontEnd.OpenedFolders.isEmpty());
+        EXPECT_FALSE(QFile::exists(WorkFile()));
+    }
+}
+
+TEST_F(ConversionDriver, AStageOneStuckAtTheEndOfItsRangeIsEnded) {
+    Tasks.SetChecked(T1->Children[0].get(), true); // 5 seconds
+    qputenv("FAKE_STAGE1", "hang");
+    qputenv("FAKE_STAGE1_STEPS", "5");
+    Driver.EndOfRangeSilenceMs = 300;
+    const TRunResult r = Driver.Start(Settings);
+    EXPECT_EQ(r.Outcome, TRunResult::Completed);
+    EXPECT_EQ(RunsOf("stage2").size(), 1);
+}
+
+TEST_F(ConversionDriver, CompletionActions) {
+    Tasks.SetChecked(T2, true);
+    FrontEnd.Policy = TPreferences::Overwrite;
+    FrontEnd.TurnOff = true;
+    EXPECT_EQ(Driver.Start(Settings).Outcome, TRunResult::Completed);
+    EXPECT_EQ(Power.Calls, 1);
+    EXPECT_EQ(FrontEnd.Closes, 1);
+    EXPECT_TRUE(FrontEnd.Messages.isEmpty());
+    EXPECT_TRUE(FrontEnd.OpenedFolders.isEmpty());
+    EXPECT_EQ(FrontEnd.Hints.last(), "Conversion is completed. Turning off the computer...");
+
+    FrontEnd.TurnOff = false;
+    FrontEnd.Exit = true;
+    Driver.Start(Settings);
+    EXPECT_EQ(FrontEnd.Closes, 2);
+    EXPECT_EQ(Power.Calls, 1);
+    EXPECT_TRUE(FrontEnd.Messages.isEmpty());
+}
+
+TEST_F(ConversionDriver, AMissingWorkFolderFallsBackToTheProgramFolder) {
+    Tasks.SetChecked(T2, true);
+    Context.WorkDir = Root.filePath("no such work dir");
+    ASSERT_EQ(Driver.Start(Settings).Outcome, TRunResult::Completed);
+    EXPECT_EQ(Context.WorkDir, ProgramDir);
+    EXPECT_TRUE(RunsOf("stage1")[0].endsWith(" -o " + ProgramDir + "temp.avi"));
+    EXPECT_FALSE(QFile::exists(ProgramDir + "temp.avi"));
+}
+
+TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
+    Tasks.SetChecked(T2, true);
+    const auto plan = Driver.Plan(Settings);
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_EQ(plan[0].OutputPath, Output + "Title02.mp4");
+    EXPECT_EQ(plan[0].StageOne.first(), "dvd://2");
+    EXPECT_EQ(plan[0].StageTwo.last(), Output + "Title02.mp4");
+    EXPECT_TRUE(Runs().isEmpty());
+}
+
+} // namespace
