@@ -67,10 +67,7 @@ void SavePreferences(const QString& iniPath, const TPreferences& p) {
 
 void SaveProfile(const QString& path, const TParamGrids& grids) {
     TNewInifile store(path);
-    std::vector<TProfileParam> params;
-    const int count = ProfileParamCount(store);
-    for (int i = 0; i < count; ++i)
-        params.push_back(ReadProfileParam(store, i));
+    const std::vector<TProfileParam> params = ReadProfileParams(store);
     const std::vector<int> gridOf = GridsOf(params);
     for (size_t i = 0; i < params.size(); ++i) {
         const TProfileParam& p = params[i];

@@ -41,7 +41,7 @@ QString ProfilePath(const QString& programDir, const QString& name) {
     return programDir + "Profiles/" + name + ".apf";
 }
 
-template <class TIni> int ProfileParamCount(const TIni& ini) { return ini.ReadInteger("Main", "Para", 0); }
+namespace {
 
 template <class TIni> TProfileParam ReadProfileParam(const TIni& ini, int i) {
     TProfileParam p;
@@ -56,18 +56,18 @@ template <class TIni> TProfileParam ReadProfileParam(const TIni& ini, int i) {
     return p;
 }
 
-template int ProfileParamCount(const TIniFile&);
-template int ProfileParamCount(const TNewInifile&);
-template TProfileParam ReadProfileParam(const TIniFile&, int);
-template TProfileParam ReadProfileParam(const TNewInifile&, int);
+} // namespace
 
-std::vector<TProfileParam> ReadProfileParams(const TIniFile& ini) {
+template <class TIni> std::vector<TProfileParam> ReadProfileParams(const TIni& ini) {
     std::vector<TProfileParam> params;
-    const int count = ProfileParamCount(ini);
+    const int count = ini.ReadInteger("Main", "Para", 0);
     for (int i = 0; i < count; ++i)
         params.push_back(ReadProfileParam(ini, i));
     return params;
 }
+
+template std::vector<TProfileParam> ReadProfileParams(const TIniFile&);
+template std::vector<TProfileParam> ReadProfileParams(const TNewInifile&);
 
 QString CurrentValue(const TProfileParam& param, const QString& rowText) {
     if (param.List) {
@@ -136,10 +136,7 @@ template <class TIni> TProfileLoad LoadRows(const TIni& ini, TParamGrids& grids)
     load.Loaded = true;
     load.Type = ini.ReadString("Main", "Type", "mp4");
     grids.Clear();
-    std::vector<TProfileParam> params;
-    const int count = ProfileParamCount(ini);
-    for (int i = 0; i < count; ++i)
-        params.push_back(ReadProfileParam(ini, i));
+    const std::vector<TProfileParam> params = ReadProfileParams(ini);
     const std::vector<int> gridOf = GridsOf(params);
     for (size_t i = 0; i < params.size(); ++i) {
         const TProfileParam& p = params[i];

@@ -34,10 +34,8 @@ QString StripExtension(const QString& path);
 QString ProfilePath(const QString& programDir, const QString& name);
 
 // The parameters of a profile file, in the order of the numbered keys of [Main]; read through either
-// accessor, with the defaults of the format.
-template <class TIni> int ProfileParamCount(const TIni& ini);
-template <class TIni> TProfileParam ReadProfileParam(const TIni& ini, int i);
-std::vector<TProfileParam> ReadProfileParams(const TIniFile& ini);
+// accessor (TIniFile or TNewInifile), with the defaults of the format.
+template <class TIni> std::vector<TProfileParam> ReadProfileParams(const TIni& ini);
 
 // What an encoder is given for a parameter whose grid row holds rowText.
 QString CurrentValue(const TProfileParam& param, const QString& rowText);
