@@ -1,15 +1,51 @@
 #include "app/MainWindow.h"
+#include "profiles/IniFile.h"
+#include "profiles/ui/ParamPanel.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestPaths.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QDir>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
+
+namespace {
+
+class TFakePower : public TPowerControl {
+public:
+    int* Calls;
+    explicit TFakePower(int* calls) : Calls(calls) {}
+    void PowerOffComputer() override { ++*Calls; }
+};
+
+// A program folder with the shipped profiles and the stand-in encoders.
+struct TProgramFolder {
+    QTemporaryDir Dir;
+    QString Path = Dir.path() + "/";
+    TProgramFolder() {
+        QDir().mkpath(Path + "Profiles");
+        const QString shipped = ProgramBinDir() + "/Profiles/";
+        for (const QString& name : QDir(shipped).entryList({"*.apf"}))
+            QFile::copy(shipped + name, Path + "Profiles/" + name);
+        const QString fakes = QStringLiteral(VELLORIC_SOURCE_DIR) + "/tests/data/fake-encoders/";
+        QFile::link(fakes + "asapi.dll", Path + "asapi.dll");
+        QFile::link(fakes + "wmaspi.dll", Path + "wmaspi.dll");
+        qputenv("FAKE_LOG", (Path + "encoders.log").toLocal8Bit());
+    }
+};
+
+} // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void OpensTheSampleDiscAndFollowsTheFocus() {
-        TMainForm window;
+        TProgramFolder folder;
+        TMainForm window(nullptr, nullptr, folder.Path);
         window.show();
         window.OpenCommandLine({SampleDiscDir("pal") + "/VIDEO_TS/VIDEO_TS.IFO"}); // a file opens its folder
         TTaskListModel& tasks = window.Tasks();
@@ -37,16 +73,77 @@ private slots:
     }
 
     void TmpListOpensEveryEntryAndShowsTheLast() {
+        TProgramFolder folder;
         QTemporaryDir dir;
         const QString list = dir.filePath("folders.TMP");
         QFile f(list);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write((SampleDiscDir("pal") + "\n" + SampleDiscDir("ntsc") + "/VIDEO_TS\n").toLocal8Bit());
         f.close();
-        TMainForm window;
+        TMainForm window(nullptr, nullptr, folder.Path);
         window.OpenCommandLine({list});
         QCOMPARE(window.Context().DVDInformation.Standard, QStringLiteral("NTSC"));
         QCOMPARE(window.Tasks().TitleCount(), 3);
+    }
+
+    void ProfilesPreferencesAndAConversionFromTheWindow() {
+        TProgramFolder folder;
+        QTemporaryDir out;
+        TIniFile(folder.Path + "Preferences.ini").WriteInteger("Main", "Profile", 4); // "H.264 AAC (MP4)"
+        TScriptedDialogs dialogs;
+        int powerCalls = 0;
+        {
+            TMainForm window(nullptr, std::make_unique<TFakePower>(&powerCalls), folder.Path);
+            window.show();
+            auto* profile = window.findChild<QComboBox*>("cmbProfile");
+            auto* output = window.findChild<QLineEdit*>("edtOutputDir");
+            QCOMPARE(profile->currentText(), QStringLiteral("H.264 AAC (MP4)"));
+            QCOMPARE(output->text(), folder.Path);
+            QCOMPARE(window.Params()->Grid(TParamGrids::Video)->RowText("Video Codec"), QStringLiteral("H.264"));
+            profile->setCurrentIndex(3); // "H.264 AAC (MKV)"
+            QCOMPARE(window.Context().OutputExt, QStringLiteral(".mkv"));
+
+            window.OpenDiscFolder(SampleDiscDir("pal"));
+            QCOMPARE(window.Tasks().CellText(*window.Tasks().Title(0), TTaskListModel::ColOutput),
+                     QStringLiteral("Title01.mkv"));
+            output->setText(out.path());
+            window.tbtnStartClick();
+            QCOMPARE(dialogs.Asked.size(), 1);
+            QCOMPARE(dialogs.Asked[0].Caption, QStringLiteral("Complete"));
+            QCOMPARE(dialogs.Asked[0].Text, QStringLiteral("The conversion is completed successfully."));
+            QVERIFY(QFile::exists(out.filePath("Title01.mkv")));
+            QVERIFY(window.findChild<QAction*>("tbtnStart")->isEnabled());
+            QVERIFY(!window.findChild<QAction*>("tbtnStop")->isEnabled());
+            QVERIFY(window.TaskView()->isEnabled());
+            auto* bottom = window.findChild<QStackedWidget*>("panBottom");
+            QCOMPARE(bottom->currentWidget()->objectName(), QStringLiteral("panBottomCenter"));
+            QCOMPARE(window.findChild<QLabel*>("labTotalProgress")->text(), QStringLiteral("100%"));
+            window.close();
+        }
+        // Closing saved the profile and the output folder.
+        const TIniFile prefs(folder.Path + "Preferences.ini");
+        QCOMPARE(prefs.ReadInteger("Main", "Profile", -9), 3);
+        QCOMPARE(prefs.ReadString("Main", "Output Path", ""), out.path());
+        QCOMPARE(powerCalls, 0);
+    }
+
+    void ClosingDuringARunStopsItQuietly() {
+        TProgramFolder folder;
+        QTemporaryDir out;
+        qputenv("FAKE_STAGE1", "slow");
+        qputenv("FAKE_STAGE1_STEPS", "400");
+        TScriptedDialogs dialogs;
+        TMainForm window(nullptr, nullptr, folder.Path);
+        window.show();
+        window.OpenDiscFolder(SampleDiscDir("pal"));
+        window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path());
+        QTimer::singleShot(300, &window, [&] { window.close(); });
+        window.tbtnStartClick();
+        qunsetenv("FAKE_STAGE1");
+        qunsetenv("FAKE_STAGE1_STEPS");
+        QVERIFY(dialogs.Asked.isEmpty());
+        QVERIFY(!QFile::exists(window.Driver().WorkFilePath()));
+        QVERIFY(!window.Driver().Running());
     }
 };
 
