@@ -9,15 +9,19 @@ namespace {
 TAnswerer* gAnswerer = nullptr;
 }
 
-void SetAnswerer(TAnswerer* answerer) { gAnswerer = answerer; }
+void SetAnswerer(TAnswerer* answerer) {
+    gAnswerer = answerer;
+}
 
 TAnswer Message(QWidget* parent, const QString& caption, const QString& text, TIcon icon, TButtons buttons) {
     if (gAnswerer)
         return gAnswerer->Message({"message", caption, text, icon});
-    static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning,
-                                              QMessageBox::Critical, QMessageBox::Question};
+    static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information,
+                                              QMessageBox::Warning, QMessageBox::Critical,
+                                              QMessageBox::Question};
     QMessageBox box(icons[int(icon)], caption, text,
-                    buttons == TButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+                    buttons == TButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    parent);
     const int result = box.exec();
     if (buttons == TButtons::YesNo)
         return result == QMessageBox::Yes ? TAnswer::Yes : TAnswer::No;
@@ -30,7 +34,8 @@ QString ChooseFolder(QWidget* parent, const QString& caption) {
     return QFileDialog::getExistingDirectory(parent, caption);
 }
 
-QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter, const QString& defaultSuffix) {
+QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
+                       const QString& defaultSuffix) {
     QString path;
     if (gAnswerer) {
         path = gAnswerer->Path({"save", caption, filter, TIcon::None});

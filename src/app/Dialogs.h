@@ -33,6 +33,7 @@ TAnswer Message(QWidget* parent, const QString& caption, const QString& text, TI
 // A folder chosen by the user, or an empty text when cancelled.
 QString ChooseFolder(QWidget* parent, const QString& caption);
 // A file name to save to, with defaultSuffix added when typed without one; empty when cancelled.
-QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter, const QString& defaultSuffix);
+QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
+                       const QString& defaultSuffix);
 
 } // namespace Dialogs

@@ -46,7 +46,8 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     setObjectName("MainForm");
     FContext.ProgramDir =
         IncludeTrailingSeparator(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir);
-    const QString version = TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Version", "2.0");
+    const QString version =
+        TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Version", "2.0");
     setWindowTitle(QStringLiteral("%1 V%2").arg(kProductTitle, version));
     resize(798, 544);
 
@@ -75,7 +76,8 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     auto* hint = new QVBoxLayout(PanHint);
     labHint = Named(new QLabel(PanHint), "labHint");
     labHint->setAlignment(Qt::AlignCenter);
-    chkTurnoff = Named(new QCheckBox("Turn off the computer after the conversion is completed.", PanHint), "chkTurnoff");
+    chkTurnoff = Named(new QCheckBox("Turn off the computer after the conversion is completed.", PanHint),
+                       "chkTurnoff");
     hint->addWidget(labHint);
     hint->addWidget(chkTurnoff, 0, Qt::AlignCenter);
     PanHint->hide();
@@ -112,12 +114,15 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
         cmbProfile->addItem(StripExtension(file));
     cmbProfile->setCurrentIndex(-1);
 
-    FSettingForm = new TSettingForm(FContext, *this, [this] {
-        QStringList names;
-        for (int i = 0; i < cmbProfile->count(); ++i)
-            names << cmbProfile->itemText(i);
-        return names;
-    }(), this);
+    FSettingForm = new TSettingForm(
+        FContext, *this,
+        [this] {
+            QStringList names;
+            for (int i = 0; i < cmbProfile->count(); ++i)
+                names << cmbProfile->itemText(i);
+            return names;
+        }(),
+        this);
     FSizeForm = new TSizeForm(panProfile->Grid(TParamGrids::Video), this);
     ConnectCustomSizeHandOff(panProfile->Grid(TParamGrids::Video), FSizeForm);
 }
@@ -334,12 +339,22 @@ void TMainForm::tbtnStartClick() {
     FDriver->Start({edtOutputDir->text(), cmbProfile->currentText(), panProfile->Rows()});
 }
 
-void TMainForm::tbtnStopClick() { FDriver->Stop(); }
+void TMainForm::tbtnStopClick() {
+    FDriver->Stop();
+}
 
-QString TMainForm::OutputDirText() const { return edtOutputDir->text(); }
-void TMainForm::SetOutputDirText(const QString& text) { edtOutputDir->setText(text); }
-QString TMainForm::SelectedProfileText() const { return cmbProfile->currentText(); }
-int TMainForm::SelectedProfileIndex() const { return cmbProfile->currentIndex(); }
+QString TMainForm::OutputDirText() const {
+    return edtOutputDir->text();
+}
+void TMainForm::SetOutputDirText(const QString& text) {
+    edtOutputDir->setText(text);
+}
+QString TMainForm::SelectedProfileText() const {
+    return cmbProfile->currentText();
+}
+int TMainForm::SelectedProfileIndex() const {
+    return cmbProfile->currentIndex();
+}
 
 void TMainForm::Inform(const QString& caption, const QString& text) {
     if (!FClosing)
@@ -356,8 +371,12 @@ bool TMainForm::AskYesNo(const QString& caption, const QString& text) {
            Dialogs::TAnswer::Yes;
 }
 
-void TMainForm::FocusOutputPath() { edtOutputDir->setFocus(); }
-void TMainForm::FocusProfileList() { cmbProfile->setFocus(); }
+void TMainForm::FocusOutputPath() {
+    edtOutputDir->setFocus();
+}
+void TMainForm::FocusProfileList() {
+    cmbProfile->setFocus();
+}
 
 void TMainForm::LockInterface() {
     tbtnOpenDir->setEnabled(false);
@@ -382,12 +401,16 @@ void TMainForm::UnlockInterface() {
 }
 
 void TMainForm::ShowProgressPanel(bool shown) {
-    static_cast<QStackedWidget*>(panBottomCenter->parentWidget())->setCurrentWidget(shown ? panBottomLeft
-                                                                                          : panBottomCenter);
+    static_cast<QStackedWidget*>(panBottomCenter->parentWidget())
+        ->setCurrentWidget(shown ? panBottomLeft : panBottomCenter);
 }
 
-void TMainForm::SetHintText(const QString& text) { labHint->setText(text); }
-void TMainForm::HideHint() { PanHint->hide(); }
+void TMainForm::SetHintText(const QString& text) {
+    labHint->setText(text);
+}
+void TMainForm::HideHint() {
+    PanHint->hide();
+}
 
 void TMainForm::ShowProgress(const TProgressFigures& f) {
     pgbCurrent->setValue(f.CurrentBar);
@@ -399,10 +422,24 @@ void TMainForm::ShowProgress(const TProgressFigures& f) {
     labRemaining->setText(f.RemainingText);
 }
 
-TPreferences::TOverwritePolicy TMainForm::OverwritePolicy() { return FSettingForm->Policy(); }
-bool TMainForm::AutoExit() { return FSettingForm->AutoExit(); }
-bool TMainForm::AutoOpenDir() { return FSettingForm->AutoOpenDir(); }
-bool TMainForm::TurnOffChecked() { return chkTurnoff->isChecked(); }
-void TMainForm::CloseWindow() { close(); }
-void TMainForm::OpenFolder(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
-void TMainForm::PumpEvents() { QCoreApplication::processEvents(); }
+TPreferences::TOverwritePolicy TMainForm::OverwritePolicy() {
+    return FSettingForm->Policy();
+}
+bool TMainForm::AutoExit() {
+    return FSettingForm->AutoExit();
+}
+bool TMainForm::AutoOpenDir() {
+    return FSettingForm->AutoOpenDir();
+}
+bool TMainForm::TurnOffChecked() {
+    return chkTurnoff->isChecked();
+}
+void TMainForm::CloseWindow() {
+    close();
+}
+void TMainForm::OpenFolder(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+void TMainForm::PumpEvents() {
+    QCoreApplication::processEvents();
+}

@@ -234,7 +234,9 @@ int TTaskListModel::rowCount(const QModelIndex& parent) const {
     return int(node ? node->Children.size() : FTitles.size());
 }
 
-int TTaskListModel::columnCount(const QModelIndex&) const { return ColumnCount; }
+int TTaskListModel::columnCount(const QModelIndex&) const {
+    return ColumnCount;
+}
 
 QVariant TTaskListModel::data(const QModelIndex& index, int role) const {
     const TTaskNode* node = NodeOf(index);

@@ -43,7 +43,9 @@ namespace {
 constexpr int ExitOk = 0, ExitFailed = 1, ExitBadInput = 2, ExitCancelled = 130;
 
 volatile std::sig_atomic_t gInterrupted = 0;
-void OnInterrupt(int) { gInterrupted = 1; }
+void OnInterrupt(int) {
+    gInterrupted = 1;
+}
 
 struct TBadInput {
     QString Message;
@@ -95,8 +97,11 @@ public:
     void HideHint() override {}
     void ShowProgress(const TProgressFigures& f) override {
         if (ProgressMode == "json") {
-            const QJsonObject o{{"current", f.CurrentBar}, {"total", f.TotalBar},     {"frames", f.FrameText},
-                                {"elapsed", f.ElapsedText}, {"remaining", f.RemainingText}};
+            const QJsonObject o{{"current", f.CurrentBar},
+                                {"total", f.TotalBar},
+                                {"frames", f.FrameText},
+                                {"elapsed", f.ElapsedText},
+                                {"remaining", f.RemainingText}};
             const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
             if (line != FLastLine) {
                 std::printf("%s\n", line.constData());
@@ -104,12 +109,13 @@ public:
                 FLastLine = line;
             }
         } else if (ProgressMode == "text") {
-            const QByteArray line = QStringLiteral("current %1  total %2  frames %3  elapsed %4  remaining %5")
-                                        .arg(f.CurrentLabel, 4)
-                                        .arg(f.TotalLabel, 4)
-                                        .arg(f.FrameText, f.ElapsedText.isEmpty() ? "--:--:--" : f.ElapsedText,
-                                             f.RemainingText.isEmpty() ? "--:--:--" : f.RemainingText)
-                                        .toUtf8();
+            const QByteArray line =
+                QStringLiteral("current %1  total %2  frames %3  elapsed %4  remaining %5")
+                    .arg(f.CurrentLabel, 4)
+                    .arg(f.TotalLabel, 4)
+                    .arg(f.FrameText, f.ElapsedText.isEmpty() ? "--:--:--" : f.ElapsedText,
+                         f.RemainingText.isEmpty() ? "--:--:--" : f.RemainingText)
+                    .toUtf8();
             // On a terminal the line is rewritten in place; into a file, a line for each new percentage.
             const bool terminal = isatty(STDERR_FILENO);
             const QByteArray key = terminal ? line : (f.CurrentLabel + f.TotalLabel + f.ElapsedText).toUtf8();
@@ -233,7 +239,8 @@ TTaskNode* FindTitle(TTaskListModel& tasks, int number) {
     for (int i = 0; i < tasks.TitleCount(); ++i)
         if (tasks.Title(i)->Number == number)
             return tasks.Title(i);
-    throw TBadInput{QStringLiteral("the disc has no title %1 (it has %2)").arg(number).arg(tasks.TitleCount())};
+    throw TBadInput{
+        QStringLiteral("the disc has no title %1 (it has %2)").arg(number).arg(tasks.TitleCount())};
 }
 
 // Checks the rows the options name and gives them the options' choices and range, as the window would.
@@ -243,7 +250,10 @@ void SelectRows(TTaskListModel& tasks, const TOptions& o) {
     for (const auto& [t, c] : o.Chapters) {
         TTaskNode* title = FindTitle(tasks, t);
         if (c < 1 || c > int(title->Children.size()))
-            throw TBadInput{QStringLiteral("title %1 has no chapter %2 (it has %3)").arg(t).arg(c).arg(title->Children.size())};
+            throw TBadInput{QStringLiteral("title %1 has no chapter %2 (it has %3)")
+                                .arg(t)
+                                .arg(c)
+                                .arg(title->Children.size())};
         tasks.SetChecked(title->Children[size_t(c - 1)].get(), true);
     }
     if (o.AllChapters)

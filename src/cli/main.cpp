@@ -64,7 +64,9 @@ int List(const QStringList& args) {
     return ExitOk;
 }
 
-QString ProgramDir() { return IncludeTrailingSeparator(QCoreApplication::applicationDirPath()); }
+QString ProgramDir() {
+    return IncludeTrailingSeparator(QCoreApplication::applicationDirPath());
+}
 
 QStringList ProfileNames() {
     QStringList names;
@@ -84,9 +86,10 @@ int Profiles(const QStringList& args) {
 int Args(const QStringList& args) {
     if (args.size() != 1)
         return Fail("args takes one PROFILE (see --help)");
-    const QString path = args.first().endsWith(".apf", Qt::CaseInsensitive) && QFileInfo(args.first()).isFile()
-                             ? args.first()
-                             : ProfilePath(ProgramDir(), args.first());
+    const QString path =
+        args.first().endsWith(".apf", Qt::CaseInsensitive) && QFileInfo(args.first()).isFile()
+            ? args.first()
+            : ProfilePath(ProgramDir(), args.first());
     if (!QFileInfo(path).isFile())
         return Fail(path + ": no such profile (velloric-cli profiles lists them)");
     TParamGrids grids = TParamGrids::Initial();
@@ -103,7 +106,8 @@ int Args(const QStringList& args) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString usage = QString::fromLatin1(kUsage).replace("\nOptions:", QString::fromLatin1(kConvertUsage) + "\nOptions:");
+    const QString usage =
+        QString::fromLatin1(kUsage).replace("\nOptions:", QString::fromLatin1(kConvertUsage) + "\nOptions:");
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return std::fputs(qPrintable(usage), stderr), ExitBadInput;

@@ -22,4 +22,3 @@ QStringList SplitCommandLine(const QString& text) {
         args << current;
     return args;
 }
-

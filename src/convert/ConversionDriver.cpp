@@ -16,12 +16,18 @@
 
 namespace {
 
-QString Seconds3(double seconds) { return QString::number(seconds, 'f', 3); } // "." whatever the locale
+QString Seconds3(double seconds) {
+    return QString::number(seconds, 'f', 3);
+} // "." whatever the locale
 
-const TTaskNode& TitleOf(const TTaskNode& item) { return item.IsTitle() ? item : *item.Parent; }
+const TTaskNode& TitleOf(const TTaskNode& item) {
+    return item.IsTitle() ? item : *item.Parent;
+}
 
 // A prefix of up to 18 characters is shown whole, a longer one cut to 15 and "...".
-QString ShortPrefix(const QString& prefix) { return prefix.size() <= 18 ? prefix : prefix.left(15) + "..."; }
+QString ShortPrefix(const QString& prefix) {
+    return prefix.size() <= 18 ? prefix : prefix.left(15) + "...";
+}
 
 bool NonEmptyFile(const QString& path) {
     const QFileInfo info(path);
@@ -42,8 +48,8 @@ QString Describe(const TEncoderSlot& slot, const QString& encoder) {
 
 } // namespace
 
-TConversionDriver::TConversionDriver(TAppContext& context, TTaskListModel& tasks, TConversionFrontEnd& frontEnd,
-                                     TPowerControl* power)
+TConversionDriver::TConversionDriver(TAppContext& context, TTaskListModel& tasks,
+                                     TConversionFrontEnd& frontEnd, TPowerControl* power)
     : FContext(context), FTasks(tasks), FFrontEnd(frontEnd), FPower(power) {
     FTimerTime.setInterval(1000);
     QObject::connect(&FTimerTime, &QTimer::timeout, [this] {
@@ -55,12 +61,22 @@ TConversionDriver::TConversionDriver(TAppContext& context, TTaskListModel& tasks
     FStageTwoSlot.Pump = pump;
 }
 
-QString TConversionDriver::StageOneExePath() const { return FContext.ProgramDir + "asapi.dll"; }
-QString TConversionDriver::StageTwoExePath() const { return FContext.ProgramDir + "wmaspi.dll"; }
-QString TConversionDriver::WorkFilePath() const { return IncludeTrailingSeparator(FContext.WorkDir) + "temp.avi"; }
-QString TConversionDriver::ProfilePathOf(const QString& name) const { return ProfilePath(FContext.ProgramDir, name); }
+QString TConversionDriver::StageOneExePath() const {
+    return FContext.ProgramDir + "asapi.dll";
+}
+QString TConversionDriver::StageTwoExePath() const {
+    return FContext.ProgramDir + "wmaspi.dll";
+}
+QString TConversionDriver::WorkFilePath() const {
+    return IncludeTrailingSeparator(FContext.WorkDir) + "temp.avi";
+}
+QString TConversionDriver::ProfilePathOf(const QString& name) const {
+    return ProfilePath(FContext.ProgramDir, name);
+}
 
-void TConversionDriver::Show() { FFrontEnd.ShowProgress(FProgress.Figures()); }
+void TConversionDriver::Show() {
+    FFrontEnd.ShowProgress(FProgress.Figures());
+}
 
 void TConversionDriver::DeleteWorkFile() {
     if (QFileInfo::exists(WorkFilePath()))
@@ -69,11 +85,14 @@ void TConversionDriver::DeleteWorkFile() {
 
 bool TConversionDriver::CheckStart(const TRunSettings& settings) {
     if (FTasks.CheckedRows().empty()) {
-        FFrontEnd.Inform("No Title or Chapter checked", "Please have Titles and Chapters you want to convert checked.");
+        FFrontEnd.Inform("No Title or Chapter checked",
+                         "Please have Titles and Chapters you want to convert checked.");
         return false;
     }
-    if (!QFileInfo(IncludeTrailingSeparator(settings.OutputDirText)).isDir() || settings.OutputDirText.isEmpty()) {
-        FFrontEnd.Inform("Output path does not exist", "The output path does not exist. Please specify another one.");
+    if (!QFileInfo(IncludeTrailingSeparator(settings.OutputDirText)).isDir() ||
+        settings.OutputDirText.isEmpty()) {
+        FFrontEnd.Inform("Output path does not exist",
+                         "The output path does not exist. Please specify another one.");
         FFrontEnd.FocusOutputPath();
         return false;
     }
@@ -95,8 +114,9 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     TRunResult result;
     int width = 0;
     if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
-        FFrontEnd.ReportError("Video Size", "The output size \"" + FContext.MencOutputSettings.Size +
-                                                "\" is not a width and a height. Please choose another Video Size.");
+        FFrontEnd.ReportError("Video Size",
+                              "The output size \"" + FContext.MencOutputSettings.Size +
+                                  "\" is not a width and a height. Please choose another Video Size.");
         result.Outcome = TRunResult::LaunchFailed;
     } else {
         result = ConvertCheckedItems(stageOneText, settings);
@@ -134,7 +154,8 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
         args << "-endpos" << Seconds3(end - start);
     args << SplitCommandLine(stageOneText);
     const int audio = item.AudioLanguageIndex;
-    const QString language = audio >= 0 && audio < title.AudioLanguages.size() ? title.AudioLanguages[audio] : QString();
+    const QString language =
+        audio >= 0 && audio < title.AudioLanguages.size() ? title.AudioLanguages[audio] : QString();
     if (!language.isEmpty()) // a stream without a language code: the encoder takes the title's first audio
         args << "-alang" << language;
     args << SplitCommandLine(ScalingFilterText(FContext.MencOutputSettings, title.AspectText));
@@ -147,7 +168,8 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     return args;
 }
 
-QStringList TConversionDriver::StageTwoArguments(const QString& stageTwoText, const QString& outputPath) const {
+QStringList TConversionDriver::StageTwoArguments(const QString& stageTwoText,
+                                                 const QString& outputPath) const {
     return QStringList{"-y", "-i", WorkFilePath()} + SplitCommandLine(stageTwoText) + QStringList{outputPath};
 }
 
@@ -159,7 +181,8 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
     std::vector<TItemCommands> plan;
     for (const TTaskNode* item : FTasks.CheckedRows()) {
         const QString output = OutputPathOf(*item, IncludeTrailingSeparator(settings.OutputDirText));
-        plan.push_back({output, StageOneArguments(*item, stageOneText), StageTwoArguments(stageTwoText, output)});
+        plan.push_back(
+            {output, StageOneArguments(*item, stageOneText), StageTwoArguments(stageTwoText, output)});
     }
     FContext.MencOutputSettings = saved;
     return plan;
@@ -172,10 +195,12 @@ void TConversionDriver::RunPreparatoryPass(int titleNumber) {
     FStageOneSlot.Terminate();
     // It opens the disc and ends: what it writes is not read, and it runs in the work folder so that its
     // "temp.avi" can only be the work file.
-    if (!FStageOneSlot.Launch(StageOneExePath(),
-                              {"dvd://" + QString::number(titleNumber), "-dvd-device", disc, "-o", "temp.avi"},
-                              QFileInfo(WorkFilePath()).absolutePath())) {
-        FFrontEnd.ReportError(kProductTitle, QStringLiteral("Error. Please re-install %1").arg(kProductTitle));
+    if (!FStageOneSlot.Launch(
+            StageOneExePath(),
+            {"dvd://" + QString::number(titleNumber), "-dvd-device", disc, "-o", "temp.avi"},
+            QFileInfo(WorkFilePath()).absolutePath())) {
+        FFrontEnd.ReportError(kProductTitle,
+                              QStringLiteral("Error. Please re-install %1").arg(kProductTitle));
         return;
     }
     QString chunk;
@@ -205,7 +230,8 @@ bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
     }
     FStageOneSlot.Watch = nullptr;
     FFrontEnd.PumpEvents();
-    const bool exitedWell = FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
+    const bool exitedWell =
+        FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
     FStageOneSlot.Terminate();
     if ((exitedWell || endedAtRangeEnd) && NonEmptyFile(WorkFilePath()))
         return true;
@@ -213,7 +239,8 @@ bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
     return false;
 }
 
-bool TConversionDriver::RunStageTwo(const QStringList& arguments, const QString& outputPath, QString& problem) {
+bool TConversionDriver::RunStageTwo(const QStringList& arguments, const QString& outputPath,
+                                    QString& problem) {
     FProgress.StartStageTwo();
     if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments)) {
         FFrontEnd.ReportError(kProductTitle, "Error");
@@ -227,7 +254,8 @@ bool TConversionDriver::RunStageTwo(const QStringList& arguments, const QString&
     }
     if (FState == CancelRequested)
         return true;
-    const bool exitedWell = FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
+    const bool exitedWell =
+        FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
     FStageTwoSlot.Terminate();
     if (exitedWell && NonEmptyFile(outputPath))
         return true;
@@ -262,9 +290,10 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         if (QFileInfo::exists(output)) {
             switch (FFrontEnd.OverwritePolicy()) {
             case TPreferences::Ask:
-                if (!FFrontEnd.AskYesNo("Output File Exists",
-                                        "The output file " + QFileInfo(output).fileName() + " is already existent." +
-                                            "\n\r" + "Click \"Yes\" to overwrite it. Click \"No\" to skip this file")) {
+                if (!FFrontEnd.AskYesNo(
+                        "Output File Exists",
+                        "The output file " + QFileInfo(output).fileName() + " is already existent." + "\n\r" +
+                            "Click \"Yes\" to overwrite it. Click \"No\" to skip this file")) {
                     ++result.Skipped;
                     continue;
                 }
@@ -288,9 +317,11 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         FStageTwoSlot.Terminate();
         DeleteWorkFile(); // a work file left from an earlier item must not pass for this one's
         if (!FStageOneSlot.Launch(StageOneExePath(), stageOne)) {
-            FFrontEnd.ReportError(kProductTitle, QStringLiteral("Error. Please re-install %1").arg(kProductTitle));
-            result.Failures.push_back({QFileInfo(output).fileName(),
-                                       "Stage one (MEncoder) could not be started: " + FStageOneSlot.StartError()});
+            FFrontEnd.ReportError(kProductTitle,
+                                  QStringLiteral("Error. Please re-install %1").arg(kProductTitle));
+            result.Failures.push_back(
+                {QFileInfo(output).fileName(),
+                 "Stage one (MEncoder) could not be started: " + FStageOneSlot.StartError()});
             FTimerTime.stop();
             FFrontEnd.ShowProgressPanel(false);
             result.Outcome = TRunResult::LaunchFailed;
@@ -305,7 +336,8 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
 
         bool converted = false;
         if (stageOneDone) {
-            const QString stageTwoText = BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
+            const QString stageTwoText =
+                BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
             converted = RunStageTwo(StageTwoArguments(stageTwoText, output), output, problem);
         }
         FProgress.ItemConverted();

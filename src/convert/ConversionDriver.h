@@ -21,7 +21,7 @@ struct TRunSettings {
 };
 
 struct TItemFailure {
-    QString Output; // the output file name
+    QString Output;  // the output file name
     QString Problem; // which encoder failed and how, with the last lines it wrote
 };
 

@@ -20,7 +20,9 @@ qint64 NowMs() {
 
 } // namespace
 
-TEncoderSlot::~TEncoderSlot() { Terminate(); }
+TEncoderSlot::~TEncoderSlot() {
+    Terminate();
+}
 
 bool TEncoderSlot::Launch(const QString& program, const QStringList& arguments, const QString& workingDir) {
     Terminate();
@@ -90,13 +92,17 @@ void TEncoderSlot::Terminate() {
     }
 }
 
-bool TEncoderSlot::Running() const { return FProcess && FProcess->state() != QProcess::NotRunning; }
+bool TEncoderSlot::Running() const {
+    return FProcess && FProcess->state() != QProcess::NotRunning;
+}
 
 QProcess::ExitStatus TEncoderSlot::ExitStatus() const {
     return FProcess ? FProcess->exitStatus() : QProcess::CrashExit;
 }
 
-int TEncoderSlot::ExitCode() const { return FProcess ? FProcess->exitCode() : -1; }
+int TEncoderSlot::ExitCode() const {
+    return FProcess ? FProcess->exitCode() : -1;
+}
 
 QString TEncoderSlot::LastLines(int count) const {
     QStringList lines;

@@ -18,7 +18,8 @@ bool RoundToInt(double value, long long& out) {
 } // namespace
 
 bool ReadNumber(const QString& text, double& value) {
-    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
     if (!number.match(text).hasMatch())
         return false;
     value = text.trimmed().toDouble();
@@ -116,7 +117,9 @@ void TProgressTracker::StageOneChunk(const QString& chunk, int readIndex) {
     }
 }
 
-void TProgressTracker::StartStageTwo() { FStageTwoTime = 0; }
+void TProgressTracker::StartStageTwo() {
+    FStageTwoTime = 0;
+}
 
 void TProgressTracker::StageTwoChunk(const QString& chunk, int readIndex) {
     if (readIndex < 2)
@@ -151,7 +154,9 @@ void TProgressTracker::ItemConverted() {
     FFigures.FrameText = QString::number(FItemFrames) + " / " + QString::number(FItemFrames);
 }
 
-void TProgressTracker::ItemFinished() { FDoneSeconds += 2 * FStageOnePosition; }
+void TProgressTracker::ItemFinished() {
+    FDoneSeconds += 2 * FStageOnePosition;
+}
 
 void TProgressTracker::RunCompleted() {
     FFigures.TotalBar = 100;

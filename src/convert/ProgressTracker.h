@@ -18,8 +18,8 @@ struct TProgressFigures {
 // stage one moves it from 0 to 50, stage two from 50 to 100.
 class TProgressTracker {
 public:
-    void StartRun(const std::vector<double>& itemLengths); // P1 and P2
-    void StartItem(double itemSeconds, double frameRate);   // P3
+    void StartRun(const std::vector<double>& itemLengths);   // P1 and P2
+    void StartItem(double itemSeconds, double frameRate);    // P3
     void StageOneChunk(const QString& chunk, int readIndex); // P4
     void StartStageTwo();
     void StageTwoChunk(const QString& chunk, int readIndex); // P7

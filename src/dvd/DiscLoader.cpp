@@ -12,7 +12,9 @@
 
 namespace {
 
-QString TwoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+QString TwoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
 
 // Discs mounted from some file systems show their names in lower case: match either.
 bool HasFile(const QString& folder, const QString& name) {
@@ -65,7 +67,9 @@ void SetRange(TTaskNode& node, double start, double end) {
 }
 
 // TimeTextToSeconds of a rounded text, so that start and end are the whole seconds the rows show.
-double Whole(double seconds) { return TimeTextToSeconds(SecondsToTimeText(seconds)); }
+double Whole(double seconds) {
+    return TimeTextToSeconds(SecondsToTimeText(seconds));
+}
 
 std::unique_ptr<TTaskNode> MakeTitleRow(int number, const QString& name, const TVideoStream* video,
                                         const TProgramChain* chain, const TVTS_VOBS* vobs, int angles) {
@@ -78,11 +82,11 @@ std::unique_ptr<TTaskNode> MakeTitleRow(int number, const QString& name, const T
     row->Subtitles << "None";
     double length = 0;
     if (video && chain) {
-        row->DisplayText = QStringLiteral("%1 [%2 %3 %4 %5]")
-                               .arg(name, QString::fromStdString(video->CodingMode),
-                                    QString::fromStdString(video->FrameSize),
-                                    QString::fromStdString(video->Standard),
-                                    QString::fromStdString(video->AspectRatio));
+        row->DisplayText =
+            QStringLiteral("%1 [%2 %3 %4 %5]")
+                .arg(name, QString::fromStdString(video->CodingMode),
+                     QString::fromStdString(video->FrameSize), QString::fromStdString(video->Standard),
+                     QString::fromStdString(video->AspectRatio));
         row->FrameSizeText = QString::fromStdString(video->FrameSize).replace('x', ':').replace('X', ':');
         row->AspectText = QString::fromStdString(video->AspectRatio);
         length = Whole(TimeTextToSeconds(QString::fromStdString(chain->PlaybackTime)));
@@ -90,8 +94,9 @@ std::unique_ptr<TTaskNode> MakeTitleRow(int number, const QString& name, const T
             if (!chain->AudioEnabled[k])
                 continue;
             const TAudioStream& a = vobs->Audio[k];
-            row->AudioTracks << QStringLiteral("%1 %2 %3ch").arg(QString::fromStdString(a.LanguageName),
-                                                                  QString::fromStdString(a.CodingMode))
+            row->AudioTracks << QStringLiteral("%1 %2 %3ch")
+                                    .arg(QString::fromStdString(a.LanguageName),
+                                         QString::fromStdString(a.CodingMode))
                                     .arg(a.ChannelCount);
             row->AudioLanguages << LanguageCodeText(a.LanguageCode);
         }
@@ -126,7 +131,9 @@ std::unique_ptr<TTaskNode> MakeChapterRow(int titleNumber, const TProgramChain& 
 
 } // namespace
 
-QString IncludeTrailingSeparator(const QString& path) { return path.endsWith('/') ? path : path + '/'; }
+QString IncludeTrailingSeparator(const QString& path) {
+    return path.endsWith('/') ? path : path + '/';
+}
 
 TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& tasks, TDvdAccess& library,
                      const std::function<void()>& pump) {
@@ -159,8 +166,9 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
         int s = -1, c = -1;
         library.GetIndexInfo(i, s, c);
         const TTitleSet* set = s >= 0 ? FindTitleSet(context.TitleSets, s) : nullptr;
-        const TProgramChain* chain =
-            set && c >= 0 && size_t(c) < set->Ifo.Pgci.Chains.size() ? &set->Ifo.Pgci.Chains[size_t(c)] : nullptr;
+        const TProgramChain* chain = set && c >= 0 && size_t(c) < set->Ifo.Pgci.Chains.size()
+                                         ? &set->Ifo.Pgci.Chains[size_t(c)]
+                                         : nullptr;
         const int number = i + 1;
         const QString name = "Title" + TwoDigits(number);
 
@@ -169,9 +177,9 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
             context.DVDInformation.Standard = pal ? "PAL" : "NTSC";
             context.DVDInformation.FrameRate = pal ? 25 : 29.97;
         }
-        TTaskNode* title = tasks.AddTitle(MakeTitleRow(number, name, set ? &set->Ifo.Vobs.Video : nullptr, chain,
-                                                       set ? &set->Ifo.Vobs : nullptr,
-                                                       library.GetTitleAngle(i)));
+        TTaskNode* title =
+            tasks.AddTitle(MakeTitleRow(number, name, set ? &set->Ifo.Vobs.Video : nullptr, chain,
+                                        set ? &set->Ifo.Vobs : nullptr, library.GetTitleAngle(i)));
         if (chain)
             for (int j = 0; j < chain->ProgramCount; ++j)
                 tasks.AddChapter(title, MakeChapterRow(number, *chain, j));

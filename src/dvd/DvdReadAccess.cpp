@@ -110,4 +110,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<TDvdAccess> CreateDvdReadAccess() { return std::make_unique<TDvdReadAccess>(); }
+std::unique_ptr<TDvdAccess> CreateDvdReadAccess() {
+    return std::make_unique<TDvdReadAccess>();
+}

@@ -14,9 +14,8 @@ constexpr std::array<const char*, 4> kAspect = {"4:3", "???", "???", "16:9"};
 constexpr std::array<const char*, 4> kNtscSize = {"720x480", "704x480", "352x480", "352x240"};
 constexpr std::array<const char*, 4> kPalSize = {"720x576", "704x576", "352x576", "352x288"};
 constexpr std::array<const char*, 7> kAudioCoding = {"AC3", "???", "MPEG1", "MPEG2", "LPCM", "???", "DTS"};
-constexpr std::array<const char*, 5> kCodeExtension = {"unspecified", "normal", "for visually impaired",
-                                                       "director's comments",
-                                                       "alternate director's comments"};
+constexpr std::array<const char*, 5> kCodeExtension = {
+    "unspecified", "normal", "for visually impaired", "director's comments", "alternate director's comments"};
 
 // Values the tables leave open (reserved by DVD-Video) read as "???".
 template <size_t N> const char* Lookup(const std::array<const char*, N>& table, unsigned index) {
@@ -28,6 +27,7 @@ struct TLanguage {
     const char* Name;
 };
 
+// clang-format off
 constexpr TLanguage kLanguages[] = {
     {"  ", "Not Specified"},
     {"aa", "Afar"}, {"ab", "Abkhazian"}, {"af", "Afrikaans"}, {"am", "Amharic"}, {"ar", "Arabic"},
@@ -60,6 +60,7 @@ constexpr TLanguage kLanguages[] = {
     {"vi", "Vietnamese"}, {"vo", "Volapuk"}, {"wo", "Wolof"}, {"xh", "Xhosa"}, {"yi", "Yiddish"},
     {"yo", "Yoruba"}, {"za", "Zhuang"}, {"zh", "Chinese"}, {"zu", "Zulu"},
 };
+// clang-format on
 static_assert(std::size(kLanguages) == 143);
 
 // A BCD field read as its hexadecimal digits taken for decimal ones (0x59 is 59).
@@ -280,6 +281,7 @@ TIFO ReadIfo(QIODevice& device, const QString& name) {
 TIFO ReadIfo(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw EIfoError(QStringLiteral("%1: cannot open the file: %2").arg(path, file.errorString()).toStdString());
+        throw EIfoError(
+            QStringLiteral("%1: cannot open the file: %2").arg(path, file.errorString()).toStdString());
     return ReadIfo(file, path);
 }

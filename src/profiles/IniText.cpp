@@ -34,11 +34,14 @@ void WriteIniLines(const QString& path, const QStringList& lines, const QString&
         bytes += line.toUtf8() + "\r\n";
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EIniWriteError(QStringLiteral("%1 %2: %3").arg(messagePrefix, path, file.errorString()).toStdString());
+        throw EIniWriteError(
+            QStringLiteral("%1 %2: %3").arg(messagePrefix, path, file.errorString()).toStdString());
 }
 
 namespace {
-QChar FoldAscii(QChar c) { return c >= 'a' && c <= 'z' ? QChar(c.unicode() - 'a' + 'A') : c; }
+QChar FoldAscii(QChar c) {
+    return c >= 'a' && c <= 'z' ? QChar(c.unicode() - 'a' + 'A') : c;
+}
 } // namespace
 
 qsizetype IndexOfNoCase(const QString& text, const QString& needle, qsizetype from) {
@@ -52,7 +55,9 @@ qsizetype IndexOfNoCase(const QString& text, const QString& needle, qsizetype fr
     return -1;
 }
 
-bool SameNoCase(const QString& a, const QString& b) { return a.size() == b.size() && IndexOfNoCase(a, b) == 0; }
+bool SameNoCase(const QString& a, const QString& b) {
+    return a.size() == b.size() && IndexOfNoCase(a, b) == 0;
+}
 
 bool TextToInt(const QString& text, int& value) {
     qsizetype i = 0;

@@ -47,7 +47,8 @@ int TNewInifile::IndexOfKey(const QString& section, const QString& key) const {
     return -1;
 }
 
-QString TNewInifile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
+QString TNewInifile::ReadString(const QString& section, const QString& key,
+                                const QString& defaultValue) const {
     return FindValue(key, SectionText(section), defaultValue);
 }
 
@@ -96,4 +97,6 @@ void TNewInifile::WriteBool(const QString& section, const QString& key, bool val
     WriteString(section, key, value ? "1" : "0");
 }
 
-void TNewInifile::Close() { WriteIniLines(FFileName, FLines, QStringLiteral("Cannot create file")); }
+void TNewInifile::Close() {
+    WriteIniLines(FFileName, FLines, QStringLiteral("Cannot create file"));
+}

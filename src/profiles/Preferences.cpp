@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-QString PreferencesPath(const QString& programDir) { return programDir + "Preferences.ini"; }
+QString PreferencesPath(const QString& programDir) {
+    return programDir + "Preferences.ini";
+}
 
 QString WorkDirOf(const QString& text, const QString& programDir) {
     if (text.isEmpty())
@@ -19,7 +21,8 @@ QString WorkDirOf(const QString& text, const QString& programDir) {
 
 namespace {
 
-template <class TIni> TPreferences ReadValues(const TIni& ini, const QString& section, const QString& programDir) {
+template <class TIni>
+TPreferences ReadValues(const TIni& ini, const QString& section, const QString& programDir) {
     TPreferences p;
     p.OutputPath = ini.ReadString(section, "Output Path", programDir);
     p.WorkDir = ini.ReadString(section, "Work Dir", programDir);
@@ -97,7 +100,8 @@ bool SaveProfileAs(const QString& source, const QString& target, const TParamGri
     const QByteArray bytes = in.readAll();
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw EIniWriteError(QStringLiteral("Cannot create file %1: %2").arg(target, out.errorString()).toStdString());
+        throw EIniWriteError(
+            QStringLiteral("Cannot create file %1: %2").arg(target, out.errorString()).toStdString());
     SaveProfile(target, grids);
     return true;
 }

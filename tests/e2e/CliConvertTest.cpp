@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,7 +38,9 @@ protected:
     }
 
     TRun Convert(const QString& disc, QStringList args) {
-        args = QStringList{"convert", disc, "--output", Output, "--work-dir", Work, "--overwrite", "overwrite"} + args;
+        args =
+            QStringList{"convert", disc, "--output", Output, "--work-dir", Work, "--overwrite", "overwrite"} +
+            args;
         QProcess p;
         p.start(ProgramBinDir() + "/velloric-cli", args);
         p.waitForFinished(300000);
@@ -91,7 +93,8 @@ TEST_F(CliConvert, ChaptersAndTrimmedRanges) {
 TEST_F(CliConvert, TheChosenAudioLanguage) {
     // Title01 carries an English track at 440 Hz and a German one at 660 Hz.
     for (const auto& [audio, hertz] : {std::pair{"0", 440.0}, std::pair{"1", 660.0}}) {
-        const TRun run = Convert(Disc, {"--title", "1", "--end", "00:00:04", "--audio", audio, "--prefix", audio});
+        const TRun run =
+            Convert(Disc, {"--title", "1", "--end", "00:00:04", "--audio", audio, "--prefix", audio});
         ASSERT_CONVERTED(run);
         EXPECT_NEAR(AudioFrequency(Output + audio + "-Title01.mp4", 1.0), hertz, 25) << "audio " << audio;
     }
@@ -100,8 +103,8 @@ TEST_F(CliConvert, TheChosenAudioLanguage) {
 TEST_F(CliConvert, ABurnedInSubtitle) {
     // The subtitle is a white box from x 200 to 520 and y 380 to 430, shown from 2 s to 20 s.
     for (const char* subtitle : {"0", "1"}) {
-        const TRun run = Convert(Disc, {"--title", "1", "--end", "00:00:06", "--subtitle", subtitle, "--prefix",
-                                        subtitle});
+        const TRun run = Convert(
+            Disc, {"--title", "1", "--end", "00:00:06", "--subtitle", subtitle, "--prefix", subtitle});
         ASSERT_CONVERTED(run);
     }
     const QByteArray plain = GreyFrame(Output + "0-Title01.mp4", 4.0);
@@ -160,8 +163,8 @@ TEST_F(CliConvert, ProgressAsJson) {
 TEST_F(CliConvert, CtrlCStopsTheRun) {
     QProcess p;
     p.start(ProgramBinDir() + "/velloric-cli",
-            {"convert", Disc, "--title", "1", "--output", Output, "--work-dir", Work, "--profile", "WebM - VP8 Vorbis",
-             "--progress", "json"});
+            {"convert", Disc, "--title", "1", "--output", Output, "--work-dir", Work, "--profile",
+             "WebM - VP8 Vorbis", "--progress", "json"});
     ASSERT_TRUE(p.waitForStarted());
     // Wait until stage one reports progress, then interrupt as Ctrl+C would.
     QByteArray seen;
@@ -198,7 +201,8 @@ TEST_F(CliConvert, BadArgumentsAndDryRun) {
     ASSERT_EQ(run.ExitCode, 0);
     const QStringList lines = QString::fromUtf8(run.Out).split('\n');
     EXPECT_EQ(lines[0], "# " + Output + "Title03-Chapter01.mp4");
-    EXPECT_TRUE(lines[1].contains("dvd://3 -dvd-device '" + QString(Disc).replace("'", "'\\''") + "VIDEO_TS' -ss 0.000 "
+    EXPECT_TRUE(lines[1].contains("dvd://3 -dvd-device '" + QString(Disc).replace("'", "'\\''") +
+                                  "VIDEO_TS' -ss 0.000 "
                                   "-endpos 4.000"))
         << lines[1].toStdString();
     EXPECT_TRUE(QDir(Output).isEmpty());

@@ -24,7 +24,9 @@ TRun Run(const QString& program, const QStringList& args) {
             p.readAllStandardError()};
 }
 
-TRun Cli(const QStringList& args) { return Run(ProgramBinDir() + "/velloric-cli", args); }
+TRun Cli(const QStringList& args) {
+    return Run(ProgramBinDir() + "/velloric-cli", args);
+}
 
 double Seconds(const QString& hms) {
     const QStringList p = hms.split(':');
@@ -151,11 +153,12 @@ TEST(CliList, FoldersThatCannotBeLoadedFailCleanly) {
         QStringList Args;
         QString ErrorPart;
     };
-    for (const Case& c : {Case{{"list", empty.path()}, empty.path()},
-                          Case{{"list", damaged.path()}, damaged.path() + "/VIDEO_TS/VTS_01_0.IFO: not a DVD title-set information file"},
-                          Case{{"list", "/no/such/folder"}, "/no/such/folder: not a folder"},
-                          Case{{"list"}, "list takes one PATH"},
-                          Case{{"frobnicate"}, "unknown command"}}) {
+    for (const Case& c :
+         {Case{{"list", empty.path()}, empty.path()},
+          Case{{"list", damaged.path()},
+               damaged.path() + "/VIDEO_TS/VTS_01_0.IFO: not a DVD title-set information file"},
+          Case{{"list", "/no/such/folder"}, "/no/such/folder: not a folder"},
+          Case{{"list"}, "list takes one PATH"}, Case{{"frobnicate"}, "unknown command"}}) {
         SCOPED_TRACE(c.Args.join(' ').toStdString());
         const TRun run = Cli(c.Args);
         EXPECT_EQ(run.ExitCode, 2);

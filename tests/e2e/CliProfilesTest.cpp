@@ -33,13 +33,16 @@ TEST(CliProfiles, ArgsPrintsBothTextsOfTheSavedChoices) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("[Main]\r\nType=mp4\r\nPara=3\r\n0=Video Size\r\n1=Aspect\r\n2=Bit Rate\r\n\r\n"
             "[Video Size]\r\nSort=1\r\ncmd=-s\r\nList=1\r\nCaption=Original Size,Custom Size,\r\nValue=,,\r\n"
-            "Index=0\r\n\r\n[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nList=1\r\nCaption=4:3,16:9,\r\nValue=4:3,16:9,\r\n"
-            "Index=0\r\n\r\n[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nReadOnly=0\r\nCaption=800\r\nValue=800\r\n");
+            "Index=0\r\n\r\n[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nList=1\r\nCaption=4:3,16:9,\r\nValue=4:3,16:"
+            "9,\r\n"
+            "Index=0\r\n\r\n[Bit "
+            "Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nReadOnly=0\r\nCaption=800\r\nValue=800\r\n");
     f.close();
     TRun run = Cli({"args", path});
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
-    EXPECT_EQ(run.Out, " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect -oac mp3lame -lameopts "
-                       "vbr=2:q=5 -channels 2 -srate  -af volume=10:0\n -aspect 4:3 -b 800\n");
+    EXPECT_EQ(run.Out,
+              " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect -oac mp3lame -lameopts "
+              "vbr=2:q=5 -channels 2 -srate  -af volume=10:0\n -aspect 4:3 -b 800\n");
 
     run = Cli({"args", "H.264 AAC (MKV)"});
     ASSERT_EQ(run.ExitCode, 0);

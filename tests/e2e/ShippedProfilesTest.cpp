@@ -16,7 +16,9 @@
 
 namespace {
 
-QString ProgramDir() { return ProgramBinDir() + "/"; }
+QString ProgramDir() {
+    return ProgramBinDir() + "/";
+}
 
 bool RunTool(const QString& program, const QStringList& args, QByteArray* output = nullptr) {
     QProcess p;
@@ -41,8 +43,8 @@ protected:
         TParamGrids grids = TParamGrids::Initial();
         LoadProfileRows(profile, grids);
         TMencOutputSettings settings;
-        QStringList args{"dvd://1", "-dvd-device", SampleDiscDir("pal") + "/VIDEO_TS", "-ss", "2.000", "-endpos",
-                         "4.000"};
+        QStringList args{"dvd://1", "-dvd-device", SampleDiscDir("pal") + "/VIDEO_TS", "-ss", "2.000",
+                         "-endpos", "4.000"};
         args << SplitCommandLine(BuildStageOneArgs(profile, grids, settings)) << "-o" << WorkFile;
         QByteArray output;
         RunTool(ProgramDir() + "asapi.dll", args, &output);

@@ -18,9 +18,10 @@ inline QByteArray RunForOutput(const QString& program, const QStringList& args) 
 
 inline QJsonObject Probe(const QString& file) {
     return QJsonDocument::fromJson(
-               RunForOutput("ffprobe", {"-v", "error", "-show_entries",
-                                        "format=format_name,duration:stream=codec_type,codec_name,width,height",
-                                        "-of", "json", file}))
+               RunForOutput("ffprobe",
+                            {"-v", "error", "-show_entries",
+                             "format=format_name,duration:stream=codec_type,codec_name,width,height", "-of",
+                             "json", file}))
         .object();
 }
 
@@ -37,8 +38,9 @@ inline QJsonObject Stream(const QJsonObject& probe, const QString& type) {
 
 // The frequency of the first audio stream around `at` seconds, from its zero crossings.
 inline double AudioFrequency(const QString& file, double at) {
-    const QByteArray pcm = RunForOutput("ffmpeg", {"-v", "error", "-ss", QString::number(at), "-i", file, "-t", "1",
-                                                   "-map", "0:a:0", "-ac", "1", "-ar", "8000", "-f", "s16le", "-"});
+    const QByteArray pcm =
+        RunForOutput("ffmpeg", {"-v", "error", "-ss", QString::number(at), "-i", file, "-t", "1", "-map",
+                                "0:a:0", "-ac", "1", "-ar", "8000", "-f", "s16le", "-"});
     const auto* samples = reinterpret_cast<const qint16*>(pcm.constData());
     const qsizetype count = pcm.size() / 2;
     int crossings = 0;
@@ -50,8 +52,8 @@ inline double AudioFrequency(const QString& file, double at) {
 
 // One picture at `at` seconds as 8-bit grey, width × height bytes.
 inline QByteArray GreyFrame(const QString& file, double at) {
-    return RunForOutput("ffmpeg", {"-v", "error", "-ss", QString::number(at), "-i", file, "-frames:v", "1", "-f",
-                                   "rawvideo", "-pix_fmt", "gray", "-"});
+    return RunForOutput("ffmpeg", {"-v", "error", "-ss", QString::number(at), "-i", file, "-frames:v", "1",
+                                   "-f", "rawvideo", "-pix_fmt", "gray", "-"});
 }
 
 inline double MeanGrey(const QByteArray& frame, int width, int x0, int y0, int x1, int y1) {

@@ -23,7 +23,9 @@ public:
     bool Exit = false, OpenDir = true, TurnOff = false;
     std::function<void()> OnPump;
 
-    void Inform(const QString& caption, const QString& text) override { Messages << TMessage{"inform", caption, text}; }
+    void Inform(const QString& caption, const QString& text) override {
+        Messages << TMessage{"inform", caption, text};
+    }
     void ReportError(const QString& caption, const QString& text) override {
         Messages << TMessage{"error", caption, text};
     }

@@ -1,8 +1,8 @@
 // The conversion driver with stand-in encoders from tests/data/fake-encoders.
+#include "convert/ConversionDriver.h"
 #include "app/AppContext.h"
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
-#include "convert/ConversionDriver.h"
 #include "support/RecordingFrontEnd.h"
 
 #include <QDir>
@@ -33,11 +33,14 @@ protected:
             QFile::link(kFakes + encoder, ProgramDir + encoder);
         QFile profile(ProgramDir + "Profiles/Test.apf");
         profile.open(QIODevice::WriteOnly);
-        profile.write("[Main]\r\nType=mp4\r\nPara=4\r\n0=Video Size\r\n1=Aspect\r\n2=Bit Rate\r\n3=Sample Rate\r\n"
-                      "[Video Size]\r\nSort=1\r\ncmd=-s\r\nCaption=Original Size,Custom Size,\r\nValue=,,\r\nIndex=0\r\n"
-                      "[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nCaption=Auto,4:3,16:9,\r\nValue=,4:3,16:9,\r\nIndex=0\r\n"
-                      "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nCaption=800000\r\n"
-                      "[Sample Rate]\r\nSort=2\r\ncmd=-ar\r\nList=0\r\nReadOnly=1\r\nCaption=44.1 kHz\r\nValue=44100\r\n");
+        profile.write(
+            "[Main]\r\nType=mp4\r\nPara=4\r\n0=Video Size\r\n1=Aspect\r\n2=Bit Rate\r\n3=Sample Rate\r\n"
+            "[Video Size]\r\nSort=1\r\ncmd=-s\r\nCaption=Original Size,Custom "
+            "Size,\r\nValue=,,\r\nIndex=0\r\n"
+            "[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nCaption=Auto,4:3,16:9,\r\nValue=,4:3,16:9,\r\nIndex=0\r\n"
+            "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nCaption=800000\r\n"
+            "[Sample Rate]\r\nSort=2\r\ncmd=-ar\r\nList=0\r\nReadOnly=1\r\nCaption=44.1 "
+            "kHz\r\nValue=44100\r\n");
         profile.close();
 
         Context.ProgramDir = ProgramDir;
@@ -152,15 +155,17 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     const QString disc = Root.filePath("-it's \"a\" $disc; x") + "/VIDEO_TS";
     const QString common = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800000:mbd=2:autoaspect -oac mp3lame "
                            "-lameopts vbr=2:q=5 -channels 2 -srate 44100 -af volume=10:0 -alang de "
-                           "-vf scale=640:360,expand=640:480 -sid 0 -o " + WorkFile();
+                           "-vf scale=640:360,expand=640:480 -sid 0 -o " +
+                           WorkFile();
     // The whole title is read to its end: no -endpos, on which the encoder would hang.
     EXPECT_EQ(Runs()[1], QStringList({"stage1", "dvd://1", "-dvd-device", disc, "-ss", "0.000"}) +
                              (common.mid(1)).split(' '));
     EXPECT_EQ(RunsOf("stage1")[1], "dvd://1 -dvd-device " + disc + " -ss 0.000 -endpos 5.000" + common);
     EXPECT_EQ(RunsOf("prep"), QStringList(2, "dvd://1 -dvd-device " + disc + " -o temp.avi"));
-    EXPECT_EQ(Runs()[2], (QStringList{"stage2", "-y", "-i", WorkFile(), "-s", "640x480", "-b", "800000", "-ar",
-                                      "44100", Output + "Title01.mp4"}));
-    EXPECT_EQ(FrontEnd.Hints, (QStringList{"Converting: -Title01.mp4", "Converting: -Title01-Chapter01.mp4"}));
+    EXPECT_EQ(Runs()[2], (QStringList{"stage2", "-y", "-i", WorkFile(), "-s", "640x480", "-b", "800000",
+                                      "-ar", "44100", Output + "Title01.mp4"}));
+    EXPECT_EQ(FrontEnd.Hints,
+              (QStringList{"Converting: -Title01.mp4", "Converting: -Title01-Chapter01.mp4"}));
     EXPECT_EQ(FrontEnd.Captions(), QStringList{"Complete"});
     EXPECT_EQ(FrontEnd.Messages[0].Text, "The conversion is completed successfully.");
     EXPECT_EQ(FrontEnd.OpenedFolders, QStringList{Output});
@@ -204,8 +209,9 @@ TEST_F(ConversionDriver, OverwritePolicies) {
     EXPECT_EQ(r.Skipped, 1);
     EXPECT_TRUE(Runs().isEmpty());
     EXPECT_EQ(FrontEnd.Messages[0].Caption, "Output File Exists");
-    EXPECT_EQ(FrontEnd.Messages[0].Text, "The output file Title02.mp4 is already existent.\n\rClick \"Yes\" to "
-                                         "overwrite it. Click \"No\" to skip this file");
+    EXPECT_EQ(FrontEnd.Messages[0].Text,
+              "The output file Title02.mp4 is already existent.\n\rClick \"Yes\" to "
+              "overwrite it. Click \"No\" to skip this file");
     EXPECT_EQ(content(existing), "old");
 
     FrontEnd.Answers = {true};
@@ -294,10 +300,11 @@ TEST_F(ConversionDriver, FailingEncodersAreReportedNotCalledSuccess) {
         const char *Stage1, *Stage2, *Expected;
         int StageTwoRuns;
     };
-    for (const Case& c : {Case{"fail", "ok", "Stage one (MEncoder) exited with code 1:\nCannot open DVD device.", 0},
-                          Case{"nowork", "ok", "Stage one (MEncoder) wrote no output file.", 0},
-                          Case{"ok", "fail", "Stage two (FFmpeg) exited with code 1:\nUnknown encoder 'none'", 2},
-                          Case{"ok", "noout", "Stage two (FFmpeg) wrote no output file.", 2}}) {
+    for (const Case& c :
+         {Case{"fail", "ok", "Stage one (MEncoder) exited with code 1:\nCannot open DVD device.", 0},
+          Case{"nowork", "ok", "Stage one (MEncoder) wrote no output file.", 0},
+          Case{"ok", "fail", "Stage two (FFmpeg) exited with code 1:\nUnknown encoder 'none'", 2},
+          Case{"ok", "noout", "Stage two (FFmpeg) wrote no output file.", 2}}) {
         SCOPED_TRACE(std::string(c.Stage1) + "/" + c.Stage2);
         QFile::remove(Log);
         QDir(Output).removeRecursively();
@@ -315,8 +322,9 @@ TEST_F(ConversionDriver, FailingEncodersAreReportedNotCalledSuccess) {
         EXPECT_EQ(RunsOf("stage2").size(), c.StageTwoRuns);
         ASSERT_EQ(FrontEnd.Captions(), QStringList{"Complete"});
         EXPECT_EQ(FrontEnd.Messages[0].Kind, "error");
-        EXPECT_TRUE(FrontEnd.Messages[0].Text.startsWith("The conversion is completed, but 2 of 2 files could not "
-                                                         "be made:\n\nTitle01.mp4: "));
+        EXPECT_TRUE(
+            FrontEnd.Messages[0].Text.startsWith("The conversion is completed, but 2 of 2 files could not "
+                                                 "be made:\n\nTitle01.mp4: "));
         EXPECT_TRUE(FrontEnd.OpenedFolders.isEmpty());
         EXPECT_FALSE(QFile::exists(WorkFile()));
     }

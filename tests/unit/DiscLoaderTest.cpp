@@ -1,6 +1,6 @@
+#include "dvd/DiscLoader.h"
 #include "app/AppContext.h"
 #include "app/TaskListModel.h"
-#include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
 #include "support/IfoBuilder.h"
@@ -37,8 +37,8 @@ public:
 };
 
 QStringList Texts(const TTaskListModel& tasks, const TTaskNode& n) {
-    return {n.DisplayText, tasks.CellText(n, TTaskListModel::ColStart), tasks.CellText(n, TTaskListModel::ColEnd),
-            tasks.CellText(n, TTaskListModel::ColOutput)};
+    return {n.DisplayText, tasks.CellText(n, TTaskListModel::ColStart),
+            tasks.CellText(n, TTaskListModel::ColEnd), tasks.CellText(n, TTaskListModel::ColOutput)};
 }
 
 class DiscLoader : public ::testing::Test {
@@ -90,7 +90,8 @@ TEST_F(DiscLoader, BuildsTitleAndChapterRows) {
     ASSERT_EQ(Tasks.TitleCount(), 2);
 
     const TTaskNode& t1 = *Tasks.Title(0);
-    EXPECT_EQ(Texts(Tasks, t1), (QStringList{"Title01 [MPEG2 720x576 PAL 16:9]", "00:00:00", "00:00:17", "Title01.mp4"}));
+    EXPECT_EQ(Texts(Tasks, t1),
+              (QStringList{"Title01 [MPEG2 720x576 PAL 16:9]", "00:00:00", "00:00:17", "Title01.mp4"}));
     EXPECT_EQ(t1.FrameSizeText, "720:576");
     EXPECT_EQ(t1.AspectText, "16:9");
     EXPECT_EQ(t1.FullLength, 17);
@@ -101,9 +102,12 @@ TEST_F(DiscLoader, BuildsTitleAndChapterRows) {
     EXPECT_EQ(t1.Checked, 0);
     ASSERT_EQ(t1.Children.size(), 3u);
     // Each start is rounded alone, each end is that start plus the exact duration.
-    EXPECT_EQ(Texts(Tasks, *t1.Children[0]), (QStringList{"Chapter01", "00:00:00", "00:00:10", "Title01-Chapter01.mp4"}));
-    EXPECT_EQ(Texts(Tasks, *t1.Children[1]), (QStringList{"Chapter02", "00:00:10", "00:00:15", "Title01-Chapter02.mp4"}));
-    EXPECT_EQ(Texts(Tasks, *t1.Children[2]), (QStringList{"Chapter03", "00:00:16", "00:00:17", "Title01-Chapter03.mp4"}));
+    EXPECT_EQ(Texts(Tasks, *t1.Children[0]),
+              (QStringList{"Chapter01", "00:00:00", "00:00:10", "Title01-Chapter01.mp4"}));
+    EXPECT_EQ(Texts(Tasks, *t1.Children[1]),
+              (QStringList{"Chapter02", "00:00:10", "00:00:15", "Title01-Chapter02.mp4"}));
+    EXPECT_EQ(Texts(Tasks, *t1.Children[2]),
+              (QStringList{"Chapter03", "00:00:16", "00:00:17", "Title01-Chapter03.mp4"}));
     EXPECT_EQ(t1.Children[2]->ChapterIndex, 2);
     EXPECT_EQ(t1.Children[2]->ImageIndex, 1);
     EXPECT_EQ(t1.Children[2]->FullLength, 0);
@@ -178,8 +182,9 @@ TEST_F(DiscLoader, AFolderThatIsNoDiscListsNothing) {
     Library.Titles = {{0, 0, 1}};
     TLoadResult result = Load(Root.path()); // no VIDEO_TS.IFO here nor in a VIDEO_TS below
     EXPECT_FALSE(result.LibraryOpened);
-    EXPECT_EQ(result.LibraryError, Root.path() + ": no DVD-Video here (neither it nor a VIDEO_TS folder in it "
-                                                 "holds VIDEO_TS.IFO)");
+    EXPECT_EQ(result.LibraryError, Root.path() +
+                                       ": no DVD-Video here (neither it nor a VIDEO_TS folder in it "
+                                       "holds VIDEO_TS.IFO)");
     EXPECT_TRUE(Library.OpenedPath.isEmpty());
     EXPECT_TRUE(Tasks.IsEmpty());
     EXPECT_TRUE(Context.TitleSets.empty());
@@ -205,7 +210,8 @@ struct TLoaded {
 
 TEST(DiscLoaderOnDiscs, SamplePalDisc) {
     const QString disc = SampleDiscDir("pal");
-    ASSERT_TRUE(QFile::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO")) << "sample disc missing at " << disc.toStdString();
+    ASSERT_TRUE(QFile::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO"))
+        << "sample disc missing at " << disc.toStdString();
     TLoaded d(disc);
     ASSERT_TRUE(d.Result.LibraryOpened) << d.Result.LibraryError.toStdString();
     ASSERT_EQ(d.Tasks.TitleCount(), 3);

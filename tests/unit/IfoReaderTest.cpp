@@ -38,12 +38,12 @@ TEST(IfoReader, VideoAttributes) {
         uint8_t High, Low;
         const char *Coding, *Standard, *Aspect, *Size;
     };
-    for (const Case& c : {Case{0x51, 0x00, "MPEG2", "PAL", "4:3", "720x576"},
-                          Case{0x5D, 0x00, "MPEG2", "PAL", "16:9", "720x576"},
-                          Case{0x40, 0x0C, "MPEG2", "NTSC", "4:3", "352x240"},
-                          Case{0x10, 0x04, "MPEG1", "PAL", "4:3", "704x576"},
-                          Case{0x64, 0x08, "MPEG2", "???", "???", "???"},
-                          Case{0xD0, 0x00, "???", "PAL", "4:3", "720x576"}}) {
+    for (const Case& c :
+         {Case{0x51, 0x00, "MPEG2", "PAL", "4:3", "720x576"},
+          Case{0x5D, 0x00, "MPEG2", "PAL", "16:9", "720x576"},
+          Case{0x40, 0x0C, "MPEG2", "NTSC", "4:3", "352x240"},
+          Case{0x10, 0x04, "MPEG1", "PAL", "4:3", "704x576"}, Case{0x64, 0x08, "MPEG2", "???", "???", "???"},
+          Case{0xD0, 0x00, "???", "PAL", "4:3", "720x576"}}) {
         SCOPED_TRACE(c.Coding + std::string(" ") + c.Size);
         const TIFO ifo = Parse(TIfoBuilder().Video(c.High, c.Low).Build());
         EXPECT_EQ(ifo.Vobs.Video.CodingMode, c.Coding);
@@ -134,7 +134,8 @@ TEST(IfoReader, ProgramsTakeTheirCellsInSequence) {
     EXPECT_EQ(chain.CellCount, 5);
     EXPECT_EQ(chain.PlaybackTime, "0:01:00.000");
     EXPECT_EQ(chain.ProgramMap, (std::vector<uint8_t>{1, 2, 4}));
-    EXPECT_EQ(chain.ChapterDurations, (std::vector<std::string>{"0:00:10.000", "0:00:10.000", "0:00:40.000"}));
+    EXPECT_EQ(chain.ChapterDurations,
+              (std::vector<std::string>{"0:00:10.000", "0:00:10.000", "0:00:40.000"}));
     EXPECT_EQ(chain.ChapterStarts, (std::vector<std::string>{"0:00:00.000", "0:00:10.000", "0:00:20.000"}));
     EXPECT_EQ(chain.AudioEnabled, (std::vector<bool>{true, false, true}));
     EXPECT_EQ(chain.SubtitleEnabled, (std::vector<bool>{false, true}));
@@ -147,7 +148,8 @@ TEST(IfoReader, ProgramsTakeTheirCellsInSequence) {
 }
 
 TEST(IfoReader, ReadsTablesAtLargeOffsets) {
-    const TIFO ifo = Parse(TIfoBuilder().PgciSector(40).ChainGap(70000).Chain(OneProgram(PalTime(0, 2, 3))).Build());
+    const TIFO ifo =
+        Parse(TIfoBuilder().PgciSector(40).ChainGap(70000).Chain(OneProgram(PalTime(0, 2, 3))).Build());
     ASSERT_EQ(ifo.Pgci.Chains.size(), 1u);
     EXPECT_EQ(ifo.Pgci.Chains[0].PlaybackTime, "0:02:03.000");
     EXPECT_EQ(ifo.Pgci.Chains[0].ChapterDurations[0], "0:02:03.000");
@@ -177,7 +179,8 @@ TEST(IfoReader, MalformedFilesFailWithTheFileAndTheProblem) {
                   "not a DVD title-set information file"},
              Case{"truncated in the chain table", good.left(good.size() - 30), "Stream read error"},
              Case{"cut before the chain table", good.left(0x800), "Stream read error"},
-             Case{"bad BCD digit", TIfoBuilder().Chain(badDigit).Build(), "'3B' is not a valid integer value"},
+             Case{"bad BCD digit", TIfoBuilder().Chain(badDigit).Build(),
+                  "'3B' is not a valid integer value"},
              Case{"program of 24 hours", TIfoBuilder().Chain(dayLongProgram).Build(),
                   "Invalid argument to time encode"},
              Case{"wrapping program map", TIfoBuilder().Chain(wrappingMap).Build(), "Stream read error"},

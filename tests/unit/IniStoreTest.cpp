@@ -2,10 +2,10 @@
 #include "profiles/IniText.h"
 #include "profiles/NewIniFile.h"
 
+#include "support/QtPrinters.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -52,8 +52,7 @@ TEST_F(IniStore, TheyDifferOnHandWrittenFiles) {
         QString Store, Ini;
     };
     for (const Case& c : {Case{"0", "ten", "zero"}, // "10=" holds "0=" and comes first
-                          Case{"Spaced", "d", "5"},
-                          Case{"Quoted", "\" a \"", " a "},
+                          Case{"Spaced", "d", "5"}, Case{"Quoted", "\" a \"", " a "},
                           Case{"Text", "a", "a[b"}, // the store's section ends at the first "["
                           Case{"After", "d", "1"}}) {
         SCOPED_TRACE(c.Key);
@@ -97,9 +96,9 @@ TEST_F(IniStore, StoreWritesWhereItsRulesSay) {
     store.WriteString("main", "B", "22");
     store.WriteBool("Other", "Flag", true);
     store.WriteInteger("Third", "N", -4);
-    EXPECT_EQ(store.FLines, (QStringList{"[Main]", "New=n", "A=1", "B=22", "[Other]", "Flag=1", "A=9", "[Third]",
-                                         "N=-4"}));
-    EXPECT_EQ(store.ReadString("Main", "New", ""), "n"); // reads see the lines in memory
+    EXPECT_EQ(store.FLines,
+              (QStringList{"[Main]", "New=n", "A=1", "B=22", "[Other]", "Flag=1", "A=9", "[Third]", "N=-4"}));
+    EXPECT_EQ(store.ReadString("Main", "New", ""), "n");              // reads see the lines in memory
     EXPECT_EQ(Bytes(), "[Main]\r\nA=1\r\nB=2\r\n[Other]\r\nA=9\r\n"); // nothing on disk before Close
     store.Close();
     EXPECT_EQ(Bytes(), "[Main]\r\nNew=n\r\nA=1\r\nB=22\r\n[Other]\r\nFlag=1\r\nA=9\r\n[Third]\r\nN=-4\r\n");
@@ -176,9 +175,10 @@ TEST_F(IniStore, FailedWritesIntoAMissingFolderNameTheFile) {
 }
 
 TEST(IniText, IntegerTexts) {
-    const std::pair<const char*, int> good[] = {{"0", 0},     {"-12", -12},          {"+7", 7},
-                                                {"  42", 42}, {"$ff", 255},          {"0X10", 16},
-                                                {"-$10", -16}, {"2147483647", 2147483647}, {"0xFFFFFFFF", -1}};
+    const std::pair<const char*, int> good[] = {
+        {"0", 0},          {"-12", -12}, {"+7", 7},     {"  42", 42},
+        {"$ff", 255},      {"0X10", 16}, {"-$10", -16}, {"2147483647", 2147483647},
+        {"0xFFFFFFFF", -1}};
     for (const auto& [text, expected] : good) {
         int value = 0;
         EXPECT_TRUE(TextToInt(text, value)) << text;

@@ -4,21 +4,22 @@
 #include "profiles/Preferences.h"
 #include "profiles/ProfileModel.h"
 
+#include "support/QtPrinters.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const char* const kIllustration = "[Main]\r\nType=mp4\r\nPara=3\r\n0=Video Size\r\n1=Aspect\r\n2=Bit Rate\r\n\r\n"
-                                  "[Video Size]\r\nSort=1\r\ncmd=-s\r\nList=1\r\n"
-                                  "Caption=Original Size,Custom Size,\r\nValue=,,\r\nIndex=0\r\n\r\n"
-                                  "[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nList=1\r\nCaption=4:3,16:9,\r\n"
-                                  "Value=4:3,16:9,\r\nIndex=0\r\n\r\n"
-                                  "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nReadOnly=0\r\nCaption=800\r\nValue=800\r\n";
+const char* const kIllustration =
+    "[Main]\r\nType=mp4\r\nPara=3\r\n0=Video Size\r\n1=Aspect\r\n2=Bit Rate\r\n\r\n"
+    "[Video Size]\r\nSort=1\r\ncmd=-s\r\nList=1\r\n"
+    "Caption=Original Size,Custom Size,\r\nValue=,,\r\nIndex=0\r\n\r\n"
+    "[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nList=1\r\nCaption=4:3,16:9,\r\n"
+    "Value=4:3,16:9,\r\nIndex=0\r\n\r\n"
+    "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nReadOnly=0\r\nCaption=800\r\nValue=800\r\n";
 
 class Profiles : public ::testing::Test {
 protected:
@@ -144,9 +145,10 @@ TEST_F(Profiles, BuildersOnTheIllustrationProfile) {
     TParamGrids grids = Loaded(path);
     TMencOutputSettings settings;
     EXPECT_EQ(BuildStageTwoArgs(path, grids), " -aspect 4:3 -b 800");
-    EXPECT_EQ(BuildStageOneArgs(path, grids, settings),
-              " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect -oac mp3lame -lameopts vbr=2:q=5 "
-              "-channels 2 -srate  -af volume=10:0");
+    EXPECT_EQ(
+        BuildStageOneArgs(path, grids, settings),
+        " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800:mbd=2:autoaspect -oac mp3lame -lameopts vbr=2:q=5 "
+        "-channels 2 -srate  -af volume=10:0");
     EXPECT_EQ(settings.Size, "");
     EXPECT_EQ(settings.Aspect, "4:3");
     EXPECT_EQ(settings.VideoBitrate, "800");
@@ -169,8 +171,9 @@ TEST_F(Profiles, BuildersOnTheIllustrationProfile) {
     EXPECT_TRUE(BuildStageOneArgs(path, grids, settings).contains("vbitrate=800:"));
 
     // A profile without "-s" leaves the earlier size in force.
-    const QString noSize = Write("nosize.apf", "[Main]\nPara=1\n0=R\n[R]\nSort=2\ncmd=-ar\nList=0\nReadOnly=1\n"
-                                               "Caption=48 kHz\nValue=48000\n");
+    const QString noSize =
+        Write("nosize.apf", "[Main]\nPara=1\n0=R\n[R]\nSort=2\ncmd=-ar\nList=0\nReadOnly=1\n"
+                            "Caption=48 kHz\nValue=48000\n");
     EXPECT_TRUE(BuildStageOneArgs(noSize, grids, settings).contains(" -srate 48000 -af"));
     EXPECT_EQ(settings.Size, "400:300");
     EXPECT_EQ(settings.SampleRate, "48000");
@@ -178,10 +181,11 @@ TEST_F(Profiles, BuildersOnTheIllustrationProfile) {
 }
 
 TEST_F(Profiles, StageTwoSwitchWithoutValueAndLastSwitchWins) {
-    const QString path = Write("p.apf", "[Main]\nPara=3\n0=Disable Video\n1=B1\n2=B2\n"
-                                        "[Disable Video]\nSort=1\ncmd=-vn\nCaption=No,Yes,\nValue=,\\,\nIndex=1\n"
-                                        "[B1]\nSort=1\ncmd=-b\nList=0\nCaption=100\n"
-                                        "[B2]\nSort=2\ncmd=-b\nList=0\nCaption=200\n");
+    const QString path =
+        Write("p.apf", "[Main]\nPara=3\n0=Disable Video\n1=B1\n2=B2\n"
+                       "[Disable Video]\nSort=1\ncmd=-vn\nCaption=No,Yes,\nValue=,\\,\nIndex=1\n"
+                       "[B1]\nSort=1\ncmd=-b\nList=0\nCaption=100\n"
+                       "[B2]\nSort=2\ncmd=-b\nList=0\nCaption=200\n");
     TParamGrids grids = Loaded(path);
     EXPECT_EQ(BuildStageTwoArgs(path, grids), " -vn  -b 100 -b 200");
     TMencOutputSettings settings;
@@ -223,8 +227,10 @@ TEST_F(Profiles, PreferencesRoundTrip) {
     p.Policy = TPreferences::Rename;
     p.SynMode = 2;
     SavePreferences(ini, p);
-    EXPECT_EQ(Read(ini), "[Main]\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn Off=0\r\nAuto Exit=0\r\nAuto Open Dir=1\r\n"
-                         "Syn Mode=2\r\nWork Dir=" + programDir.toUtf8() + "\r\nOutput Path=/out dir/\r\n");
+    EXPECT_EQ(Read(ini),
+              "[Main]\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn Off=0\r\nAuto Exit=0\r\nAuto Open Dir=1\r\n"
+              "Syn Mode=2\r\nWork Dir=" +
+                  programDir.toUtf8() + "\r\nOutput Path=/out dir/\r\n");
     const TPreferences back = LoadPreferences(ini, false, programDir);
     EXPECT_EQ(back.Policy, TPreferences::Rename);
     EXPECT_EQ(back.OutputPath, "/out dir/");

@@ -1,5 +1,5 @@
-#include "app/AppContext.h"
 #include "app/TaskListModel.h"
+#include "app/AppContext.h"
 #include "app/TimeText.h"
 
 #include "support/QtPrinters.h"
@@ -24,7 +24,8 @@ protected:
                         QStringList subtitles, int angles) {
         auto node = std::make_unique<TTaskNode>();
         node->Number = number;
-        node->DisplayText = node->ShortName = node->OutputName = QStringLiteral("Title%1").arg(number, 2, 10, QChar('0'));
+        node->DisplayText = node->ShortName = node->OutputName =
+            QStringLiteral("Title%1").arg(number, 2, 10, QChar('0'));
         SetRange(*node, 0, length);
         node->FullLength = length;
         node->AudioTracks = audio;
@@ -88,13 +89,15 @@ TEST_F(TaskList, CellTexts) {
 
 TEST_F(TaskList, CheckBoxClickFlipsAndFocuses) {
     std::vector<TChoiceLists> shown;
-    QObject::connect(&Tasks, &TTaskListModel::ChoicesChanged, [&](const TChoiceLists& c) { shown.push_back(c); });
+    QObject::connect(&Tasks, &TTaskListModel::ChoicesChanged,
+                     [&](const TChoiceLists& c) { shown.push_back(c); });
     Tasks.setData(Tasks.IndexOf(Chapter(T1, 1)), Qt::Checked, Qt::CheckStateRole);
     EXPECT_EQ(Chapter(T1, 1)->Checked, -1);
     EXPECT_EQ(Tasks.FocusedRow(), Chapter(T1, 1));
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back().AudioTracks, T1->AudioTracks);
-    EXPECT_EQ(Tasks.data(Tasks.IndexOf(Chapter(T1, 1)), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+    EXPECT_EQ(Tasks.data(Tasks.IndexOf(Chapter(T1, 1)), Qt::CheckStateRole).value<Qt::CheckState>(),
+              Qt::Checked);
     Tasks.ClickCheckBox(Chapter(T1, 1));
     EXPECT_EQ(Chapter(T1, 1)->Checked, 0);
 }

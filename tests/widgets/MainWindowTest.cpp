@@ -5,8 +5,8 @@
 #include "support/TestPaths.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -99,7 +99,8 @@ private slots:
             auto* output = window.findChild<QLineEdit*>("edtOutputDir");
             QCOMPARE(profile->currentText(), QStringLiteral("H.264 AAC (MP4)"));
             QCOMPARE(output->text(), folder.Path);
-            QCOMPARE(window.Params()->Grid(TParamGrids::Video)->RowText("Video Codec"), QStringLiteral("H.264"));
+            QCOMPARE(window.Params()->Grid(TParamGrids::Video)->RowText("Video Codec"),
+                     QStringLiteral("H.264"));
             profile->setCurrentIndex(3); // "H.264 AAC (MKV)"
             QCOMPARE(window.Context().OutputExt, QStringLiteral(".mkv"));
 

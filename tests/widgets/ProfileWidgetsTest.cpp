@@ -94,7 +94,9 @@ private slots:
         const QColor base = grid.palette().color(QPalette::Base);
         const QColor text = grid.palette().color(QPalette::Text);
         const QColor silver(192, 192, 192);
-        const auto colours = [&](int row, int column) { return grid.CellColours(grid.model()->index(row, column)); };
+        const auto colours = [&](int row, int column) {
+            return grid.CellColours(grid.model()->index(row, column));
+        };
 
         QCOMPARE(colours(2, 1).Text, silver); // a fixed row's value
         QCOMPARE(colours(1, 1).Text, text);
@@ -246,14 +248,16 @@ private slots:
         QTemporaryDir dir;
         const QString programDir = dir.path() + "/";
         QDir().mkpath(programDir + "Profiles");
-        const QByteArray profile = "[Main]\r\nType=mp4\r\nPara=2\r\n0=Bit Rate\r\n1=Aspect\r\n"
-                                   "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nCaption=800\r\nValue=800\r\n"
-                                   "[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nCaption=4:3,16:9,\r\nValue=4:3,16:9,\r\n"
-                                   "Index=0\r\n";
+        const QByteArray profile =
+            "[Main]\r\nType=mp4\r\nPara=2\r\n0=Bit Rate\r\n1=Aspect\r\n"
+            "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nCaption=800\r\nValue=800\r\n"
+            "[Aspect]\r\nSort=1\r\ncmd=-aspect\r\nCaption=4:3,16:9,\r\nValue=4:3,16:9,\r\n"
+            "Index=0\r\n";
         WriteAll(programDir + "Profiles/A.apf", profile);
         WriteAll(programDir + "Profiles/B.apf", profile);
-        WriteAll(programDir + "Preferences.ini",
-                 "[Main]\r\nOutput Path=/saved/\r\n[Default]\r\nWork Dir=/def/work\r\nAsk=0\r\nOverwrite=1\r\n");
+        WriteAll(
+            programDir + "Preferences.ini",
+            "[Main]\r\nOutput Path=/saved/\r\n[Default]\r\nWork Dir=/def/work\r\nAsk=0\r\nOverwrite=1\r\n");
         TAppContext context;
         context.ProgramDir = programDir;
         THost host;
@@ -310,7 +314,8 @@ private slots:
         form.Params->Grid(TParamGrids::Video)->SetRowText("Bit Rate", "999");
         form.btnOKClick();
         QCOMPARE(host.Reloads, 1);
-        QCOMPARE(TIniFile(programDir + "Profiles/B.apf").ReadString("Bit Rate", "Value", ""), QStringLiteral("999"));
+        QCOMPARE(TIniFile(programDir + "Profiles/B.apf").ReadString("Bit Rate", "Value", ""),
+                 QStringLiteral("999"));
 
         // Save as copies the shown profile with the rows, and leaves the source alone.
         const QByteArray before = ReadAll(programDir + "Profiles/B.apf");
@@ -318,7 +323,8 @@ private slots:
         dialogs.Paths = {dir.filePath("elsewhere/../Copy")};
         QDir().mkpath(dir.filePath("elsewhere"));
         form.btnSaveAsClick();
-        QCOMPARE(TIniFile(dir.filePath("Copy.apf")).ReadString("Bit Rate", "Caption", ""), QStringLiteral("2500"));
+        QCOMPARE(TIniFile(dir.filePath("Copy.apf")).ReadString("Bit Rate", "Caption", ""),
+                 QStringLiteral("2500"));
         QCOMPARE(ReadAll(programDir + "Profiles/B.apf"), before);
     }
 };

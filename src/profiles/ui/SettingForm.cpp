@@ -44,7 +44,8 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     Pages = new QTabWidget(this);
     auto* general = new QWidget;
     auto* g = new QVBoxLayout(general);
-    const auto folderRow = [&](const char* caption, QLineEdit*& edit, const char* editName, const char* buttonName) {
+    const auto folderRow = [&](const char* caption, QLineEdit*& edit, const char* editName,
+                               const char* buttonName) {
         g->addWidget(new QLabel(caption, general));
         auto* row = new QHBoxLayout;
         edit = Named(new QLineEdit(general), editName);
@@ -66,9 +67,11 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     cmbSyn = Named(new QComboBox(general), "cmbSyn");
     cmbSyn->addItems({"Auto", "Force Mode", "Progressive Mode"});
     g->addWidget(cmbSyn);
-    chkOpenDir = Named(new QCheckBox("Open the output directory when the task is completed. ", general), "chkOpenDir");
+    chkOpenDir =
+        Named(new QCheckBox("Open the output directory when the task is completed. ", general), "chkOpenDir");
     chkExit = Named(new QCheckBox("Exit the program when the task is completed.", general), "chkExit");
-    chkTurnoff = Named(new QCheckBox("Turn off the computer when the task is completed.", general), "chkTurnoff");
+    chkTurnoff =
+        Named(new QCheckBox("Turn off the computer when the task is completed.", general), "chkTurnoff");
     g->addWidget(chkOpenDir);
     g->addWidget(chkExit);
     g->addWidget(chkTurnoff);
@@ -76,7 +79,8 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     auto* o = new QVBoxLayout(overwrite);
     rdbAsk = Named(new QRadioButton("Ask Me", overwrite), "rdbAsk");
     rdbOverWrite = Named(new QRadioButton("Overwrite", overwrite), "rdbOverWrite");
-    rdbRename = Named(new QRadioButton("Not overwrite (Rename to <Filename> + Index", overwrite), "rdbRename");
+    rdbRename =
+        Named(new QRadioButton("Not overwrite (Rename to <Filename> + Index", overwrite), "rdbRename");
     o->addWidget(rdbAsk);
     o->addWidget(rdbOverWrite);
     o->addWidget(rdbRename);
@@ -120,9 +124,13 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     LoadPreferences(false);
 }
 
-QString TSettingForm::PreferencesFile() const { return PreferencesPath(FContext.ProgramDir); }
+QString TSettingForm::PreferencesFile() const {
+    return PreferencesPath(FContext.ProgramDir);
+}
 
-QString TSettingForm::ProfilePathOf(const QString& name) const { return ProfilePath(FContext.ProgramDir, name); }
+QString TSettingForm::ProfilePathOf(const QString& name) const {
+    return ProfilePath(FContext.ProgramDir, name);
+}
 
 void TSettingForm::ShowError(const QString& text) {
     Dialogs::Message(this, kProductTitle, text, Dialogs::TIcon::Critical);
@@ -130,7 +138,8 @@ void TSettingForm::ShowError(const QString& text) {
 
 void TSettingForm::LoadPreferences(bool useDefaults) {
     QString writeError;
-    const TPreferences values = ::LoadPreferences(PreferencesFile(), useDefaults, FContext.ProgramDir, &writeError);
+    const TPreferences values =
+        ::LoadPreferences(PreferencesFile(), useDefaults, FContext.ProgramDir, &writeError);
     ShowPageValues(values);
     FContext.WorkDir = WorkDirOf(values.WorkDir, FContext.ProgramDir);
     if (!writeError.isEmpty())
@@ -156,7 +165,9 @@ void TSettingForm::ShowPageValues(const TPreferences& v) {
     chkOpenDir->setChecked(v.AutoOpenDir);
     chkExit->setChecked(v.AutoExit);
     chkTurnoff->setChecked(v.AutoTurnOff);
-    (v.Policy == TPreferences::Overwrite ? rdbOverWrite : v.Policy == TPreferences::Ask ? rdbAsk : rdbRename)
+    (v.Policy == TPreferences::Overwrite ? rdbOverWrite
+     : v.Policy == TPreferences::Ask     ? rdbAsk
+                                         : rdbRename)
         ->setChecked(true);
 }
 
@@ -165,9 +176,15 @@ TPreferences::TOverwritePolicy TSettingForm::Policy() const {
            : rdbAsk->isChecked()     ? TPreferences::Ask
                                      : TPreferences::Rename;
 }
-bool TSettingForm::AutoOpenDir() const { return chkOpenDir->isChecked(); }
-bool TSettingForm::AutoExit() const { return chkExit->isChecked(); }
-bool TSettingForm::AutoTurnOff() const { return chkTurnoff->isChecked(); }
+bool TSettingForm::AutoOpenDir() const {
+    return chkOpenDir->isChecked();
+}
+bool TSettingForm::AutoExit() const {
+    return chkExit->isChecked();
+}
+bool TSettingForm::AutoTurnOff() const {
+    return chkTurnoff->isChecked();
+}
 
 void TSettingForm::ShowGeneralPage() {
     Pages->setCurrentIndex(0);

@@ -24,7 +24,8 @@ class TParamDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem o = option;
         initStyleOption(&o, index);
         const auto* grid = qobject_cast<const TValueListEditor*>(o.widget);
@@ -164,7 +165,9 @@ std::vector<TGridRow> TValueListEditor::Rows() const {
     return rows;
 }
 
-int TValueListEditor::RowCount() const { return FPlaceholder ? 0 : rowCount(); }
+int TValueListEditor::RowCount() const {
+    return FPlaceholder ? 0 : rowCount();
+}
 
 int TValueListEditor::FindRow(const QString& key) const {
     for (int r = 0; r < RowCount(); ++r)
@@ -196,7 +199,9 @@ QString TValueListEditor::CurrentKey() const {
     return r < 0 || r >= RowCount() ? QString() : item(r, 0)->text();
 }
 
-void TValueListEditor::FitHeightToRows() { setFixedHeight(RowHeight * std::max(1, RowCount())); }
+void TValueListEditor::FitHeightToRows() {
+    setFixedHeight(RowHeight * std::max(1, RowCount()));
+}
 
 TValueListEditor::TCellColours TValueListEditor::CellColours(const QModelIndex& index) const {
     TCellColours c{palette().color(QPalette::Base), palette().color(QPalette::Text)};
