@@ -275,6 +275,17 @@ private slots:
         QCOMPARE(form.edtOutputDir->text(), QStringLiteral("/main/out/"));
         QVERIFY(!form.chkExit->isChecked());
 
+        // The browse buttons put the chosen folder, with "/" added, into their box; Cancel changes nothing.
+        form.ShowGeneralPage();
+        dialogs.Paths = {"/chosen/out", ""};
+        form.findChild<QToolButton*>("sbtnBrowse")->click();
+        QCOMPARE(form.edtOutputDir->text(), QStringLiteral("/chosen/out/"));
+        form.findChild<QToolButton*>("SpeedButton1")->click();
+        QCOMPARE(form.edtWorkDir->text(), programDir);
+        QCOMPARE(dialogs.Asked.last().Caption, QStringLiteral("Select the output directory."));
+        form.btnCancelClick();
+        dialogs.Asked.clear();
+
         // Load Default: No changes nothing, Yes loads section Default (nothing written until OK).
         dialogs.Answers = {Dialogs::TAnswer::No, Dialogs::TAnswer::Yes};
         form.btnDefaultClick();
