@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "ProductInfo.h"
+#include "WidgetNames.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
@@ -31,15 +32,6 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
-
-namespace {
-
-template <class T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
-} // namespace
 
 TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, const QString& programDir)
     : QMainWindow(parent), FPower(power ? std::move(power) : std::make_unique<TLogindPower>()) {
@@ -110,19 +102,11 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(cmbAngle, &QComboBox::activated, this, onPick(&TTaskListModel::PickAngle));
     connect(cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::cmbProfileChange);
 
-    for (const QString& file : ListFilesWithExt(FContext.ProgramDir + "Profiles", ".apf"))
-        cmbProfile->addItem(StripExtension(file));
+    const QStringList profiles = ProfileNames(FContext.ProgramDir);
+    cmbProfile->addItems(profiles);
     cmbProfile->setCurrentIndex(-1);
 
-    FSettingForm = new TSettingForm(
-        FContext, *this,
-        [this] {
-            QStringList names;
-            for (int i = 0; i < cmbProfile->count(); ++i)
-                names << cmbProfile->itemText(i);
-            return names;
-        }(),
-        this);
+    FSettingForm = new TSettingForm(FContext, *this, profiles, this);
     FSizeForm = new TSizeForm(panProfile->Grid(TParamGrids::Video), this);
     ConnectCustomSizeHandOff(panProfile->Grid(TParamGrids::Video), FSizeForm);
 }
@@ -249,7 +233,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::cmbProfileChange() {
     const QString path = ProfilePath(FContext.ProgramDir, cmbProfile->currentText());
-    TParamGrids grids = panProfile->Rows();
+    TParamGrids grids; // the load replaces every row
     const TProfileLoad load = LoadProfileRows(path, grids);
     if (!load.Loaded)
         return;

@@ -321,12 +321,7 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         // Defaults as the window has them: Preferences.ini in the program folder, read without writing it.
         const QString ini = PreferencesPath(programDir);
         const TPreferences prefs = ReadPreferences(ini, programDir);
-        const QStringList profiles = [&] {
-            QStringList names;
-            for (const QString& f : ListFilesWithExt(programDir + "Profiles", ".apf"))
-                names << StripExtension(f);
-            return names;
-        }();
+        const QStringList profiles = ProfileNames(programDir);
         QString profile = o.Profile;
         if (profile.isEmpty()) {
             const int saved = TIniFile(ini).ReadInteger("Main", "Profile", 0);

@@ -68,17 +68,10 @@ QString ProgramDir() {
     return IncludeTrailingSeparator(QCoreApplication::applicationDirPath());
 }
 
-QStringList ProfileNames() {
-    QStringList names;
-    for (const QString& file : ListFilesWithExt(ProgramDir() + "Profiles", ".apf"))
-        names << StripExtension(file);
-    return names;
-}
-
 int Profiles(const QStringList& args) {
     if (!args.isEmpty())
         return Fail("profiles takes no arguments (see --help)");
-    for (const QString& name : ProfileNames())
+    for (const QString& name : ProfileNames(ProgramDir()))
         std::printf("%s\n", qPrintable(name));
     return ExitOk;
 }

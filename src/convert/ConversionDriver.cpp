@@ -24,6 +24,11 @@ const TTaskNode& TitleOf(const TTaskNode& item) {
     return item.IsTitle() ? item : *item.Parent;
 }
 
+// The current range's length, from the texts the row shows.
+double ItemSeconds(const TTaskNode& item) {
+    return TimeTextToSeconds(item.CurEndText) - TimeTextToSeconds(item.CurStartText);
+}
+
 // A prefix of up to 18 characters is shown whole, a longer one cut to 15 and "...".
 QString ShortPrefix(const QString& prefix) {
     return prefix.size() <= 18 ? prefix : prefix.left(15) + "...";
@@ -144,9 +149,7 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     const TTaskNode& title = TitleOf(item);
     const double start = TimeTextToSeconds(item.CurStartText);
     const double end = TimeTextToSeconds(item.CurEndText);
-    QString disc = FContext.DVDInformation.DiscPath;
-    if (disc.size() > 1 && disc.endsWith('/'))
-        disc.chop(1);
+    const QString disc = ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
     QStringList args{"dvd://" + QString::number(title.Number), "-dvd-device", disc, "-ss", Seconds3(start)};
     // MEncoder does not exit when its input ends before -endpos: a range that reaches the end of the title
     // is read to the end instead.
@@ -189,9 +192,7 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
 }
 
 void TConversionDriver::RunPreparatoryPass(int titleNumber) {
-    QString disc = FContext.DVDInformation.DiscPath;
-    if (disc.size() > 1 && disc.endsWith('/'))
-        disc.chop(1);
+    const QString disc = ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
     FStageOneSlot.Terminate();
     // It opens the disc and ends: what it writes is not read, and it runs in the work folder so that its
     // "temp.avi" can only be the work file.
@@ -210,7 +211,7 @@ void TConversionDriver::RunPreparatoryPass(int titleNumber) {
 }
 
 bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
-    const double length = TimeTextToSeconds(item.CurEndText) - TimeTextToSeconds(item.CurStartText);
+    const double length = ItemSeconds(item);
     double lastPosition = -1;
     bool endedAtRangeEnd = false;
     // A stage one that has reported the end of its range and then falls silent is stuck there: end it.
@@ -269,7 +270,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
     std::vector<double> lengths;
     for (const TTaskNode* item : items) {
         FFrontEnd.PumpEvents();
-        lengths.push_back(TimeTextToSeconds(item->CurEndText) - TimeTextToSeconds(item->CurStartText));
+        lengths.push_back(ItemSeconds(*item));
     }
     FProgress.StartRun(lengths);
     Show();
@@ -282,8 +283,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         FFrontEnd.PumpEvents();
         if (FState == CancelRequested)
             return Cancel(result);
-        const double length = TimeTextToSeconds(item->CurEndText) - TimeTextToSeconds(item->CurStartText);
-        FProgress.StartItem(length, FContext.DVDInformation.FrameRate);
+        FProgress.StartItem(ItemSeconds(*item), FContext.DVDInformation.FrameRate);
         Show();
 
         QString output = OutputPathOf(*item, outputDir);

@@ -135,6 +135,10 @@ QString IncludeTrailingSeparator(const QString& path) {
     return path.endsWith('/') ? path : path + '/';
 }
 
+QString ExcludeTrailingSeparator(const QString& path) {
+    return path.size() > 1 && path.endsWith('/') ? path.chopped(1) : path;
+}
+
 TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& tasks, TDvdAccess& library,
                      const std::function<void()>& pump) {
     context.TitleSets.clear();
@@ -142,7 +146,7 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
     if (!HasFile(folder, "VIDEO_TS.IFO"))
         folder = FindVideoTsFolder(folder);
     context.DVDInformation.DiscPath = folder;
-    const QString libraryPath = folder.size() > 1 ? folder.chopped(1) : folder;
+    const QString libraryPath = ExcludeTrailingSeparator(folder);
 
     context.TitleSets = ReadTitleSets(folder, pump);
 

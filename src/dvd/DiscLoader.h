@@ -14,6 +14,8 @@ struct TLoadResult {
 
 // Appends "/" unless the path already ends in it.
 QString IncludeTrailingSeparator(const QString& path);
+// The path without a trailing "/" (the root "/" stays as it is).
+QString ExcludeTrailingSeparator(const QString& path);
 
 // Loads the disc folder at path (a VIDEO_TS folder, or a folder holding one) into the task list, which the
 // caller has cleared: parses every VTS_xx_0.IFO into context.TitleSets, asks the library for the titles and

@@ -41,6 +41,13 @@ QString ProfilePath(const QString& programDir, const QString& name) {
     return programDir + "Profiles/" + name + ".apf";
 }
 
+QStringList ProfileNames(const QString& programDir) {
+    QStringList names;
+    for (const QString& file : ListFilesWithExt(programDir + "Profiles", ".apf"))
+        names << StripExtension(file);
+    return names;
+}
+
 namespace {
 
 template <class TIni> TProfileParam ReadProfileParam(const TIni& ini, int i) {

@@ -33,6 +33,9 @@ QString StripExtension(const QString& path);
 // ProgramDir + "Profiles/" + name + ".apf"
 QString ProfilePath(const QString& programDir, const QString& name);
 
+// The names of the profiles in programDir + "Profiles/", in the order the profile lists show them.
+QStringList ProfileNames(const QString& programDir);
+
 // The parameters of a profile file, in the order of the numbered keys of [Main]; read through either
 // accessor (TIniFile or TNewInifile), with the defaults of the format.
 template <class TIni> std::vector<TProfileParam> ReadProfileParams(const TIni& ini);

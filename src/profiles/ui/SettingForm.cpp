@@ -4,6 +4,7 @@
 #include "app/AppContext.h"
 #include "app/Dialogs.h"
 #include "app/ProductInfo.h"
+#include "app/WidgetNames.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/IniText.h"
 
@@ -25,11 +26,6 @@
 namespace {
 
 const char* const kBrowseCaption = "Select the output directory.";
-
-template <class T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 } // namespace
 
