@@ -2,13 +2,14 @@
 
 #include "DvdAccess.h"
 #include "IfoReader.h"
+#include "InfoFileCheck.h"
+#include "InfoFileChoice.h"
 #include "app/AppContext.h"
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
@@ -16,9 +17,14 @@ QString TwoDigits(int n) {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
-// Discs mounted from some file systems show their names in lower case: match either.
-bool HasFile(const QString& folder, const QString& name) {
-    return !QDir(folder).entryList({name}, QDir::Files | QDir::Readable).isEmpty();
+// Discs mounted from some file systems show their names in lower case: match either. Any kind of entry
+// counts, so that a FIFO or a folder in place of a file is refused by name rather than passed over.
+bool HasEntry(const QString& folder, const QString& name) {
+    return !QDir(folder).entryList({name}, QDir::AllEntries | QDir::System | QDir::Hidden).isEmpty();
+}
+
+bool HasMenuFile(const QString& folder) {
+    return HasEntry(folder, "VIDEO_TS.IFO") || HasEntry(folder, "VIDEO_TS.BUP");
 }
 
 QString FindVideoTsFolder(const QString& parent) {
@@ -26,24 +32,31 @@ QString FindVideoTsFolder(const QString& parent) {
     return IncludeTrailingSeparator(parent + (dirs.isEmpty() ? QStringLiteral("VIDEO_TS") : dirs.first()));
 }
 
+// Each title set from its .IFO, or from its .BUP when only the backup passes.
 std::vector<TTitleSet> ReadTitleSets(const QString& folder, const std::function<void()>& pump) {
-    static const QRegularExpression numbered(QStringLiteral("^VTS_(\\d+)_0\\.IFO$"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    QDir dir(folder);
-    dir.setFilter(QDir::Files);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    dir.setNameFilters({"VTS_*_0.IFO"});
     std::vector<TTitleSet> sets;
-    for (const QString& name : dir.entryList()) {
+    for (int number : TitleSetNumbers(folder)) {
         if (pump)
             pump();
-        const QRegularExpressionMatch m = numbered.match(name);
         TTitleSet set;
-        set.Number = m.hasMatch() ? m.captured(1).toInt() : 0;
-        set.Ifo = ReadIfo(folder + name);
+        set.Number = number;
+        const TInfoFileChoice choice = ChooseTitleSetFile(folder, number, &set.Ifo);
+        if (!choice.Error.isEmpty())
+            throw EIfoError(choice.Error.toStdString());
         sets.push_back(std::move(set));
     }
     return sets;
+}
+
+// The encoders open the video files themselves, and opening a FIFO blocks: a video file that is not a
+// regular file ends the load by name. A missing one does not; the titles still list.
+void CheckVideoFiles(const QString& folder) {
+    for (const QString& name : QDir(folder).entryList({"*.VOB"}, QDir::AllEntries | QDir::System |
+                                                                     QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString problem = NonRegularFileProblem(folder + name);
+        if (!problem.isEmpty() && QFileInfo(folder + name).exists())
+            throw EIfoError((folder + name + ": " + problem).toStdString());
+    }
 }
 
 // Title sets are found by their number, so a title set whose file is missing shifts no other one.
@@ -143,16 +156,16 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
                      const std::function<void()>& pump) {
     context.TitleSets.clear();
     QString folder = IncludeTrailingSeparator(path);
-    if (!HasFile(folder, "VIDEO_TS.IFO"))
+    if (!HasMenuFile(folder))
         folder = FindVideoTsFolder(folder);
     context.DVDInformation.DiscPath = folder;
     const QString libraryPath = ExcludeTrailingSeparator(folder);
 
     context.TitleSets = ReadTitleSets(folder, pump);
+    CheckVideoFiles(folder);
 
     TLoadResult result;
-    // The library reads the backup copy when VIDEO_TS.IFO itself is damaged; with neither there is no disc.
-    if (!HasFile(folder, "VIDEO_TS.IFO") && !HasFile(folder, "VIDEO_TS.BUP")) {
+    if (!HasMenuFile(folder)) {
         result.LibraryError = QStringLiteral("%1: no DVD-Video here (neither it nor a VIDEO_TS folder in it "
                                              "holds VIDEO_TS.IFO)")
                                   .arg(QDir::toNativeSeparators(path));

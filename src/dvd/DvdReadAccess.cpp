@@ -1,111 +1,91 @@
 #include "DvdAccess.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <map>
+#include "DvdTitleTable.h"
+#include "InfoFileChoice.h"
 
-#include <dvdread/dvd_reader.h>
-#include <dvdread/ifo_read.h>
-#include <dvdread/ifo_types.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <map>
 
 namespace {
 
+QString TwoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// libdvdread picks between an .IFO and its .BUP by itself, reads the first damaged one it meets and can
+// crash on it. It is therefore given a private folder holding, under both names, only the copy of each
+// information file that passed our checks, and it runs in a child process (DvdTitleTable.h).
 class TDvdReadAccess final : public TDvdAccess {
 public:
-    ~TDvdReadAccess() override { Close(); }
-
     bool OpenDVD(const QString& videoTsPath) override {
-        Close();
+        FTitles.clear();
         FError.clear();
-        // DVDOpen2 with a logger keeps libdvdread from printing on standard output.
-        static dvd_logger_cb logger = {&TDvdReadAccess::Log};
-        FDvd = DVDOpen2(this, &logger, videoTsPath.toLocal8Bit().constData());
-        if (!FDvd) {
-            SetError(videoTsPath, "the DVD library cannot open it");
+        const QString folder = videoTsPath.endsWith('/') ? videoTsPath : videoTsPath + '/';
+        const TInfoFileChoice menu = ChooseVideoManagerFile(folder);
+        if (!menu.Error.isEmpty()) {
+            FError = menu.Error;
             return false;
         }
-        FVmg = ifoOpen(FDvd, 0);
-        if (!FVmg || !FVmg->tt_srpt) {
-            SetError(videoTsPath, "the title table of VIDEO_TS.IFO cannot be read");
+        QTemporaryDir view;
+        if (!view.isValid()) {
+            FError =
+                QStringLiteral("%1: cannot make a temporary folder: %2").arg(videoTsPath, view.errorString());
             return false;
         }
+        std::map<int, QString> files{{0, menu.Path}};
+        bool linked = Link(view.path(), "VIDEO_TS", menu.Path);
+        for (int number : TitleSetNumbers(folder)) {
+            const TInfoFileChoice set = ChooseTitleSetFile(folder, number);
+            const QString stem = "VTS_" + TwoDigits(number) + "_0";
+            files[number] = set.Path.isEmpty() ? FindEntry(folder, stem + ".IFO") : set.Path;
+            if (!set.Path.isEmpty())
+                linked = Link(view.path(), stem, set.Path) && linked;
+        }
+        if (!linked) {
+            FError =
+                QStringLiteral("%1: cannot link the information files into %2").arg(videoTsPath, view.path());
+            return false;
+        }
+        const TDvdTitleTable table = ReadDvdTitleTable(view.path(), [&](int number) {
+            const auto found = files.find(number);
+            return found != files.end() ? found->second : folder + "VTS_" + TwoDigits(number) + "_0.IFO";
+        });
+        if (!table.Error.isEmpty()) {
+            FError = table.Error;
+            return false;
+        }
+        FTitles = table.Titles;
         return true;
     }
 
-    int GetTitleNum() override { return FVmg && FVmg->tt_srpt ? FVmg->tt_srpt->nr_of_srpts : 0; }
+    int GetTitleNum() override { return int(FTitles.size()); }
 
     void GetIndexInfo(int title, int& titleSet, int& chain) override {
         titleSet = chain = -1;
-        const title_info_t* info = Title(title);
-        if (!info || info->title_set_nr == 0)
+        if (title < 0 || size_t(title) >= FTitles.size() || FTitles[size_t(title)].TitleSet == 0)
             return;
-        titleSet = info->title_set_nr - 1;
-        const ifo_handle_t* vts = TitleSetIfo(info->title_set_nr);
-        if (!vts || !vts->vts_ptt_srpt)
-            return;
-        const vts_ptt_srpt_t* ptts = vts->vts_ptt_srpt;
-        if (info->vts_ttn < 1 || info->vts_ttn > ptts->nr_of_srpts)
-            return;
-        const ttu_t& ttu = ptts->title[info->vts_ttn - 1];
-        if (ttu.nr_of_ptts < 1 || !ttu.ptt || ttu.ptt[0].pgcn < 1)
-            return;
-        chain = ttu.ptt[0].pgcn - 1;
+        titleSet = FTitles[size_t(title)].TitleSet - 1;
+        chain = FTitles[size_t(title)].Chain - 1;
     }
 
     int GetTitleAngle(int title) override {
-        const title_info_t* info = Title(title);
-        return info ? info->nr_of_angles : 0;
+        return title >= 0 && size_t(title) < FTitles.size() ? FTitles[size_t(title)].Angles : 0;
     }
 
     QString ErrorText() const override { return FError; }
 
 private:
-    static void Log(void* self, dvd_logger_level_t level, const char* format, va_list args) {
-        if (level != DVD_LOGGER_LEVEL_ERROR)
-            return;
-        char text[512];
-        std::vsnprintf(text, sizeof text, format, args);
-        static_cast<TDvdReadAccess*>(self)->FLastLog = QString::fromLocal8Bit(text).trimmed();
+    static bool Link(const QString& view, const QString& stem, const QString& target) {
+        const QString resolved = QFileInfo(target).canonicalFilePath();
+        return !resolved.isEmpty() && QFile::link(resolved, view + "/" + stem + ".IFO") &&
+               QFile::link(resolved, view + "/" + stem + ".BUP");
     }
 
-    void SetError(const QString& path, const char* problem) {
-        FError = QStringLiteral("%1: %2").arg(path, QString::fromLatin1(problem));
-        if (!FLastLog.isEmpty())
-            FError += " (" + FLastLog + ")";
-    }
-
-    const title_info_t* Title(int title) const {
-        if (!FVmg || !FVmg->tt_srpt || title < 0 || title >= FVmg->tt_srpt->nr_of_srpts)
-            return nullptr;
-        return &FVmg->tt_srpt->title[title];
-    }
-
-    // Each title set's IFO is opened once per disc; null when it is missing or unreadable.
-    const ifo_handle_t* TitleSetIfo(int number) {
-        auto found = FTitleSets.find(number);
-        if (found == FTitleSets.end())
-            found = FTitleSets.emplace(number, ifoOpen(FDvd, number)).first;
-        return found->second;
-    }
-
-    void Close() {
-        for (auto& [number, ifo] : FTitleSets)
-            if (ifo)
-                ifoClose(ifo);
-        FTitleSets.clear();
-        if (FVmg)
-            ifoClose(FVmg);
-        FVmg = nullptr;
-        if (FDvd)
-            DVDClose(FDvd);
-        FDvd = nullptr;
-    }
-
-    dvd_reader_t* FDvd = nullptr;
-    ifo_handle_t* FVmg = nullptr;
-    std::map<int, ifo_handle_t*> FTitleSets;
+    std::vector<TDvdTitle> FTitles;
     QString FError;
-    QString FLastLog;
 };
 
 } // namespace

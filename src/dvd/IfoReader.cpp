@@ -109,6 +109,8 @@ public:
     void Seek(qint64 offset) { FPos = offset; }
     void Skip(qint64 count) { FPos += count; }
     void ReadBytes(uint8_t* out, qint64 count) {
+        if (count == 0) // a chain without programs may point its empty map anywhere
+            return;
         if (FPos < 0 || FPos + count > FDevice.size() || !FDevice.seek(FPos) ||
             FDevice.read(reinterpret_cast<char*>(out), count) != count)
             throw std::out_of_range("Stream read error");

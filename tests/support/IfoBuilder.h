@@ -98,16 +98,20 @@ public:
                 Put(data, q + 0x1C + 4 * k, c.Subtitles[k] ? 0x80 : 0);
             const size_t mapOffset = 0xEC;
             const size_t cellOffset = mapOffset + ((c.ProgramMap.size() + 3) & ~size_t(3));
+            const size_t positionOffset = cellOffset + 24 * c.Cells.size();
             Put16(data, q + 0xE6, uint16_t(mapOffset));
             Put16(data, q + 0xE8, uint16_t(cellOffset));
+            Put16(data, q + 0xEA, uint16_t(positionOffset));
             for (size_t k = 0; k < c.ProgramMap.size(); ++k)
                 Put(data, q + mapOffset + k, c.ProgramMap[k]);
             for (size_t k = 0; k < c.Cells.size(); ++k)
                 for (int b = 0; b < 4; ++b)
                     Put(data, q + cellOffset + 24 * k + 4 + b, c.Cells[k][b]);
-            offset += cellOffset + 24 * c.Cells.size();
+            offset += positionOffset + 4 * c.Cells.size();
             Grow(data, t + offset);
         }
+        Grow(data, t + 8);
+        Put32(data, t + 4, uint32_t(data.size() - t - 1)); // the table's last byte
         return data;
     }
 

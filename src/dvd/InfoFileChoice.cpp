@@ -1,0 +1,95 @@
+#include "InfoFileChoice.h"
+
+#include "IfoReader.h"
+#include "InfoFileCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <functional>
+#include <set>
+
+namespace {
+
+constexpr QDir::Filters kAnyEntry = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+
+// Returns "<path>: <problem>", or an empty text when the file passes.
+using TCheck = std::function<QString(QFile& file, const QString& path)>;
+
+QString CheckCopy(const QString& path, const TCheck& check) {
+    const QString problem = NonRegularFileProblem(path);
+    if (!problem.isEmpty())
+        return path + ": " + problem;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: cannot open the file: %2").arg(path, file.errorString());
+    return check(file, path);
+}
+
+TInfoFileChoice Choose(const QString& folder, const QString& stem, const TCheck& check) {
+    const QString ifo = FindEntry(folder, stem + ".IFO");
+    const QString bup = FindEntry(folder, stem + ".BUP");
+    TInfoFileChoice choice;
+    const QString ifoError = CheckCopy(ifo, check);
+    if (ifoError.isEmpty()) {
+        choice.Path = ifo;
+        return choice;
+    }
+    if (!QFileInfo::exists(bup) && !QFileInfo(bup).isSymLink()) {
+        choice.Error = ifoError;
+        return choice;
+    }
+    const QString bupError = CheckCopy(bup, check);
+    if (bupError.isEmpty())
+        choice.Path = bup;
+    else
+        choice.Error = ifoError + "; " + bupError;
+    return choice;
+}
+
+QString TwoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+QString FindEntry(const QString& folder, const QString& name) {
+    const QStringList found = QDir(folder).entryList({name}, kAnyEntry);
+    return folder + (found.isEmpty() ? name : found.first());
+}
+
+TInfoFileChoice ChooseVideoManagerFile(const QString& folder) {
+    return Choose(folder, "VIDEO_TS", [](QFile& file, const QString& path) {
+        const QString problem = CheckVideoManagerFile(file);
+        return problem.isEmpty() ? problem : path + ": " + problem;
+    });
+}
+
+TInfoFileChoice ChooseTitleSetFile(const QString& folder, int number, TIFO* parsed) {
+    TIFO ifo;
+    const TInfoFileChoice choice =
+        Choose(folder, "VTS_" + TwoDigits(number) + "_0", [&ifo](QFile& file, const QString& path) {
+            try {
+                ifo = ReadIfo(file, path);
+            } catch (const EIfoError& e) {
+                return QString::fromStdString(e.what());
+            }
+            const QString problem = CheckTitleSetFile(file);
+            return problem.isEmpty() ? problem : path + ": " + problem;
+        });
+    if (parsed && !choice.Path.isEmpty())
+        *parsed = std::move(ifo);
+    return choice;
+}
+
+std::vector<int> TitleSetNumbers(const QString& folder) {
+    static const QRegularExpression numbered(QStringLiteral("^VTS_(\\d\\d)_0\\.(IFO|BUP)$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    std::set<int> numbers;
+    for (const QString& name : QDir(folder).entryList({"VTS_*_0.*"}, kAnyEntry)) {
+        const QRegularExpressionMatch m = numbered.match(name);
+        if (m.hasMatch() && m.captured(1).toInt() > 0)
+            numbers.insert(m.captured(1).toInt());
+    }
+    return {numbers.begin(), numbers.end()};
+}
