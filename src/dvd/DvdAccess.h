@@ -17,5 +17,9 @@ public:
     virtual QString ErrorText() const = 0;
 };
 
+// Where the library runs. The program always keeps it in a child process, which a crash of the library
+// cannot take down; the fuzz target runs it in its own process to see the faults the checks let through.
+enum class TLibraryProcess { Child, Own };
+
 // The real library: libdvdread reading the disc's menu IFO and title-set IFOs.
-std::unique_ptr<TDvdAccess> CreateDvdReadAccess();
+std::unique_ptr<TDvdAccess> CreateDvdReadAccess(TLibraryProcess process = TLibraryProcess::Child);

@@ -20,6 +20,8 @@ QString TwoDigits(int n) {
 // information file that passed our checks, and it runs in a child process (DvdTitleTable.h).
 class TDvdReadAccess final : public TDvdAccess {
 public:
+    explicit TDvdReadAccess(TLibraryProcess process) : FProcess(process) {}
+
     bool OpenDVD(const QString& videoTsPath) override {
         FTitles.clear();
         FError.clear();
@@ -49,10 +51,13 @@ public:
                 QStringLiteral("%1: cannot link the information files into %2").arg(videoTsPath, view.path());
             return false;
         }
-        const TDvdTitleTable table = ReadDvdTitleTable(view.path(), [&](int number) {
+        const auto fileOf = [&](int number) {
             const auto found = files.find(number);
             return found != files.end() ? found->second : folder + "VTS_" + TwoDigits(number) + "_0.IFO";
-        });
+        };
+        const TDvdTitleTable table = FProcess == TLibraryProcess::Child
+                                         ? ReadDvdTitleTable(view.path(), fileOf)
+                                         : ReadDvdTitleTableHere(view.path(), fileOf);
         if (!table.Error.isEmpty()) {
             FError = table.Error;
             return false;
@@ -84,12 +89,13 @@ private:
                QFile::link(resolved, view + "/" + stem + ".BUP");
     }
 
+    TLibraryProcess FProcess;
     std::vector<TDvdTitle> FTitles;
     QString FError;
 };
 
 } // namespace
 
-std::unique_ptr<TDvdAccess> CreateDvdReadAccess() {
-    return std::make_unique<TDvdReadAccess>();
+std::unique_ptr<TDvdAccess> CreateDvdReadAccess(TLibraryProcess process) {
+    return std::make_unique<TDvdReadAccess>(process);
 }

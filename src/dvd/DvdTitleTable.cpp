@@ -204,8 +204,11 @@ void WriteDvdTitleTable(const char* folder, const std::function<void(const int32
     out.Put({kEnd});
 }
 
-TDvdTitleTable ParseDvdTitleTable(const std::vector<int32_t>& stream,
-                                  const std::function<QString(int)>& files) {
+TDvdTitleTable ReadDvdTitleTableHere(const QString& folder, const std::function<QString(int)>& files) {
+    std::vector<int32_t> stream;
+    WriteDvdTitleTable(QFile::encodeName(folder).constData(), [&stream](const int32_t* values, size_t count) {
+        stream.insert(stream.end(), values, values + count);
+    });
     return Interpret(stream, files, {});
 }
 
