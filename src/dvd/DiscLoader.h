@@ -18,8 +18,9 @@ QString IncludeTrailingSeparator(const QString& path);
 QString ExcludeTrailingSeparator(const QString& path);
 
 // Loads the disc folder at path (a VIDEO_TS folder, or a folder holding one) into the task list, which the
-// caller has cleared: parses every VTS_xx_0.IFO into context.TitleSets, asks the library for the titles and
-// adds a row per title and per chapter. Throws EIfoError when a title-set file cannot be parsed, before any
-// row is added. pump, when set, handles pending events between files and titles.
+// caller has cleared: parses every title set's VTS_xx_0.IFO (its .BUP when only the backup passes) into
+// context.TitleSets, asks the library for the titles and adds a row per title and per chapter. Throws
+// EIfoError, before any row is added, when neither copy of a title-set file passes, or when a video file
+// is not a regular file. pump, when set, handles pending events between files and titles.
 TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& tasks, TDvdAccess& library,
                      const std::function<void()>& pump = {});
