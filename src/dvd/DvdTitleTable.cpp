@@ -139,13 +139,16 @@ TDvdTitleTable Interpret(const std::vector<int32_t>& stream, const std::function
         return table;
     if (reading >= 0)
         table.Error = files(reading) + ": " +
-                      (fault.isEmpty() ? QStringLiteral("the DVD library cannot read it") : fault) + detail;
+                      (fault.isEmpty() ? QStringLiteral("the DVD library stopped reading it") : fault) +
+                      detail;
+    else if (!fault.isEmpty())
+        table.Error = files(0) + ": " + fault;
     else if (!opened)
         table.Error = files(0) + ": the DVD library cannot open the disc" + detail;
-    else if (complete && fault.isEmpty())
+    else if (!menuRead)
         table.Error = files(0) + ": the DVD library cannot read its title table" + detail;
     else
-        table.Error = files(0) + ": " + (fault.isEmpty() ? QStringLiteral("the DVD library stopped") : fault);
+        table.Error = files(0) + ": the DVD library stopped reading the disc";
     table.Titles.clear();
     return table;
 }
@@ -213,7 +216,7 @@ TDvdTitleTable ReadDvdTitleTableHere(const QString& folder, const std::function<
 }
 
 TDvdTitleTable ReadDvdTitleTable(const QString& folder, const std::function<QString(int)>& files,
-                                 int timeoutMs) {
+                                 int timeoutMs, TDvdTableWriter writer) {
     const QByteArray path = QFile::encodeName(folder);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
@@ -228,7 +231,7 @@ TDvdTitleTable ReadDvdTitleTable(const QString& folder, const std::function<QStr
         // The child only runs the library and writes to the pipe: no Qt, no exit handlers of the parent.
         close(fds[0]);
         signal(SIGPIPE, SIG_DFL);
-        WriteDvdTitleTable(path.constData(), [fd = fds[1]](const int32_t* values, size_t count) {
+        writer(path.constData(), [fd = fds[1]](const int32_t* values, size_t count) {
             const char* p = reinterpret_cast<const char*>(values);
             size_t left = count * sizeof(int32_t);
             while (left > 0) {

@@ -22,13 +22,14 @@ struct TDvdTitleTable {
 // Runs the library in this process and writes what it reads as a stream of numbers to sink. A damaged file
 // can still make the library crash here.
 void WriteDvdTitleTable(const char* folder, const std::function<void(const int32_t*, size_t)>& sink);
+using TDvdTableWriter = void (*)(const char* folder, const std::function<void(const int32_t*, size_t)>& sink);
 
 // WriteDvdTitleTable in this process, its stream turned back into the table. files maps a title-set number
 // (0: the menu) to the information file the library read for it, to name it in errors.
 TDvdTitleTable ReadDvdTitleTableHere(const QString& folder, const std::function<QString(int)>& files);
 
-// Runs WriteDvdTitleTable in a child process, so that whatever the library does on a damaged file, this
-// process carries on: a crash or a child that does not finish within timeoutMs is an error naming the
-// file the library was reading.
+// Runs writer (WriteDvdTitleTable; tests put a failing one) in a child process, so that whatever the
+// library does on a damaged file, this process carries on: a crash or a child that does not finish within
+// timeoutMs is an error naming the file the library was reading.
 TDvdTitleTable ReadDvdTitleTable(const QString& folder, const std::function<QString(int)>& files,
-                                 int timeoutMs = 30000);
+                                 int timeoutMs = 30000, TDvdTableWriter writer = WriteDvdTitleTable);

@@ -4,7 +4,8 @@ with exit 0 (listed) or 2 (refused with a message), within the time limit.
 
     mutate-discs.py CLI COUNT DISC_FOLDER... [--seed N] [--keep DIR]
 
-Prints the figures: mutations tried, exits 0 and 2, crashes, hangs. A failing case is kept under --keep.
+Prints the figures: mutations tried, exits 0 and 2 (and how many of those the DVD library failed on in its
+child process), crashes, hangs. A failing case is kept under --keep.
 """
 import os, random, shutil, subprocess, sys, tempfile
 
@@ -50,7 +51,7 @@ def main():
         i = args.index("--keep"); keep = args[i + 1]; del args[i : i + 2]
     cli, count, discs = args[0], int(args[1]), args[2:]
     rng = random.Random(seed)
-    figures = {"tried": 0, "exit 0": 0, "exit 2": 0, "crashes": 0, "hangs": 0}
+    figures = {"tried": 0, "exit 0": 0, "exit 2": 0, "library faults contained": 0, "crashes": 0, "hangs": 0}
     for n in range(count):
         base = rng.choice(discs)
         src = os.path.join(base, "VIDEO_TS") if os.path.isdir(os.path.join(base, "VIDEO_TS")) else base
@@ -70,6 +71,9 @@ def main():
                 r = subprocess.run([cli, "list", root], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                    timeout=TIME_LIMIT)
                 outcome = {0: "exit 0", 2: "exit 2"}.get(r.returncode, "crashes")
+                # exit 2 after the library failed in its child process: the fault was contained
+                if outcome == "exit 2" and b"the DVD library" in r.stderr:
+                    figures["library faults contained"] += 1
             except subprocess.TimeoutExpired:
                 outcome = "hangs"
             figures[outcome] += 1

@@ -5,6 +5,7 @@
 #include "app/TaskListModel.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
+#include "dvd/DvdTitleTable.h"
 #include "dvd/IfoReader.h"
 #include "support/TestPaths.h"
 
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -189,5 +191,32 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedDisc, ::testing::ValuesIn(kCases),
                                  name += std::isalnum(uint8_t(*p)) ? *p : '_';
                              return name;
                          });
+
+// Whatever the library does in its child process, the program carries on and names the file.
+TEST(DvdLibraryProcess, ACrashOrAHangOfTheLibraryIsAnErrorNamingTheFile) {
+    const auto files = [](int number) { return QStringLiteral("/disc/VIDEO_TS/file%1").arg(number); };
+    const TDvdTitleTable crashed = ReadDvdTitleTable(
+        "/nowhere", files, 30000, [](const char*, const std::function<void(const int32_t*, size_t)>&) {
+            std::signal(SIGSEGV, SIG_DFL);
+            std::raise(SIGSEGV);
+        });
+    EXPECT_EQ(crashed.Error, "/disc/VIDEO_TS/file0: the DVD library crashed reading it (Segmentation fault)");
+    EXPECT_TRUE(crashed.Titles.empty());
+
+    const TDvdTitleTable hung = ReadDvdTitleTable(
+        "/nowhere", files, 1000, [](const char*, const std::function<void(const int32_t*, size_t)>&) {
+            for (;;)
+                ::pause();
+        });
+    EXPECT_EQ(hung.Error, "/disc/VIDEO_TS/file0: the DVD library did not finish reading it within 1 s");
+
+    // The real library on a sample disc, for comparison: titles with their title sets and chains.
+    const TDvdTitleTable read = ReadDvdTitleTable(SampleDiscDir("pal") + "/VIDEO_TS", files);
+    ASSERT_EQ(read.Error, "");
+    ASSERT_EQ(read.Titles.size(), 3u);
+    EXPECT_EQ(read.Titles[2].TitleSet, 2);
+    EXPECT_EQ(read.Titles[2].Chain, 1);
+    EXPECT_EQ(read.Titles[2].Angles, 1);
+}
 
 } // namespace
