@@ -36,9 +36,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 "$cli" list "$disc" | grep -q '"Title01"' || fail "list of the sample disc"
 
 out=$root/out
-mkdir -p "$out"
+mkdir -p "$out" "$HOME/.config/velloric"
+# The settings are read from the config folder: the output folder comes from there.
+printf '[Main]\r\nOutput Path=%s/\r\nAsk=0\r\nOverwrite=1\r\n' "$out" >"$HOME/.config/velloric/Preferences.ini"
 # The work file must go to the cache folder: watch for it while the conversion runs.
-"$cli" convert "$disc" --chapter 1:1 --output "$out" --overwrite overwrite >"$root/convert.log" 2>&1 &
+"$cli" convert "$disc" --chapter 1:1 >"$root/convert.log" 2>&1 &
 pid=$!
 seen_work=0
 while kill -0 "$pid" 2>/dev/null; do
@@ -48,7 +50,8 @@ done
 wait "$pid" || { cat "$root/convert.log"; fail "convert exited non-zero"; }
 [ "$seen_work" = 1 ] || fail "no work file was seen in ~/.cache/velloric"
 ls "$out" | grep -q '\.mp4$' || fail "no output file"
-[ -f "$HOME/.config/velloric/Preferences.ini" ] || fail "Preferences.ini is not in ~/.config/velloric"
+stray=$(find "$HOME" -type f -not -path "$HOME/.config/velloric/*" -not -path "$HOME/.cache/velloric/*")
+[ -z "$stray" ] || fail "files written outside the config and cache folders: $stray"
 
 after=$(find "$prefix" -printf '%p %s %T@\n' | sort)
 [ "$before" = "$after" ] || { diff <(echo "$before") <(echo "$after") || true; fail "the installed tree changed"; }
