@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   mencoder ffmpeg dvdauthor lsdvd
   xvfb xauth bc
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -1,0 +1,151 @@
+#include "AppPaths.h"
+
+#include "dvd/DiscLoader.h"
+#include "profiles/ProfileModel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace {
+
+QString Folder(const QString& path) {
+    return path.isEmpty() ? path : IncludeTrailingSeparator(QDir::cleanPath(path));
+}
+
+// Writable in fact, not only by its mode bits: root may write anywhere but on a read-only mount.
+bool CanWrite(const QString& folder) {
+    return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+}
+
+TAppPaths::TFolders UserFolders() {
+    const auto location = [](QStandardPaths::StandardLocation kind) {
+        return QStandardPaths::writableLocation(kind);
+    };
+    TAppPaths::TFolders user;
+    user.Config = Folder(location(QStandardPaths::GenericConfigLocation) + "/velloric");
+    user.Cache = Folder(location(QStandardPaths::GenericCacheLocation) + "/velloric");
+    QString videos = location(QStandardPaths::MoviesLocation);
+    if (videos.isEmpty())
+        videos = QDir::homePath();
+    user.Videos = Folder(videos);
+    return user;
+}
+
+} // namespace
+
+TAppPaths TAppPaths::ForProgramDir(const QString& programDir) {
+    return ForProgramDir(programDir, UserFolders());
+}
+
+TAppPaths TAppPaths::ForProgramDir(const QString& programDir, const TFolders& user) {
+    TAppPaths paths;
+    paths.FProgramDir = Folder(programDir);
+    paths.FUser = user;
+    const QString ownProfiles = paths.FProgramDir + "Profiles";
+    const QString installedShare = Folder(paths.FProgramDir + "../share/velloric");
+    // A program folder with profiles of its own is used as it is when it can be written; one without
+    // them is an installed program when the shared folder is there.
+    const bool own = QFileInfo(ownProfiles).isDir();
+    const bool installed = QFileInfo(installedShare + "Profiles").isDir();
+    paths.FPortable = own ? CanWrite(paths.FProgramDir) || !installed : !installed;
+    if (paths.FPortable) {
+        paths.FShareDir = paths.FProgramDir;
+        paths.FLibDir = paths.FProgramDir;
+    } else {
+        paths.FShareDir = installedShare;
+        paths.FLibDir = Folder(paths.FProgramDir + "../lib/velloric");
+    }
+    return paths;
+}
+
+QString TAppPaths::PreferencesFile() const {
+    return (FPortable ? FProgramDir : FUser.Config) + "Preferences.ini";
+}
+QString TAppPaths::StageOneEncoder() const {
+    return FLibDir + "asapi.dll";
+}
+QString TAppPaths::StageTwoEncoder() const {
+    return FLibDir + "wmaspi.dll";
+}
+QString TAppPaths::HelpFile() const {
+    return FShareDir + "help/index.html";
+}
+QString TAppPaths::PicturesDir() const {
+    return FShareDir + "pictures/";
+}
+
+QString TAppPaths::UserProfilesDir() const {
+    return (FPortable ? FProgramDir : FUser.Config) + "Profiles/";
+}
+
+QStringList TAppPaths::ProfileDirs() const {
+    if (FPortable)
+        return {FProgramDir + "Profiles/"};
+    return {UserProfilesDir(), FShareDir + "Profiles/"};
+}
+
+namespace {
+
+// The file of a profile in one folder: its extension may be written in any case.
+QString ProfileFileIn(const QString& dir, const QString& name) {
+    for (const QString& file : ListFilesWithExt(dir, ".apf"))
+        if (StripExtension(file) == name)
+            return dir + file;
+    return QString();
+}
+
+} // namespace
+
+QString TAppPaths::ProfilePath(const QString& name) const {
+    for (const QString& dir : ProfileDirs())
+        if (const QString path = ProfileFileIn(dir, name); !path.isEmpty())
+            return path;
+    return ProfileDirs().last() + name + ".apf";
+}
+
+QString TAppPaths::ProfileWritePath(const QString& name) const {
+    const QString existing = ProfileFileIn(UserProfilesDir(), name);
+    return existing.isEmpty() ? UserProfilesDir() + name + ".apf" : existing;
+}
+
+QStringList TAppPaths::ProfileNames() const {
+    QStringList names;
+    for (const QString& dir : ProfileDirs())
+        for (const QString& file : ListFilesWithExt(dir, ".apf"))
+            if (const QString name = StripExtension(file); !names.contains(name))
+                names << name;
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
+}
+
+bool TAppPaths::ProfilesFolderMissing() const {
+    for (const QString& dir : ProfileDirs())
+        if (QFileInfo(dir).isDir())
+            return false;
+    return true;
+}
+
+QString TAppPaths::DefaultWorkDir() const {
+    return FPortable ? FProgramDir : FUser.Cache;
+}
+
+QString TAppPaths::DefaultOutputDir() const {
+    return FPortable ? FProgramDir : FUser.Videos;
+}
+
+bool TAppPaths::MakeUserFolders(QString* error) const {
+    if (FPortable)
+        return true;
+    for (const QString& dir : {FUser.Config, FUser.Cache, UserProfilesDir()}) {
+        if (!QDir().mkpath(dir)) {
+            if (error)
+                *error = dir + ": the folder cannot be made";
+            return false;
+        }
+    }
+    return true;
+}
