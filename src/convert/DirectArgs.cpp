@@ -75,7 +75,9 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     const bool subtitle = video && in.SubtitleStreamId >= 0;
     if (subtitle)
         args << "-palette" << PaletteArgument(in.Palette);
-    args << "-f" << "mpeg" << "-i" << in.Input;
+    args << "-f"
+         << "mpeg"
+         << "-i" << in.Input;
     if (video) {
         const QString size = SizeFilter(in.Settings, in.TitleAspect);
         if (subtitle) {
@@ -84,11 +86,13 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
                  << QStringLiteral("[0:v:0]%1[in];[in][0:i:%2]overlay[over];[over]%3[video]")
                         .arg(profileFilter.isEmpty() ? "null" : profileFilter, Hex(in.SubtitleStreamId),
                              size.isEmpty() ? "null" : size)
-                 << "-map" << "[video]";
+                 << "-map"
+                 << "[video]";
         } else {
-            args << "-map" << "0:v:0";
-            const QString chain = profileFilter.isEmpty() || size.isEmpty() ? profileFilter + size
-                                                                            : profileFilter + "," + size;
+            args << "-map"
+                 << "0:v:0";
+            const QString chain =
+                profileFilter.isEmpty() || size.isEmpty() ? profileFilter + size : profileFilter + "," + size;
             if (!chain.isEmpty())
                 args << "-vf" << chain;
         }

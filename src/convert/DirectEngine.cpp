@@ -27,8 +27,8 @@ QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row
     TDirectArgsInput in;
     in.StageTwoText = stageTwoText;
     in.Settings = settings;
-    in.TitleAspect = title.AspectText == "16:9" || title.AspectText == "4:3" ? title.AspectText
-                                                                              : reader.TitleAspect();
+    in.TitleAspect =
+        title.AspectText == "16:9" || title.AspectText == "4:3" ? title.AspectText : reader.TitleAspect();
     in.OffsetSeconds = reader.OffsetSeconds();
     in.LengthSeconds = TimeTextToSeconds(row.CurEndText) - TimeTextToSeconds(row.CurStartText);
     in.AudioStreamId = reader.AudioStreamId(row.AudioLanguageIndex);

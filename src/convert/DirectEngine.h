@@ -36,7 +36,7 @@ public:
 
     void Stop();
     bool Done() const { return FDone; }
-    bool Failed() const { return FFailed; }   // the disc could not be read: ErrorText() says where
+    bool Failed() const { return FFailed; } // the disc could not be read: ErrorText() says where
     QString ErrorText() const { return FError; }
 
 private:

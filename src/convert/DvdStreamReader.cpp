@@ -77,6 +77,40 @@ int AudioId(unsigned format, int stream) {
     }
 }
 
+// The earliest PTS of the audio and video packets in a stretch of packs, and the first video PTS: FFmpeg
+// counts its time from the former. False when no packet carries one.
+bool FirstTimestamps(const unsigned char* packs, int count, int64_t& earliest, int64_t& video) {
+    earliest = video = -1;
+    for (int p = 0; p < count; ++p) {
+        const unsigned char* b = packs + qsizetype(p) * kSector;
+        if (b[0] != 0 || b[1] != 0 || b[2] != 1 || b[3] != 0xba || (b[4] & 0xc0) != 0x40)
+            continue; // not an MPEG-2 pack
+        for (int at = 14 + (b[13] & 7); at + 14 <= kSector;) {
+            if (b[at] != 0 || b[at + 1] != 0 || b[at + 2] != 1)
+                break;
+            const int id = b[at + 3], length = (b[at + 4] << 8) | b[at + 5];
+            const bool media = (id >= 0xc0 && id <= 0xef) || id == 0xbd;
+            const int headerLength = b[at + 8];
+            bool audio = id < 0xe0;
+            if (id == 0xbd) { // private stream 1: audio only from sub-stream 0x80 on, sub-pictures below
+                const int sub = at + 9 + headerLength;
+                audio = sub < kSector && b[sub] >= 0x80;
+            }
+            if (media && (audio || id >= 0xe0) && (b[at + 6] & 0xc0) == 0x80 && (b[at + 7] & 0x80)) {
+                const unsigned char* t = b + at + 9;
+                const int64_t pts = (int64_t(t[0] & 0x0e) << 29) | (int64_t(t[1]) << 22) |
+                                    (int64_t(t[2] & 0xfe) << 14) | (int64_t(t[3]) << 7) | (t[4] >> 1);
+                if (earliest < 0 || pts < earliest)
+                    earliest = pts;
+                if (id >= 0xe0 && video < 0)
+                    video = pts;
+            }
+            at += 6 + length;
+        }
+    }
+    return earliest >= 0;
+}
+
 } // namespace
 
 TDvdStreamReader::TDvdStreamReader() = default;
@@ -133,12 +167,14 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FLib->Vts = ifoOpen(FLib->Dvd, info.title_set_nr);
     const ifo_handle_t* vts = FLib->Vts;
     if (!vts || !vts->vtsi_mat || !vts->vts_ptt_srpt || !vts->vts_pgcit)
-        return Fail(FWhere + QStringLiteral(": the information file of title set %1 cannot be read")
-                                 .arg(info.title_set_nr));
+        return Fail(
+            FWhere +
+            QStringLiteral(": the information file of title set %1 cannot be read").arg(info.title_set_nr));
     if (info.vts_ttn < 1 || info.vts_ttn > vts->vts_ptt_srpt->nr_of_srpts)
         return Fail(FWhere + ": the title set does not list the title");
     const ttu_t& ttu = vts->vts_ptt_srpt->title[info.vts_ttn - 1];
-    if (ttu.nr_of_ptts < 1 || !ttu.ptt || ttu.ptt[0].pgcn < 1 || ttu.ptt[0].pgcn > vts->vts_pgcit->nr_of_pgci_srp)
+    if (ttu.nr_of_ptts < 1 || !ttu.ptt || ttu.ptt[0].pgcn < 1 ||
+        ttu.ptt[0].pgcn > vts->vts_pgcit->nr_of_pgci_srp)
         return Fail(FWhere + ": the title's program chain is missing");
     const pgc_t* pgc = vts->vts_pgcit->pgci_srp[ttu.ptt[0].pgcn - 1].pgc;
     if (!pgc || !pgc->cell_playback || pgc->nr_of_cells == 0)
@@ -191,12 +227,35 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
 
     FLib->Vobs = DVDOpenFile(FLib->Dvd, info.title_set_nr, DVD_READ_TITLE_VOBS);
     if (!FLib->Vobs)
-        return Fail(FWhere + QStringLiteral(": the video files of title set %1 cannot be opened")
-                                 .arg(info.title_set_nr));
+        return Fail(
+            FWhere +
+            QStringLiteral(": the video files of title set %1 cannot be opened").arg(info.title_set_nr));
     FCell = 0;
     FPack = FCells.front().First;
     FRunLeft = 0;
+    FOffsetSeconds += LeadSeconds();
     return true;
+}
+
+// FFmpeg's time 0 is the earliest timestamp of the stream, and the audio packets that open a cell can be
+// stamped before its first picture: how far the cell's first picture lies behind that time.
+double TDvdStreamReader::LeadSeconds() {
+    const TCell& cell = FCells.front();
+    const int count = int(std::min<uint32_t>(cell.Last - cell.First + 1, 512));
+    std::vector<unsigned char> packs(size_t(count) * kSector);
+    if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) != count)
+        return 0;
+    int64_t earliest = -1, video = -1;
+    if (!FirstTimestamps(packs.data(), count, earliest, video))
+        return 0;
+    int64_t start = video;
+    if (IsNavPack(packs.data())) {
+        pci_t pci;
+        navRead_PCI(&pci, packs.data() + 0x2d);
+        start = pci.pci_gi.vobu_s_ptm;
+    }
+    const double lead = double(start - earliest) / 90000;
+    return start >= 0 && lead > 0 && lead < 5 ? lead : 0;
 }
 
 int TDvdStreamReader::AudioStreamId(int audioIndex) const {
@@ -254,7 +313,8 @@ qint64 TDvdStreamReader::Read(char* data, qint64 maxBytes) {
         if (!NextRun())
             return FError.isEmpty() ? 0 : -1;
     const uint32_t count = std::min<uint32_t>(FRunLeft, uint32_t(std::max<qint64>(1, maxBytes / kSector)));
-    const ssize_t got = DVDReadBlocks(FLib->Vobs, int(FRunStart), count, reinterpret_cast<unsigned char*>(data));
+    const ssize_t got =
+        DVDReadBlocks(FLib->Vobs, int(FRunStart), count, reinterpret_cast<unsigned char*>(data));
     if (got <= 0) {
         FError = FWhere + QStringLiteral(": sector %1 cannot be read").arg(FRunStart);
         return -1;

@@ -54,6 +54,7 @@ private:
     struct TLibrary; // the open disc, title set and VOB files
     bool Fail(const QString& text);
     bool NextRun();
+    double LeadSeconds();
 
     std::unique_ptr<TLibrary> FLib;
     QString FError, FWhere;
@@ -63,8 +64,8 @@ private:
     std::array<uint32_t, 16> FPalette{};
     std::vector<TCell> FCells; // the chosen angle's cells that the range touches, in playing order
     size_t FCell = 0;
-    uint32_t FPack = 0;                       // the next sector to visit in the current cell
-    uint32_t FRunStart = 0, FRunLeft = 0;     // sectors due to be passed on
+    uint32_t FPack = 0;                   // the next sector to visit in the current cell
+    uint32_t FRunStart = 0, FRunLeft = 0; // sectors due to be passed on
     double FOffsetSeconds = 0;
     qint64 FBytesRead = 0;
 };

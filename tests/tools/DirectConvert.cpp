@@ -136,8 +136,8 @@ int main(int argc, char** argv) {
     log += process.readAll();
     if (feeder.Failed() || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         std::fprintf(stderr, "%s\n", log.right(3000).constData());
-        return Fail(feeder.Failed() ? feeder.ErrorText() : "FFmpeg exited with code " +
-                                                               QString::number(process.exitCode()));
+        return Fail(feeder.Failed() ? feeder.ErrorText()
+                                    : "FFmpeg exited with code " + QString::number(process.exitCode()));
     }
     return 0;
 }
