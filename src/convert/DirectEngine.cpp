@@ -18,7 +18,10 @@ bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTas
     const TTaskNode& title = TitleRowOf(row);
     const double start = TimeTextToSeconds(row.CurStartText), end = TimeTextToSeconds(row.CurEndText);
     // A range that reaches the title's end is read to the end of its last cell.
-    return reader.Open(discPath, title.Number, row.AngleIndex, start, end < title.FullEnd ? end : 0);
+    if (!reader.Open(discPath, title.Number, row.AngleIndex, start, end < title.FullEnd ? end : 0))
+        return false;
+    reader.AnnounceSubPicture(reader.SubtitleStreamId(row.SubtitleIndex));
+    return true;
 }
 
 QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row, const QString& stageTwoText,

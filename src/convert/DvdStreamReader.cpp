@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 #include <dvdread/dvd_reader.h>
@@ -121,6 +122,8 @@ TDvdStreamReader::~TDvdStreamReader() {
 
 void TDvdStreamReader::Close() {
     FLib.reset();
+    FPrefix.clear();
+    FFirstPicturePts = -1;
     FCells.clear();
     FCell = 0;
     FRunLeft = 0;
@@ -254,6 +257,8 @@ double TDvdStreamReader::LeadSeconds() {
         navRead_PCI(&pci, packs.data() + 0x2d);
         start = pci.pci_gi.vobu_s_ptm;
     }
+    FFirstPicturePts = start;
+    FFirstPackHeader = QByteArray(reinterpret_cast<const char*>(packs.data()), 14);
     const double lead = double(start - earliest) / 90000;
     return start >= 0 && lead > 0 && lead < 5 ? lead : 0;
 }
@@ -306,7 +311,62 @@ bool TDvdStreamReader::NextRun() {
     return false;
 }
 
+void TDvdStreamReader::AnnounceSubPicture(int streamId) {
+    if (streamId < 0x20 || streamId > 0x3f || FFirstPicturePts < 0)
+        return;
+    // A 2x2 sub-picture, shown at once, every pixel transparent: decoded, it shows nothing.
+    const unsigned char spu[32] = {0x00, 32,   0x00, 8,    // size, offset of the control sequence
+                                   0x00, 0x00, 0x00, 0x00, // one line of each field: to the end in colour 0
+                                   0x00, 0x00, 0x00, 8,    // at once; the last sequence
+                                   0x03, 0x00, 0x00,       // colours
+                                   0x04, 0x00, 0x00,       // contrast: all transparent
+                                   0x05, 0x00, 0x00, 0x01, 0x00, 0x00, 0x01, // area 0..1 x 0..1
+                                   0x06, 0x00, 0x04, 0x00, 0x06,             // field offsets
+                                   0x01, 0xff};                              // show; end
+    const int64_t pts = FFirstPicturePts;
+    QByteArray pack(kSector, '\0');
+    auto* b = reinterpret_cast<unsigned char*>(pack.data());
+    const unsigned char header[14] = {0x00, 0x00, 0x01, 0xba, 0x44, 0x00, 0x04,
+                                      0x00, 0x04, 0x01, 0x01, 0x89, 0xc3, 0xf8};
+    const bool copied = FFirstPackHeader.size() == 14 && (quint8(FFirstPackHeader[4]) & 0xc0) == 0x40;
+    std::memcpy(b, copied ? FFirstPackHeader.constData() : reinterpret_cast<const char*>(header), 14);
+    b[13] = (b[13] & 0xf8); // no stuffing bytes follow
+    unsigned char* p = b + 14;
+    const int length = 3 + 5 + 1 + int(sizeof spu);
+    const unsigned char pes[] = {0x00,
+                                 0x00,
+                                 0x01,
+                                 0xbd,
+                                 0x00,
+                                 (unsigned char)length,
+                                 0x81,
+                                 0x80,
+                                 0x05,
+                                 (unsigned char)(0x21 | ((pts >> 29) & 0x0e)),
+                                 (unsigned char)(pts >> 22),
+                                 (unsigned char)(((pts >> 14) & 0xfe) | 1),
+                                 (unsigned char)(pts >> 7),
+                                 (unsigned char)(((pts << 1) & 0xfe) | 1),
+                                 (unsigned char)streamId};
+    std::memcpy(p, pes, sizeof pes);
+    std::memcpy(p + sizeof pes, spu, sizeof spu);
+    p += sizeof pes + sizeof spu;
+    const int padding = int(b + kSector - p) - 6; // the rest of the pack is a padding packet
+    const unsigned char pad[] = {
+        0x00, 0x00, 0x01, 0xbe, (unsigned char)(padding >> 8), (unsigned char)padding};
+    std::memcpy(p, pad, sizeof pad);
+    std::memset(p + sizeof pad, 0xff, size_t(padding));
+    FPrefix = pack;
+}
+
 qint64 TDvdStreamReader::Read(char* data, qint64 maxBytes) {
+    if (!FPrefix.isEmpty() && maxBytes >= FPrefix.size()) {
+        const qint64 size = FPrefix.size();
+        std::memcpy(data, FPrefix.constData(), size_t(size));
+        FPrefix.clear();
+        FBytesRead += size;
+        return size;
+    }
     if (!FLib || !FLib->Vobs)
         return FError.isEmpty() ? 0 : -1;
     while (FRunLeft == 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <atomic>
@@ -37,6 +38,10 @@ public:
     // The program chain's sub-picture colours, each 0x00YYCrCb as stored on the disc.
     std::array<uint32_t, 16> Palette() const;
 
+    // Opens the stream with an empty sub-picture on that stream id, stamped at the first picture, so that
+    // FFmpeg finds the stream while probing even when the range's first real one comes much later or never.
+    void AnnounceSubPicture(int streamId);
+
     // Up to maxBytes (a whole number of sectors, at least one) of the stream; 0 at its end, -1 on a
     // read error (ErrorText() says where).
     qint64 Read(char* data, qint64 maxBytes);
@@ -67,5 +72,8 @@ private:
     uint32_t FPack = 0;                   // the next sector to visit in the current cell
     uint32_t FRunStart = 0, FRunLeft = 0; // sectors due to be passed on
     double FOffsetSeconds = 0;
+    int64_t FFirstPicturePts = -1;
+    QByteArray FFirstPackHeader; // the stream's first 14 bytes, when they are an MPEG-2 pack header
+    QByteArray FPrefix;          // bytes handed out before the disc's
     qint64 FBytesRead = 0;
 };

@@ -61,6 +61,8 @@ TEST_F(DirectEngine, TitlesChaptersAndRangesLastAsLongAsTheirRange) {
         {"chapter2-2", {"--chapter", "2:2"}, 4}, // the chapter starts at 4.2 s, the row at 4
         {"chapter3-3", {"--chapter", "3:3"}, 4}, // the last chapter reaches the title's end
         {"trimmed", {"--title", "1", "--start", "00:00:05", "--end", "00:00:13"}, 8},
+        // The subtitle's only picture comes before this chapter: the stream is still there to burn in.
+        {"chapter1-4-subtitle", {"--chapter", "1:4", "--subtitle", "1"}, 6},
     };
     for (const QString disc : {"pal", "ntsc"}) {
         for (const Case& c : cases) {
