@@ -2,6 +2,8 @@
 #include "support/DirectTool.h"
 #include "support/MediaProbe.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -129,13 +131,37 @@ TEST_F(DirectEngine, ABurnedSubtitleInTheDiscsColoursWhereTheTwoStageEngineShows
     EXPECT_GT(MeanGrey(two, 720, 210, 390, 510, 420) - MeanGrey(a, 720, 210, 390, 510, 420), 30);
 }
 
-TEST_F(DirectEngine, ADiscThatCannotBeReadIsReported) {
-    QTemporaryDir empty;
-    QProcess p;
-    p.start(DirectToolPath(), {empty.path(), "--title", "1", "--output", empty.filePath("x.mp4")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_NE(p.exitCode(), 0);
-    EXPECT_FALSE(QFile::exists(empty.filePath("x.mp4")));
+TEST_F(DirectEngine, TheChosenAngle) {
+    // The title's two angles: a test picture with a 440 Hz tone, and colour bars with a 660 Hz tone.
+    for (const auto& [angle, hertz] : {std::pair{"0", 440.0}, std::pair{"1", 660.0}}) {
+        SCOPED_TRACE(angle);
+        const QString out =
+            Convert("angle-pal", QStringLiteral("angle%1").arg(angle), {"--title", "1", "--angle", angle});
+        EXPECT_NEAR(AudioFrequency(out, 2.0), hertz, 25);
+        for (const auto& [type, seconds] : StreamDurations(out))
+            EXPECT_NEAR(seconds, 8, 0.5) << type.toStdString();
+    }
+}
+
+TEST_F(DirectEngine, ADamagedDiscIsReportedWithWhereItFailed) {
+    // A copy of the disc whose first title set's video is cut short and whose second one's is missing.
+    QTemporaryDir copy;
+    QDir().mkpath(copy.filePath("VIDEO_TS"));
+    const QString from = SampleDiscDir("pal") + "/VIDEO_TS/";
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        if (name != "VTS_02_1.VOB")
+            QFile::copy(from + name, copy.filePath("VIDEO_TS/" + name));
+    QFile::resize(copy.filePath("VIDEO_TS/VTS_01_1.VOB"), 1000000);
+
+    for (const auto& [title, problem] : {std::pair{"1", "sector"}, std::pair{"3", "title set 2"}}) {
+        QProcess p;
+        p.start(DirectToolPath(), {copy.path(), "--title", title, "--output", copy.filePath("out.mp4")});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 2);
+        const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
+        EXPECT_TRUE(errors.contains(QStringLiteral("title %1: ").arg(title)) && errors.contains(problem))
+            << errors.right(500).toStdString();
+    }
 }
 
 } // namespace
