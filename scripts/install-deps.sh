@@ -10,7 +10,7 @@ PACKAGES=(
   libvlc-dev vlc-plugin-base
   libgtest-dev libgmock-dev libbenchmark-dev
   mencoder ffmpeg dvdauthor lsdvd
-  xvfb xauth bc
+  xvfb xauth bc time
   desktop-file-utils appstream
 )
 

@@ -5,6 +5,7 @@
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
 #include "convert/CommandLine.h"
+#include "convert/DisplayAspect.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniText.h"
@@ -171,9 +172,12 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     return args;
 }
 
-QStringList TConversionDriver::StageTwoArguments(const QString& stageTwoText,
+QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
                                                  const QString& outputPath) const {
-    return QStringList{"-y", "-i", WorkFilePath()} + SplitCommandLine(stageTwoText) + QStringList{outputPath};
+    // The work file's pixels are square whatever the title's shape: the output is told its display aspect.
+    const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
+    return QStringList{"-y", "-i", WorkFilePath()} + SplitCommandLine(stageTwoText) +
+           (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + QStringList{outputPath};
 }
 
 std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings) {
@@ -185,7 +189,7 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
     for (const TTaskNode* item : FTasks.CheckedRows()) {
         const QString output = OutputPathOf(*item, IncludeTrailingSeparator(settings.OutputDirText));
         plan.push_back(
-            {output, StageOneArguments(*item, stageOneText), StageTwoArguments(stageTwoText, output)});
+            {output, StageOneArguments(*item, stageOneText), StageTwoArguments(*item, stageTwoText, output)});
     }
     FContext.MencOutputSettings = saved;
     return plan;
@@ -338,7 +342,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         if (stageOneDone) {
             const QString stageTwoText =
                 BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
-            converted = RunStageTwo(StageTwoArguments(stageTwoText, output), output, problem);
+            converted = RunStageTwo(StageTwoArguments(*item, stageTwoText, output), output, problem);
         }
         FProgress.ItemConverted();
         Show();

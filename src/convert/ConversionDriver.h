@@ -68,7 +68,8 @@ private:
     bool CheckStart(const TRunSettings& settings);
     TRunResult ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings);
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
-    QStringList StageTwoArguments(const QString& stageTwoText, const QString& outputPath) const;
+    QStringList StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
+                                  const QString& outputPath) const;
     QString OutputPathOf(const TTaskNode& item, const QString& outputDir) const;
     void RunPreparatoryPass(int titleNumber);
     bool RunStageOne(const TTaskNode& item, QString& problem);

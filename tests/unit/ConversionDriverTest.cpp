@@ -162,8 +162,9 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
                              (common.mid(1)).split(' '));
     EXPECT_EQ(RunsOf("stage1")[1], "dvd://1 -dvd-device " + disc + " -ss 0.000 -endpos 5.000" + common);
     EXPECT_EQ(RunsOf("prep"), QStringList(2, "dvd://1 -dvd-device " + disc + " -o temp.avi"));
+    // The work file's pixels are square: stage two is told the frame's display aspect.
     EXPECT_EQ(Runs()[2], (QStringList{"stage2", "-y", "-i", WorkFile(), "-s", "640x480", "-b", "800000",
-                                      "-ar", "44100", Output + "Title01.mp4"}));
+                                      "-ar", "44100", "-aspect", "640:480", Output + "Title01.mp4"}));
     EXPECT_EQ(FrontEnd.Hints,
               (QStringList{"Converting: -Title01.mp4", "Converting: -Title01-Chapter01.mp4"}));
     EXPECT_EQ(FrontEnd.Captions(), QStringList{"Complete"});

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Compares the conversion engines on the same row of a generated one-title disc:
+#   two-stage  velloric-cli convert (stage one to the work file, then stage two)
+#   direct     the direct engine (the disc's cells streamed into one FFmpeg), tests/velloric-direct
+#   floor      one FFmpeg pass from the VOB file with the same output arguments
+# Runs are interleaved; prints the medians of wall and CPU (user + system) seconds, their ratios to the
+# floor, and each output's SSIM against the disc's own pictures.
+#
+#   bench/engines.sh [BUILD_DIR] [RUNS] [SECONDS] [ROW OPTIONS...]
+#
+# Default: build/, 5 runs, a 120 s disc, --title 1. Timing uses /usr/bin/time (Debian package "time").
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+runs=${2:-5}
+secs=${3:-120}
+shift $(( $# > 3 ? 3 : $# )) || true
+row=("$@")
+[ ${#row[@]} -gt 0 ] || row=(--title 1)
+
+cli="$PWD/$build/bin/velloric-cli"
+direct="$PWD/$build/tests/velloric-direct"
+disc="$PWD/$build/bench-dvd-$secs"
+bash bench/make-bench-dvd.sh "$disc" "$secs" pal
+vob="$disc/VIDEO_TS/VTS_01_1.VOB"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/two" "$work/tmp"
+
+# The row's start on the title, for the floor's cut and the source of the SSIM comparison.
+start=0
+for ((i = 0; i < ${#row[@]}; i++)); do
+  if [ "${row[$i]}" = --start ]; then
+    IFS=: read -r h m s <<<"${row[$((i + 1))]}"
+    start=$((10#$h * 3600 + 10#$m * 60 + 10#$s))
+  fi
+done
+
+# The direct engine's FFmpeg arguments; the floor reads the VOB instead of the stream, cut at the row's start.
+read -r -a dargs < <("$direct" "$disc" "${row[@]}" --output "$work/direct.mp4" --dry-run)
+floor=()
+for ((i = 0; i < ${#dargs[@]}; i++)); do
+  case "${dargs[$i]}" in
+    -f) i=$((i + 1)) ;;                                   # "-f mpeg": the VOB is probed as it is
+    pipe:0) floor+=("$vob") ;;
+    -ss) floor+=(-ss "$start"); i=$((i + 1)) ;;
+    "$work/direct.mp4") floor+=("$work/floor.mp4") ;;
+    *) floor+=("${dargs[$i]}") ;;
+  esac
+done
+[[ " ${dargs[*]} " == *" -ss "* ]] || [ "$start" = 0 ] || floor=("${floor[@]:0:${#floor[@]}-1}" -ss "$start" "$work/floor.mp4")
+
+timed() { # NAME COMMAND...: appends "wall cpu" to $work/NAME.times
+  local name=$1; shift
+  /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/$name.log" ||
+    { echo "$name failed:" >&2; tail -5 "$work/$name.log" >&2; exit 1; }
+  awk '{printf "%s %.2f\n", $1, $2 + $3}' "$work/time" >>"$work/$name.times"
+}
+
+for ((r = 0; r < runs; r++)); do
+  timed two-stage "$cli" convert "$disc" "${row[@]}" --output "$work/two" --work-dir "$work/tmp" --overwrite overwrite
+  timed direct "$direct" "$disc" "${row[@]}" --output "$work/direct.mp4"
+  timed floor ffmpeg "${floor[@]}"
+done
+
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+ssim() {
+  ffmpeg -hide_banner -nostats -i "$1" -ss "$start" -i "$vob" \
+    -lavfi "[0:v]setsar=1[a];[1:v:0]setsar=1[b];[a][b]ssim=shortest=1" -f null - 2>&1 |
+    sed -n 's/.* All:\([0-9.]*\).*/\1/p' | tail -1
+}
+fw=$(cut -d' ' -f1 "$work/floor.times" | median)
+fc=$(cut -d' ' -f2 "$work/floor.times" | median)
+echo "row: ${row[*]}  disc: ${secs} s PAL  runs: $runs (interleaved)"
+printf '%-10s %9s %9s %9s %9s %8s\n' engine wall-s cpu-s wall/floor cpu/floor ssim
+for name in two-stage direct floor; do
+  out=$work/$name.mp4
+  [ "$name" = two-stage ] && out=$(ls "$work"/two/*)
+  w=$(cut -d' ' -f1 "$work/$name.times" | median)
+  c=$(cut -d' ' -f2 "$work/$name.times" | median)
+  printf '%-10s %9.2f %9.2f %9.3f %9.3f %8s\n' "$name" "$w" "$c" "$(echo "$w / $fw" | bc -l)" \
+    "$(echo "$c / $fc" | bc -l)" "$(ssim "$out")"
+done

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "profiles/ArgumentBuilder.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+// What the one FFmpeg command of the direct engine is made of.
+struct TDirectArgsInput {
+    QString StageTwoText;               // the profile's arguments, as BuildStageTwoArgs returns them
+    TMencOutputSettings Settings;       // Size, Width and Aspect of the profile, for the scaling filter
+    QString TitleAspect;                // "16:9", "4:3", ...
+    double OffsetSeconds = 0;           // where the range starts in the stream
+    double LengthSeconds = 0;           // the range's length; 0 or less: to the stream's end
+    int AudioStreamId = -1;             // program stream id of the chosen audio; -1: the first audio stream
+    int SubtitleStreamId = -1;          // program stream id of the subtitle to burn in; -1: none
+    std::array<uint32_t, 16> Palette{}; // the title's sub-picture colours, 0x00YYCrCb
+    QString Input = QStringLiteral("pipe:0");
+    QString OutputPath;
+};
+
+// FFmpeg's arguments: the stream read as MPEG program stream, the chosen video, audio and subtitle by id,
+// one video filter chain (the profile's own filter, the subtitle overlay, the custom size letterboxed into
+// square pixels), the profile's other arguments unchanged, the range cut accurately on the output side and
+// the output's display aspect.
+QStringList BuildDirectArguments(const TDirectArgsInput& in);
+
+// The sub-picture colours as FFmpeg's dvdsub decoder takes them: 16 "rrggbb" texts joined by ",".
+QString PaletteArgument(const std::array<uint32_t, 16>& ycrcb);

@@ -1,0 +1,421 @@
+#include "DvdStreamReader.h"
+
+#include <QFileInfo>
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include <dvdread/dvd_reader.h>
+#include <dvdread/ifo_read.h>
+#include <dvdread/ifo_types.h>
+#include <dvdread/nav_read.h>
+#include <dvdread/nav_types.h>
+
+struct TDvdStreamReader::TLibrary {
+    dvd_reader_t* Dvd = nullptr;
+    ifo_handle_t* Vmg = nullptr;
+    ifo_handle_t* Vts = nullptr;
+    dvd_file_t* Vobs = nullptr;
+    QString LastLog;
+
+    ~TLibrary() {
+        if (Vobs)
+            DVDCloseFile(Vobs);
+        if (Vts)
+            ifoClose(Vts);
+        if (Vmg)
+            ifoClose(Vmg);
+        if (Dvd)
+            DVDClose(Dvd);
+    }
+
+    // The library's errors are kept for the message; nothing reaches standard output.
+    static void Log(void* self, dvd_logger_level_t level, const char* format, va_list args) {
+        if (level != DVD_LOGGER_LEVEL_ERROR)
+            return;
+        char text[512];
+        std::vsnprintf(text, sizeof text, format, args);
+        static_cast<TLibrary*>(self)->LastLog = QString::fromLocal8Bit(text).trimmed();
+    }
+};
+
+namespace {
+
+constexpr int kSector = TDvdStreamReader::kSectorBytes;
+
+int Bcd(uint8_t value) {
+    return (value >> 4) * 10 + (value & 0x0f);
+}
+
+double Seconds(const dvd_time_t& t) {
+    const double fps = (t.frame_u >> 6) == 1 ? 25.0 : (t.frame_u >> 6) == 3 ? 30000.0 / 1001 : 0;
+    const double frames = fps > 0 ? Bcd(t.frame_u & 0x3f) / fps : 0;
+    return Bcd(t.hour) * 3600.0 + Bcd(t.minute) * 60.0 + Bcd(t.second) + frames;
+}
+
+// A navigation pack: a pack header, a system header, then the PCI and DSI private-stream-2 packets.
+bool IsNavPack(const unsigned char* b) {
+    return b[0] == 0 && b[1] == 0 && b[2] == 1 && b[3] == 0xba && b[38] == 0 && b[39] == 0 && b[40] == 1 &&
+           b[41] == 0xbf && b[1024] == 0 && b[1025] == 0 && b[1026] == 1 && b[1027] == 0xbf;
+}
+
+int AudioId(unsigned format, int stream) {
+    switch (format) {
+    case 0:
+        return 0x80 + stream; // AC-3
+    case 2:
+    case 3:
+        return 0x1c0 + stream; // MPEG audio is a stream of its own, not a part of private stream 1
+    case 4:
+        return 0xa0 + stream; // LPCM
+    case 6:
+        return 0x88 + stream; // DTS
+    default:
+        return -1;
+    }
+}
+
+// The earliest PTS of the audio and video packets in a stretch of packs, and the first video PTS: FFmpeg
+// counts its time from the former. False when no packet carries one.
+bool FirstTimestamps(const unsigned char* packs, int count, int64_t& earliest, int64_t& video) {
+    earliest = video = -1;
+    for (int p = 0; p < count; ++p) {
+        const unsigned char* b = packs + qsizetype(p) * kSector;
+        if (b[0] != 0 || b[1] != 0 || b[2] != 1 || b[3] != 0xba || (b[4] & 0xc0) != 0x40)
+            continue; // not an MPEG-2 pack
+        for (int at = 14 + (b[13] & 7); at + 14 <= kSector;) {
+            if (b[at] != 0 || b[at + 1] != 0 || b[at + 2] != 1)
+                break;
+            const int id = b[at + 3], length = (b[at + 4] << 8) | b[at + 5];
+            const bool media = (id >= 0xc0 && id <= 0xef) || id == 0xbd;
+            const int headerLength = b[at + 8];
+            bool audio = id < 0xe0;
+            if (id == 0xbd) { // private stream 1: audio only from sub-stream 0x80 on, sub-pictures below
+                const int sub = at + 9 + headerLength;
+                audio = sub < kSector && b[sub] >= 0x80;
+            }
+            if (media && (audio || id >= 0xe0) && (b[at + 6] & 0xc0) == 0x80 && (b[at + 7] & 0x80)) {
+                const unsigned char* t = b + at + 9;
+                const int64_t pts = (int64_t(t[0] & 0x0e) << 29) | (int64_t(t[1]) << 22) |
+                                    (int64_t(t[2] & 0xfe) << 14) | (int64_t(t[3]) << 7) | (t[4] >> 1);
+                if (earliest < 0 || pts < earliest)
+                    earliest = pts;
+                if (id >= 0xe0 && video < 0)
+                    video = pts;
+            }
+            at += 6 + length;
+        }
+    }
+    return earliest >= 0;
+}
+
+} // namespace
+
+TDvdStreamReader::TDvdStreamReader() = default;
+
+TDvdStreamReader::~TDvdStreamReader() {
+    Close();
+}
+
+void TDvdStreamReader::Close() {
+    FLib.reset();
+    FPrefix.clear();
+    FFirstPicturePts = -1;
+    FCells.clear();
+    FCell = 0;
+    FRunLeft = 0;
+}
+
+bool TDvdStreamReader::Fail(const QString& text) {
+    FError = text;
+    if (FLib && !FLib->LastLog.isEmpty())
+        FError += " (" + FLib->LastLog + ")";
+    Close();
+    return false;
+}
+
+bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, double startSeconds,
+                            double endSeconds) {
+    Close();
+    FError.clear();
+    FBytesRead = 0;
+    FOffsetSeconds = 0;
+    FAudioIds.clear();
+    FSubtitleIds.clear();
+    QString folder = discPath;
+    while (folder.size() > 1 && folder.endsWith('/'))
+        folder.chop(1);
+    FWhere = QStringLiteral("%1, title %2").arg(folder).arg(title);
+    // Opening a FIFO would block for ever: only a folder with a regular VIDEO_TS.IFO is handed on.
+    const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
+    if (!ifo.isFile() && !bup.isFile())
+        return Fail(folder + ": no VIDEO_TS.IFO here");
+
+    FLib = std::make_unique<TLibrary>();
+    static const dvd_logger_cb logger = {&TLibrary::Log};
+    FLib->Dvd = DVDOpen2(FLib.get(), &logger, folder.toLocal8Bit().constData());
+    if (!FLib->Dvd)
+        return Fail(folder + ": the DVD library cannot open it");
+    FLib->Vmg = ifoOpen(FLib->Dvd, 0);
+    const ifo_handle_t* vmg = FLib->Vmg;
+    if (!vmg || !vmg->tt_srpt)
+        return Fail(folder + ": the title table of VIDEO_TS.IFO cannot be read");
+    if (title < 1 || title > vmg->tt_srpt->nr_of_srpts)
+        return Fail(FWhere + ": the disc has no such title");
+    const title_info_t& info = vmg->tt_srpt->title[title - 1];
+    FAngleCount = std::max<int>(1, info.nr_of_angles);
+    FLib->Vts = ifoOpen(FLib->Dvd, info.title_set_nr);
+    const ifo_handle_t* vts = FLib->Vts;
+    if (!vts || !vts->vtsi_mat || !vts->vts_ptt_srpt || !vts->vts_pgcit)
+        return Fail(
+            FWhere +
+            QStringLiteral(": the information file of title set %1 cannot be read").arg(info.title_set_nr));
+    if (info.vts_ttn < 1 || info.vts_ttn > vts->vts_ptt_srpt->nr_of_srpts)
+        return Fail(FWhere + ": the title set does not list the title");
+    const ttu_t& ttu = vts->vts_ptt_srpt->title[info.vts_ttn - 1];
+    if (ttu.nr_of_ptts < 1 || !ttu.ptt || ttu.ptt[0].pgcn < 1 ||
+        ttu.ptt[0].pgcn > vts->vts_pgcit->nr_of_pgci_srp)
+        return Fail(FWhere + ": the title's program chain is missing");
+    const pgc_t* pgc = vts->vts_pgcit->pgci_srp[ttu.ptt[0].pgcn - 1].pgc;
+    if (!pgc || !pgc->cell_playback || pgc->nr_of_cells == 0)
+        return Fail(FWhere + ": the title's program chain has no cells");
+
+    FAspect = vts->vtsi_mat->vts_video_attr.display_aspect_ratio == 3 ? "16:9" : "4:3";
+    const bool wide = FAspect == "16:9";
+    for (int k = 0; k < std::min<int>(vts->vtsi_mat->nr_of_vts_audio_streams, 8); ++k)
+        if (pgc->audio_control[k] & 0x8000)
+            FAudioIds.push_back(
+                AudioId(vts->vtsi_mat->vts_audio_attr[k].audio_format, (pgc->audio_control[k] >> 8) & 7));
+    for (int k = 0; k < std::min<int>(vts->vtsi_mat->nr_of_vts_subp_streams, 32); ++k) {
+        const uint32_t control = pgc->subp_control[k];
+        if (control & 0x80000000) // a 16:9 title's pictures come from the stream made for wide screens
+            FSubtitleIds.push_back(0x20 + int(wide ? (control >> 16) & 0x1f : (control >> 24) & 0x1f));
+    }
+    for (int i = 0; i < 16; ++i)
+        FPalette[size_t(i)] = pgc->palette[i];
+
+    // The chosen angle's cells with their times; an angle block counts once, by its chosen cell.
+    std::vector<TCell> cells;
+    double at = 0;
+    for (int i = 0; i < pgc->nr_of_cells;) {
+        int chosen = i, next = i + 1;
+        const cell_playback_t& first = pgc->cell_playback[i];
+        if (first.block_type == BLOCK_TYPE_ANGLE_BLOCK && first.block_mode == BLOCK_MODE_FIRST_CELL) {
+            int last = i;
+            while (last + 1 < pgc->nr_of_cells && pgc->cell_playback[last].block_mode != BLOCK_MODE_LAST_CELL)
+                ++last;
+            chosen = std::min(i + std::max(angle, 0), last);
+            next = last + 1;
+        }
+        const cell_playback_t& c = pgc->cell_playback[chosen];
+        const double length = Seconds(c.playback_time);
+        if (c.last_sector >= c.first_sector)
+            cells.push_back({c.first_sector, c.last_sector, at, at + length});
+        at += length;
+        i = next;
+    }
+    if (cells.empty())
+        return Fail(FWhere + ": the title's cells are empty");
+    size_t from = 0, to = cells.size() - 1;
+    while (from + 1 < cells.size() && cells[from + 1].Start <= startSeconds)
+        ++from;
+    if (endSeconds > 0)
+        while (to > from && cells[to].Start >= endSeconds)
+            --to;
+    FCells.assign(cells.begin() + qsizetype(from), cells.begin() + qsizetype(to) + 1);
+    FOffsetSeconds = std::max(0.0, startSeconds - FCells.front().Start);
+
+    FLib->Vobs = DVDOpenFile(FLib->Dvd, info.title_set_nr, DVD_READ_TITLE_VOBS);
+    if (!FLib->Vobs)
+        return Fail(
+            FWhere +
+            QStringLiteral(": the video files of title set %1 cannot be opened").arg(info.title_set_nr));
+    FCell = 0;
+    FPack = FCells.front().First;
+    FRunLeft = 0;
+    FOffsetSeconds += LeadSeconds();
+    return true;
+}
+
+// FFmpeg's time 0 is the earliest timestamp of the stream, and the audio packets that open a cell can be
+// stamped before its first picture: how far the cell's first picture lies behind that time.
+double TDvdStreamReader::LeadSeconds() {
+    const TCell& cell = FCells.front();
+    const int count = int(std::min<uint32_t>(cell.Last - cell.First + 1, 512));
+    std::vector<unsigned char> packs(size_t(count) * kSector);
+    if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) != count)
+        return 0;
+    int64_t earliest = -1, video = -1;
+    if (!FirstTimestamps(packs.data(), count, earliest, video))
+        return 0;
+    int64_t start = video;
+    if (IsNavPack(packs.data())) {
+        pci_t pci;
+        navRead_PCI(&pci, packs.data() + 0x2d);
+        start = pci.pci_gi.vobu_s_ptm;
+    }
+    FFirstPicturePts = start;
+    FFirstPackHeader = QByteArray(reinterpret_cast<const char*>(packs.data()), 14);
+    const double lead = double(start - earliest) / 90000;
+    return start >= 0 && lead > 0 && lead < 5 ? lead : 0;
+}
+
+int TDvdStreamReader::AudioStreamId(int audioIndex) const {
+    return audioIndex >= 0 && size_t(audioIndex) < FAudioIds.size() ? FAudioIds[size_t(audioIndex)] : -1;
+}
+
+int TDvdStreamReader::SubtitleStreamId(int subtitleChoice) const {
+    return subtitleChoice >= 1 && size_t(subtitleChoice) <= FSubtitleIds.size()
+               ? FSubtitleIds[size_t(subtitleChoice - 1)]
+               : -1;
+}
+
+std::array<uint32_t, 16> TDvdStreamReader::Palette() const {
+    return FPalette;
+}
+
+// Finds the next stretch of sectors to pass on: one VOBU where the cell starts with a navigation pack
+// (its search information leads to the next VOBU of the same angle), the rest of the cell otherwise.
+bool TDvdStreamReader::NextRun() {
+    unsigned char nav[kSector];
+    while (FCell < FCells.size()) {
+        const TCell& cell = FCells[FCell];
+        if (FPack > cell.Last || FPack < cell.First) {
+            if (++FCell < FCells.size())
+                FPack = FCells[FCell].First;
+            continue;
+        }
+        if (DVDReadBlocks(FLib->Vobs, int(FPack), 1, nav) != 1) {
+            FError = FWhere + QStringLiteral(": sector %1 cannot be read").arg(FPack);
+            return false;
+        }
+        uint32_t length = cell.Last - FPack + 1;
+        uint32_t next = cell.Last + 1;
+        if (IsNavPack(nav)) {
+            dsi_t dsi;
+            navRead_DSI(&dsi, nav + DSI_START_BYTE);
+            if (dsi.dsi_gi.vobu_ea > 0 && dsi.dsi_gi.vobu_ea < length) {
+                length = dsi.dsi_gi.vobu_ea + 1;
+                const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
+                next = step != SRI_END_OF_CELL && step > 0 ? FPack + step : FPack + length;
+            }
+        }
+        FRunStart = FPack;
+        FRunLeft = length;
+        FPack = next;
+        return true;
+    }
+    return false;
+}
+
+void TDvdStreamReader::AnnounceSubPicture(int streamId) {
+    if (streamId < 0x20 || streamId > 0x3f || FFirstPicturePts < 0)
+        return;
+    // A 2x2 sub-picture, shown at once, every pixel transparent: decoded, it shows nothing.
+    const unsigned char spu[32] = {0x00, 32,   0x00, 8,    // size, offset of the control sequence
+                                   0x00, 0x00, 0x00, 0x00, // one line of each field: to the end in colour 0
+                                   0x00, 0x00, 0x00, 8,    // at once; the last sequence
+                                   0x03, 0x00, 0x00,       // colours
+                                   0x04, 0x00, 0x00,       // contrast: all transparent
+                                   0x05, 0x00, 0x00, 0x01, 0x00, 0x00, 0x01, // area 0..1 x 0..1
+                                   0x06, 0x00, 0x04, 0x00, 0x06,             // field offsets
+                                   0x01, 0xff};                              // show; end
+    const int64_t pts = FFirstPicturePts;
+    QByteArray pack(kSector, '\0');
+    auto* b = reinterpret_cast<unsigned char*>(pack.data());
+    const unsigned char header[14] = {0x00, 0x00, 0x01, 0xba, 0x44, 0x00, 0x04,
+                                      0x00, 0x04, 0x01, 0x01, 0x89, 0xc3, 0xf8};
+    const bool copied = FFirstPackHeader.size() == 14 && (quint8(FFirstPackHeader[4]) & 0xc0) == 0x40;
+    std::memcpy(b, copied ? FFirstPackHeader.constData() : reinterpret_cast<const char*>(header), 14);
+    b[13] = (b[13] & 0xf8); // no stuffing bytes follow
+    unsigned char* p = b + 14;
+    const int length = 3 + 5 + 1 + int(sizeof spu);
+    const unsigned char pes[] = {0x00,
+                                 0x00,
+                                 0x01,
+                                 0xbd,
+                                 0x00,
+                                 (unsigned char)length,
+                                 0x81,
+                                 0x80,
+                                 0x05,
+                                 (unsigned char)(0x21 | ((pts >> 29) & 0x0e)),
+                                 (unsigned char)(pts >> 22),
+                                 (unsigned char)(((pts >> 14) & 0xfe) | 1),
+                                 (unsigned char)(pts >> 7),
+                                 (unsigned char)(((pts << 1) & 0xfe) | 1),
+                                 (unsigned char)streamId};
+    std::memcpy(p, pes, sizeof pes);
+    std::memcpy(p + sizeof pes, spu, sizeof spu);
+    p += sizeof pes + sizeof spu;
+    const int padding = int(b + kSector - p) - 6; // the rest of the pack is a padding packet
+    const unsigned char pad[] = {
+        0x00, 0x00, 0x01, 0xbe, (unsigned char)(padding >> 8), (unsigned char)padding};
+    std::memcpy(p, pad, sizeof pad);
+    std::memset(p + sizeof pad, 0xff, size_t(padding));
+    FPrefix = pack;
+}
+
+qint64 TDvdStreamReader::Read(char* data, qint64 maxBytes) {
+    if (!FPrefix.isEmpty() && maxBytes >= FPrefix.size()) {
+        const qint64 size = FPrefix.size();
+        std::memcpy(data, FPrefix.constData(), size_t(size));
+        FPrefix.clear();
+        FBytesRead += size;
+        return size;
+    }
+    if (!FLib || !FLib->Vobs)
+        return FError.isEmpty() ? 0 : -1;
+    while (FRunLeft == 0)
+        if (!NextRun())
+            return FError.isEmpty() ? 0 : -1;
+    const uint32_t count = std::min<uint32_t>(FRunLeft, uint32_t(std::max<qint64>(1, maxBytes / kSector)));
+    const ssize_t got =
+        DVDReadBlocks(FLib->Vobs, int(FRunStart), count, reinterpret_cast<unsigned char*>(data));
+    if (got <= 0) {
+        FError = FWhere + QStringLiteral(": sector %1 cannot be read").arg(FRunStart);
+        return -1;
+    }
+    FRunStart += uint32_t(got);
+    FRunLeft -= uint32_t(got);
+    FBytesRead += got * kSector;
+    return got * kSector;
+}
+
+bool TDvdStreamReader::WriteAll(int fd, const std::atomic<bool>& stop) {
+    // A closed pipe must end the writing, not the program: SIGPIPE is held back in this thread and a
+    // pending one taken away before the mask is restored.
+    sigset_t pipeSignal, before;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &before);
+    std::vector<char> buffer(256 * kSector);
+    bool ok = true, open = true;
+    while (ok && open && !stop) {
+        const qint64 got = Read(buffer.data(), qint64(buffer.size()));
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        for (qint64 done = 0; done < got && open;) {
+            const ssize_t wrote = ::write(fd, buffer.data() + done, size_t(got - done));
+            if (wrote >= 0) {
+                done += wrote;
+            } else if (errno == EPIPE) { // the encoder has all it wants
+                open = false;
+            } else if (errno != EINTR) {
+                FError = FWhere + ": writing the stream failed: " + qt_error_string(errno);
+                ok = false;
+                open = false;
+            }
+        }
+    }
+    const timespec zero{};
+    while (sigtimedwait(&pipeSignal, nullptr, &zero) > 0) {
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    return ok;
+}

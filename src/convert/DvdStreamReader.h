@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Reads one title of a DVD-Video folder as the MPEG program stream a player would play: the title's
+// program chain, the chosen angle's cells, from the cell that holds the range's start to the cell that
+// holds its end. Interleaved cells (angle blocks) are followed VOBU by VOBU, so other angles' data is
+// left out. The stream begins at the start of a cell: OffsetSeconds() tells where the range begins in it.
+class TDvdStreamReader {
+public:
+    static constexpr int kSectorBytes = 2048;
+
+    TDvdStreamReader();
+    ~TDvdStreamReader();
+    TDvdStreamReader(const TDvdStreamReader&) = delete;
+    TDvdStreamReader& operator=(const TDvdStreamReader&) = delete;
+
+    // discPath: the folder that holds VIDEO_TS.IFO. title counts from 1, angle from 0; endSeconds <= 0
+    // reads to the title's end. False, with ErrorText() set, when the title cannot be read.
+    bool Open(const QString& discPath, int title, int angle, double startSeconds, double endSeconds);
+    void Close();
+    QString ErrorText() const { return FError; }
+
+    double OffsetSeconds() const { return FOffsetSeconds; } // the range's start within the stream
+    int AngleCount() const { return FAngleCount; }
+    QString TitleAspect() const { return FAspect; } // "4:3" or "16:9"
+
+    // The program stream id of the row's audio choice (an index into the title's enabled audio streams)
+    // and of its subtitle choice (0 none, k the k-th enabled subtitle); -1 when there is none.
+    int AudioStreamId(int audioIndex) const;
+    int SubtitleStreamId(int subtitleChoice) const;
+    // The program chain's sub-picture colours, each 0x00YYCrCb as stored on the disc.
+    std::array<uint32_t, 16> Palette() const;
+
+    // Opens the stream with an empty sub-picture on that stream id, stamped at the first picture, so that
+    // FFmpeg finds the stream while probing even when the range's first real one comes much later or never.
+    void AnnounceSubPicture(int streamId);
+
+    // Up to maxBytes (a whole number of sectors, at least one) of the stream; 0 at its end, -1 on a
+    // read error (ErrorText() says where).
+    qint64 Read(char* data, qint64 maxBytes);
+    qint64 BytesRead() const { return FBytesRead; }
+
+    // Writes the rest of the stream to fd until it ends, stop becomes true or the far end closes the pipe.
+    // False on a read error or a failed write other than a closed pipe.
+    bool WriteAll(int fd, const std::atomic<bool>& stop);
+
+private:
+    struct TCell {
+        uint32_t First = 0, Last = 0;
+        double Start = 0, End = 0; // seconds from the title's start
+    };
+    struct TLibrary; // the open disc, title set and VOB files
+    bool Fail(const QString& text);
+    bool NextRun();
+    double LeadSeconds();
+
+    std::unique_ptr<TLibrary> FLib;
+    QString FError, FWhere;
+    QString FAspect;
+    int FAngleCount = 1;
+    std::vector<int> FAudioIds, FSubtitleIds; // of the enabled streams, in the title's order
+    std::array<uint32_t, 16> FPalette{};
+    std::vector<TCell> FCells; // the chosen angle's cells that the range touches, in playing order
+    size_t FCell = 0;
+    uint32_t FPack = 0;                   // the next sector to visit in the current cell
+    uint32_t FRunStart = 0, FRunLeft = 0; // sectors due to be passed on
+    double FOffsetSeconds = 0;
+    int64_t FFirstPicturePts = -1;
+    QByteArray FFirstPackHeader; // the stream's first 14 bytes, when they are an MPEG-2 pack header
+    QByteArray FPrefix;          // bytes handed out before the disc's
+    qint64 FBytesRead = 0;
+};

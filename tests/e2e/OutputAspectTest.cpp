@@ -1,0 +1,59 @@
+// The display aspect of converted files: the title's with the original size, the frame's with a custom
+// size, whichever engine made them.
+#include "support/DirectTool.h"
+#include "support/MediaProbe.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TAspectCase {
+    QString Disc;  // "pal" or "ntsc"
+    QString Title; // 1 is 16:9, 3 is 4:3
+    QString Size;  // empty: the original size
+    QString Aspect;
+};
+
+const TAspectCase kCases[] = {
+    {"pal", "1", "", "16:9"}, {"pal", "3", "", "4:3"},        {"ntsc", "1", "", "16:9"},
+    {"ntsc", "3", "", "4:3"}, {"pal", "1", "640x480", "4:3"}, {"ntsc", "3", "854x480", "427:240"},
+};
+
+QString DisplayAspect(const QString& file) {
+    return QString::fromUtf8(
+               RunForOutput("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                        "stream=display_aspect_ratio", "-of", "csv=p=0", file}))
+        .trimmed();
+}
+
+TEST(OutputAspect, BothEnginesGiveTheTitlesShapeOrTheFrames) {
+    QTemporaryDir dir;
+    for (const TAspectCase& c : kCases) {
+        const QString tag = c.Disc + "-" + c.Title + "-" + (c.Size.isEmpty() ? "original" : c.Size);
+        SCOPED_TRACE(tag.toStdString());
+        QStringList choice{"--title", c.Title, "--end", "00:00:02"};
+        if (!c.Size.isEmpty())
+            choice << "--size" << c.Size;
+
+        QProcess twoStage;
+        twoStage.start(ProgramBinDir() + "/velloric-cli",
+                       QStringList{"convert", SampleDiscDir(c.Disc), "--output", dir.path(), "--work-dir",
+                                   dir.path(), "--overwrite", "overwrite", "--prefix", tag} +
+                           choice);
+        ASSERT_TRUE(twoStage.waitForFinished(120000));
+        ASSERT_EQ(twoStage.exitCode(), 0) << twoStage.readAllStandardError().toStdString();
+        EXPECT_EQ(DisplayAspect(dir.filePath(tag + "-Title0" + c.Title + ".mp4")), c.Aspect) << "two stages";
+
+        QProcess direct;
+        direct.start(DirectToolPath(),
+                     QStringList{SampleDiscDir(c.Disc), "--output", dir.filePath(tag + "-direct.mp4")} +
+                         choice);
+        ASSERT_TRUE(direct.waitForFinished(120000));
+        ASSERT_EQ(direct.exitCode(), 0) << direct.readAllStandardError().toStdString();
+        EXPECT_EQ(DisplayAspect(dir.filePath(tag + "-direct.mp4")), c.Aspect) << "direct";
+    }
+}
+
+} // namespace
