@@ -68,8 +68,6 @@ void TmkRangeSliderCore::SetMin(int v) {
     if (v >= FMax)
         throw EmkRangeSlider("Min >= Max");
     FMin = v;
-    if (FLoading)
-        return;
     Raise(Events.BeforeChange);
     FMinPosition = std::clamp(FMinPosition, FMin, FMax);
     FMaxPosition = std::clamp(FMaxPosition, FMin, FMax);
@@ -82,8 +80,6 @@ void TmkRangeSliderCore::SetMax(int v) {
     if (v <= FMin)
         throw EmkRangeSlider("Max <= Min");
     FMax = v;
-    if (FLoading)
-        return;
     Raise(Events.BeforeChange);
     FMinPosition = std::clamp(FMinPosition, FMin, FMax);
     FMaxPosition = std::clamp(FMaxPosition, FMin, FMax);
@@ -95,10 +91,6 @@ void TmkRangeSliderCore::SetMax(int v) {
 void TmkRangeSliderCore::SetMinPosition(int v) {
     if (v == FMinPosition)
         return;
-    if (FLoading) {
-        FMinPosition = v;
-        return;
-    }
     Raise(Events.BeforeChange);
     FMinPosition = v < FMin ? FMin : std::min(v, FMaxPosition);
     if (Events.RedrawThumb)
@@ -110,10 +102,6 @@ void TmkRangeSliderCore::SetMinPosition(int v) {
 void TmkRangeSliderCore::SetMaxPosition(int v) {
     if (v == FMaxPosition)
         return;
-    if (FLoading) {
-        FMaxPosition = v;
-        return;
-    }
     Raise(Events.BeforeChange);
     FMaxPosition = v < FMinPosition ? FMinPosition : std::min(v, FMax);
     if (Events.RedrawThumb)
@@ -135,11 +123,9 @@ void TmkRangeSliderCore::SetOrientation(TmkOrientation v) {
         return;
     Raise(Events.BeforeChange);
     FOrientation = v;
-    if (!FLoading) {
-        std::swap(FWidth, FHeight);
-        if (Events.Resize)
-            Events.Resize(FWidth, FHeight);
-    }
+    std::swap(FWidth, FHeight);
+    if (Events.Resize)
+        Events.Resize(FWidth, FHeight);
     BuildThumbs();
     UpdateRuler();
     Repaint();

@@ -73,10 +73,6 @@ public:
     void SetTickStyle(TmkTickStyle v);
     void SetThumbStyle(TmkThumbStyle v);
 
-    // While loading, the four values are stored as given: no events, no clamping, no painting.
-    void BeginLoading() { FLoading = true; }
-    void EndLoading() { FLoading = false; }
-
     // The control's size in pixels, as the widget has it.
     void SetSize(int width, int height);
     QSize Size() const { return {FWidth, FHeight}; }
@@ -133,7 +129,6 @@ private:
     int FDragStartMin = 0;
     int FDragStartMax = 0;
     bool FNotifyChange = true;
-    bool FLoading = false;
     TmkPointsArray FMinThumb, FMaxThumb;
     QRect FRulerRect;
     int FRulerLength = 0;

@@ -38,6 +38,13 @@ void TmkRangeSlider::SetOnGetRullerLength(std::function<void(int&)> handler) {
     update();
 }
 
+// A hidden widget gets its resize event only when shown; the ruler follows the size at once.
+const TmkRangeSliderCore& TmkRangeSlider::Core() const {
+    if (!FApplyingSize && FCore.Size() != size())
+        FCore.SetSize(width(), height());
+    return FCore;
+}
+
 void TmkRangeSlider::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (!FApplyingSize)
@@ -123,6 +130,7 @@ void TmkRangeSlider::PaintTrack(QPainter& painter) const {
 }
 
 void TmkRangeSlider::paintEvent(QPaintEvent*) {
+    Core();
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
     PaintTrack(painter);

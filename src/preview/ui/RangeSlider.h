@@ -29,13 +29,22 @@ public:
     void SetMinPosition(int v) { FCore.SetMinPosition(v); }
     void SetMaxPosition(int v) { FCore.SetMaxPosition(v); }
     void SetFrequency(int v) { FCore.SetFrequency(v); }
-    void SetOrientation(TmkOrientation v) { FCore.SetOrientation(v); }
-    void SetTickStyle(TmkTickStyle v) { FCore.SetTickStyle(v); }
-    void SetThumbStyle(TmkThumbStyle v) { FCore.SetThumbStyle(v); }
+    void SetOrientation(TmkOrientation v) {
+        Core();
+        FCore.SetOrientation(v);
+    }
+    void SetTickStyle(TmkTickStyle v) {
+        Core();
+        FCore.SetTickStyle(v);
+    }
+    void SetThumbStyle(TmkThumbStyle v) {
+        Core();
+        FCore.SetThumbStyle(v);
+    }
 
-    int PositionToPixel(double v) const { return FCore.PositionToPixel(v); }
-    int PixelToPosition(int p) const { return FCore.PixelToPosition(p); }
-    const TmkRangeSliderCore& Core() const { return FCore; }
+    int PositionToPixel(double v) const { return Core().PositionToPixel(v); }
+    int PixelToPosition(int p) const { return Core().PixelToPosition(p); }
+    const TmkRangeSliderCore& Core() const;
 
     int Tag = 0;
     // Asked for the ruler length in pixels whenever the ruler is laid out; the control then takes the
@@ -68,7 +77,7 @@ private:
     QImage ThumbPicture(TmkRangeSliderCore::TThumb thumb) const;
     void PaintTrack(QPainter& painter) const;
 
-    TmkRangeSliderCore FCore;
+    mutable TmkRangeSliderCore FCore;
     QImage FMinThumb, FMaxThumb;
     bool FApplyingSize = false;
 };
