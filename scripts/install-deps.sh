@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config g++ clang
   qt6-base-dev qt6-base-dev-tools libqt6dbus6 libgl-dev
   libdvdread-dev libblkid-dev libjpeg62-turbo-dev
-  libvlc-dev vlc-plugin-base
+  libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libgtest-dev libgmock-dev libbenchmark-dev
   mencoder ffmpeg dvdauthor lsdvd
   xvfb xauth bc time

@@ -189,6 +189,14 @@ void TTaskListModel::SetTrimmedRange(TTaskNode* node, double start, double end) 
     RowChanged(node);
 }
 
+void TTaskListModel::SetTrimmedTexts(TTaskNode* node, const QString& startText, const QString& endText) {
+    node->CurStartText = startText;
+    node->CurEndText = endText;
+    node->CurStart = TimeTextToSeconds(startText);
+    node->CurEnd = TimeTextToSeconds(endText);
+    RowChanged(node);
+}
+
 void TTaskListModel::RowChanged(const TTaskNode* node) {
     emit dataChanged(IndexOf(node, 0), IndexOf(node, ColumnCount - 1));
 }

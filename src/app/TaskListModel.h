@@ -61,6 +61,8 @@ public:
     // Repaints every row, after the output prefix or the output extension changed.
     void RefreshTexts();
     void SetTrimmedRange(TTaskNode* node, double start, double end);
+    // The range as the user typed it: the texts are kept as they stand and their values are read from them.
+    void SetTrimmedTexts(TTaskNode* node, const QString& startText, const QString& endText);
 
     QModelIndex IndexOf(const TTaskNode* node, int column = 0) const;
     static TTaskNode* NodeOf(const QModelIndex& index);
