@@ -1,7 +1,7 @@
 #include "MainWindow.h"
 
 #include "Dialogs.h"
-#include "ProductInfo.h"
+#include "app/ProductInfo.h"
 #include "WidgetNames.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"

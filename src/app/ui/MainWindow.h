@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
-#include "LogindPower.h"
-#include "TaskListModel.h"
+#include "app/AppContext.h"
+#include "app/LogindPower.h"
+#include "app/TaskListModel.h"
 #include "convert/ConversionDriver.h"
 #include "profiles/ui/SettingForm.h"
 
