@@ -10,16 +10,20 @@
 #include <memory>
 
 class QAction;
-class QCheckBox;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QStackedWidget;
+class QToolBar;
 class QTreeView;
 class QWidget;
+class THintPanel;
+class TPanelSplitter;
 class TParamPanel;
 class TSizeForm;
+class TStartScreen;
+class TTaskTree;
 
 // The program's window: the task list of the opened disc, the row choices, the profile with its
 // parameter grids, the output folder, and the conversion with its progress.
@@ -39,14 +43,26 @@ public:
 
     TAppContext& Context() { return FContext; }
     TTaskListModel& Tasks() { return *FTasks; }
-    QTreeView* TaskView() const { return ltvTask; }
+    QTreeView* TaskView() const;
+    TTaskTree* TaskTree() const { return ltvTask; }
+    THintPanel* HintPanel() const { return PanHint; }
+    // The place below the parameter grids where the preview player goes.
+    QWidget* PreviewPanel() const { return panPreview; }
     TSettingForm* SettingForm() const { return FSettingForm; }
-    TParamPanel* Params() const { return panProfile; }
+    TParamPanel* Params() const { return panParams; }
     TConversionDriver& Driver() { return *FDriver; }
 
     void tbtnStartClick();
     void tbtnStopClick();
     void cmbProfileChange();
+    void tbtnOpenDirClick();
+    void bbtnBrowserClick();
+    void bbtnOpenClick();
+    // A double click on a row: presses the preview's Play (PlayRequested) once a preview is there.
+    void ltvTaskDblClick();
+
+    void ShowHintPanel(const QString& text);
+    void HideHintPanel();
 
     // TSettingsHost
     QString OutputDirText() const override;
@@ -75,17 +91,24 @@ public:
     void OpenFolder(const QString& path) override;
     void PumpEvents() override;
 
+signals:
+    // The preview's Play and Stop buttons; the preview player connects to them.
+    void PlayRequested();
+    void StopPreviewRequested();
+    // The Trim button and the popup's "Edit Start & End Time"; the time editor connects to it.
+    void TrimRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildToolBar();
+    QWidget* BuildMainPanel();
     QWidget* BuildBottomPanel();
-    void tbtnOpenDirClick();
-    void bbtnBrowserClick();
+    QWidget* BuildProfilePanel();
     void ShowChoices(const TChoiceLists& choices);
-    void ShowHintPanel(const QString& text);
+    void SetConverting(bool converting);
 
     TAppContext FContext;
     TTaskListModel* FTasks = nullptr;
@@ -96,18 +119,29 @@ private:
     bool FShowingChoices = false;
     bool FShownOnce = false;
     bool FClosing = false;
+    bool FLoading = false;
 
+    QToolBar* ToolBar1 = nullptr;
+    QAction* tbtnOpenDVD = nullptr;
     QAction* tbtnOpenDir = nullptr;
     QAction* tbtnStart = nullptr;
     QAction* tbtnStop = nullptr;
+    QAction* tbtnTrim = nullptr;
     QAction* tbtnSetting = nullptr;
-    QTreeView* ltvTask = nullptr;
-    TParamPanel* panProfile = nullptr;
+    QAction* tbtnAbout = nullptr;
+    QAction* tbtnHelp = nullptr;
+    QAction* tbtnWebsite = nullptr;
+    TPanelSplitter* FSplitter = nullptr;
+    QStackedWidget* panTaskArea = nullptr;
+    TStartScreen* panbg = nullptr;
+    TTaskTree* ltvTask = nullptr;
+    QWidget* panProfile = nullptr;
+    TParamPanel* panParams = nullptr;
+    QWidget* panPreview = nullptr;
+    QStackedWidget* panBottom = nullptr;
     QWidget* panBottomCenter = nullptr;
     QWidget* panBottomLeft = nullptr;
-    QFrame* PanHint = nullptr;
-    QLabel* labHint = nullptr;
-    QCheckBox* chkTurnoff = nullptr;
+    THintPanel* PanHint = nullptr;
     QComboBox* cmbAudio = nullptr;
     QComboBox* cmbAudioLanguage = nullptr;
     QComboBox* cmbSub = nullptr;
