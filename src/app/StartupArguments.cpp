@@ -16,12 +16,17 @@ QStringList DiscFoldersOf(const QStringList& arguments) {
                     entries << line.trimmed();
     }
     QStringList folders;
-    for (const QString& entry : entries) {
-        const QFileInfo info(entry);
-        if (info.isFile())
-            folders << IncludeTrailingSeparator(info.absolutePath());
-        else if (info.isDir())
-            folders << IncludeTrailingSeparator(entry);
-    }
+    for (const QString& entry : entries)
+        if (const QString folder = DiscFolderOf(entry); !folder.isEmpty())
+            folders << folder;
     return folders;
+}
+
+QString DiscFolderOf(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isFile())
+        return IncludeTrailingSeparator(info.absolutePath());
+    if (info.isDir())
+        return IncludeTrailingSeparator(path);
+    return {};
 }

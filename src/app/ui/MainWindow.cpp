@@ -24,6 +24,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +34,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -54,6 +57,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     setWindowTitle(QStringLiteral("%1 V%2").arg(kProductTitle, version));
     setWindowIcon(Pictures::Load("open-dvd", {48, 48}));
     resize(798, 544);
+    setAcceptDrops(true);
 
     FTasks = new TTaskListModel(FContext, this);
     FTasks->Pump = [] { QCoreApplication::processEvents(); };
@@ -365,6 +369,29 @@ void TMainForm::OpenDiscFolder(const QString& path) {
 void TMainForm::OpenCommandLine(const QStringList& arguments) {
     for (const QString& folder : DiscFoldersOf(arguments))
         OpenDiscFolder(folder);
+}
+
+bool TMainForm::OpenDroppedItems(const QList<QUrl>& urls) {
+    if (!ltvTask->isEnabled() || urls.isEmpty() || !urls.first().isLocalFile())
+        return false;
+    const QString folder = DiscFolderOf(urls.first().toLocalFile());
+    if (folder.isEmpty())
+        return false;
+    OpenDiscFolder(folder);
+    return true;
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (ltvTask->isEnabled() && !urls.isEmpty() && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    // The drop is finished first, so the file manager is not kept waiting while the disc loads.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [this, urls] { OpenDroppedItems(urls); });
 }
 
 void TMainForm::tbtnOpenDirClick() {

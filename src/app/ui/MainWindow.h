@@ -40,6 +40,9 @@ public:
     void OpenDiscFolder(const QString& path);
     // Opens each command-line entry in turn (folders, files inside them, or one .tmp list of them).
     void OpenCommandLine(const QStringList& arguments);
+    // Opens what the first of the dropped items names (a folder, or a file's folder); nothing while a
+    // conversion runs. True when a folder was opened.
+    bool OpenDroppedItems(const QList<QUrl>& urls);
 
     TAppContext& Context() { return FContext; }
     TTaskListModel& Tasks() { return *FTasks; }
@@ -101,6 +104,8 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildToolBar();
