@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "Dialogs.h"
+#include "EditDVDVolumeForm.h"
 #include "HintPanel.h"
 #include "PanelSplitter.h"
 #include "Pictures.h"
@@ -109,6 +110,12 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FSettingForm = new TSettingForm(FContext, *this, profiles, this);
     FSizeForm = new TSizeForm(panParams->Grid(TParamGrids::Video), this);
     ConnectCustomSizeHandOff(panParams->Grid(TParamGrids::Video), FSizeForm);
+    FEditDVDVolumeForm = new TEditDVDVolumeForm(this);
+    connect(ltvTask, &TTaskTree::DVDVolumeRequested, this, &TMainForm::pmiDVDVolumeClick);
+    connect(FEditDVDVolumeForm, &TEditDVDVolumeForm::PrefixChosen, this, [this](const QString& prefix) {
+        FContext.DVDInformation.OutputPrefix = prefix;
+        FTasks->RefreshTexts();
+    });
 }
 
 TMainForm::~TMainForm() = default;
@@ -409,6 +416,10 @@ void TMainForm::bbtnBrowserClick() {
 
 void TMainForm::bbtnOpenClick() {
     OpenFolder(edtOutputDir->text());
+}
+
+void TMainForm::pmiDVDVolumeClick() {
+    FEditDVDVolumeForm->Edit(FContext.DVDInformation.OutputPrefix);
 }
 
 void TMainForm::ltvTaskDblClick() {

@@ -18,6 +18,7 @@ class QStackedWidget;
 class QToolBar;
 class QTreeView;
 class QWidget;
+class TEditDVDVolumeForm;
 class THintPanel;
 class TPanelSplitter;
 class TParamPanel;
@@ -52,6 +53,7 @@ public:
     // The place below the parameter grids where the preview player goes.
     QWidget* PreviewPanel() const { return panPreview; }
     TSettingForm* SettingForm() const { return FSettingForm; }
+    TEditDVDVolumeForm* EditDVDVolumeForm() const { return FEditDVDVolumeForm; }
     TParamPanel* Params() const { return panParams; }
     TConversionDriver& Driver() { return *FDriver; }
 
@@ -63,6 +65,7 @@ public:
     void bbtnOpenClick();
     // A double click on a row: presses the preview's Play (PlayRequested) once a preview is there.
     void ltvTaskDblClick();
+    void pmiDVDVolumeClick();
 
     void ShowHintPanel(const QString& text);
     void HideHintPanel();
@@ -121,6 +124,7 @@ private:
     std::unique_ptr<TConversionDriver> FDriver;
     TSettingForm* FSettingForm = nullptr;
     TSizeForm* FSizeForm = nullptr;
+    TEditDVDVolumeForm* FEditDVDVolumeForm = nullptr;
     bool FShowingChoices = false;
     bool FShownOnce = false;
     bool FClosing = false;
