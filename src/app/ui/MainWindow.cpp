@@ -14,6 +14,7 @@
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
+#include "dvd/ui/OpenDVDForm.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
 #include "profiles/ProfileModel.h"
@@ -46,7 +47,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, const QString& programDir)
+TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, const QString& programDir,
+                     const TDriveSources& drives)
     : QMainWindow(parent), FPower(power ? std::move(power) : std::make_unique<TLogindPower>()) {
     setObjectName("MainForm");
     FContext.ProgramDir =
@@ -107,6 +109,15 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     cmbProfile->addItems(profiles);
     cmbProfile->setCurrentIndex(-1);
 
+    // The dialogs, in the order the program has always made them.
+    FOpenDVDForm = new TOpenDVDForm(this, drives);
+    connect(FOpenDVDForm, &TOpenDVDForm::DiscChosen, this,
+            [this](const QString& folder, const QString& label) {
+                FContext.DVDInformation.OutputPrefix = label;
+                OpenDiscFolder(folder);
+            });
+    connect(tbtnOpenDVD, &QAction::triggered, this, &TMainForm::tbtnOpenDVDClick);
+    connect(ltvTask, &TTaskTree::OpenDVDRequested, this, &TMainForm::tbtnOpenDVDClick);
     FSettingForm = new TSettingForm(FContext, *this, profiles, this);
     FSizeForm = new TSizeForm(panParams->Grid(TParamGrids::Video), this);
     ConnectCustomSizeHandOff(panParams->Grid(TParamGrids::Video), FSizeForm);
@@ -399,6 +410,10 @@ void TMainForm::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     event->acceptProposedAction();
     QTimer::singleShot(0, this, [this, urls] { OpenDroppedItems(urls); });
+}
+
+void TMainForm::tbtnOpenDVDClick() {
+    FOpenDVDForm->show();
 }
 
 void TMainForm::tbtnOpenDirClick() {

@@ -4,6 +4,7 @@
 #include "app/LogindPower.h"
 #include "app/TaskListModel.h"
 #include "convert/ConversionDriver.h"
+#include "dvd/OpticalDrives.h"
 #include "profiles/ui/SettingForm.h"
 
 #include <QMainWindow>
@@ -19,6 +20,7 @@ class QToolBar;
 class QTreeView;
 class QWidget;
 class TEditDVDVolumeForm;
+class TOpenDVDForm;
 class THintPanel;
 class TPanelSplitter;
 class TParamPanel;
@@ -34,7 +36,7 @@ public:
     // power: what turns the computer off after a run, the login manager when none is given; programDir:
     // the program folder (encoders, profiles, preferences), the executable's folder when empty.
     explicit TMainForm(QWidget* parent = nullptr, std::unique_ptr<TPowerControl> power = nullptr,
-                       const QString& programDir = QString());
+                       const QString& programDir = QString(), const TDriveSources& drives = {});
     ~TMainForm() override;
 
     // Loads a disc folder (a VIDEO_TS folder or one that holds it) into the task list.
@@ -54,12 +56,14 @@ public:
     QWidget* PreviewPanel() const { return panPreview; }
     TSettingForm* SettingForm() const { return FSettingForm; }
     TEditDVDVolumeForm* EditDVDVolumeForm() const { return FEditDVDVolumeForm; }
+    TOpenDVDForm* OpenDVDForm() const { return FOpenDVDForm; }
     TParamPanel* Params() const { return panParams; }
     TConversionDriver& Driver() { return *FDriver; }
 
     void tbtnStartClick();
     void tbtnStopClick();
     void cmbProfileChange();
+    void tbtnOpenDVDClick();
     void tbtnOpenDirClick();
     void bbtnBrowserClick();
     void bbtnOpenClick();
@@ -124,6 +128,7 @@ private:
     std::unique_ptr<TConversionDriver> FDriver;
     TSettingForm* FSettingForm = nullptr;
     TSizeForm* FSizeForm = nullptr;
+    TOpenDVDForm* FOpenDVDForm = nullptr;
     TEditDVDVolumeForm* FEditDVDVolumeForm = nullptr;
     bool FShowingChoices = false;
     bool FShownOnce = false;
