@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AboutForm.h"
 #include "Dialogs.h"
 #include "EditDVDVolumeForm.h"
 #include "HintPanel.h"
@@ -119,9 +120,10 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(tbtnOpenDVD, &QAction::triggered, this, &TMainForm::tbtnOpenDVDClick);
     connect(ltvTask, &TTaskTree::OpenDVDRequested, this, &TMainForm::tbtnOpenDVDClick);
     FSettingForm = new TSettingForm(FContext, *this, profiles, this);
+    FEditDVDVolumeForm = new TEditDVDVolumeForm(this);
+    FAboutForm = new TAboutForm(FContext.ProgramDir, HomePage(FContext.ProgramDir), this);
     FSizeForm = new TSizeForm(panParams->Grid(TParamGrids::Video), this);
     ConnectCustomSizeHandOff(panParams->Grid(TParamGrids::Video), FSizeForm);
-    FEditDVDVolumeForm = new TEditDVDVolumeForm(this);
     connect(ltvTask, &TTaskTree::DVDVolumeRequested, this, &TMainForm::pmiDVDVolumeClick);
     connect(FEditDVDVolumeForm, &TEditDVDVolumeForm::PrefixChosen, this, [this](const QString& prefix) {
         FContext.DVDInformation.OutputPrefix = prefix;
@@ -179,6 +181,9 @@ void TMainForm::BuildToolBar() {
     connect(tbtnStop, &QAction::triggered, this, &TMainForm::tbtnStopClick);
     connect(tbtnTrim, &QAction::triggered, this, &TMainForm::TrimRequested);
     connect(tbtnSetting, &QAction::triggered, this, [this] { FSettingForm->ShowGeneralPage(); });
+    connect(tbtnAbout, &QAction::triggered, this, &TMainForm::tbtnAboutClick);
+    connect(tbtnHelp, &QAction::triggered, this, &TMainForm::tbtnHelpClick);
+    connect(tbtnWebsite, &QAction::triggered, this, &TMainForm::tbtnWebsiteClick);
 }
 
 QWidget* TMainForm::BuildMainPanel() {
@@ -191,6 +196,7 @@ QWidget* TMainForm::BuildMainPanel() {
     panTaskArea = Named(new QStackedWidget(panMain), "panTaskArea");
     ltvTask = new TTaskTree(FTasks, panTaskArea);
     panbg = new TStartScreen(HomePageLinkText(), panTaskArea);
+    connect(panbg, &TStartScreen::labLinkClick, this, &TMainForm::labLinkClick);
     panTaskArea->addWidget(ltvTask);
     panTaskArea->addWidget(panbg);
     panTaskArea->setCurrentWidget(panbg);
@@ -435,6 +441,18 @@ void TMainForm::bbtnOpenClick() {
 
 void TMainForm::pmiDVDVolumeClick() {
     FEditDVDVolumeForm->Edit(FContext.DVDInformation.OutputPrefix);
+}
+
+void TMainForm::tbtnHelpClick() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ManualPath(FContext.ProgramDir)));
+}
+
+void TMainForm::tbtnWebsiteClick() {
+    QDesktopServices::openUrl(HomePage(FContext.ProgramDir));
+}
+
+void TMainForm::tbtnAboutClick() {
+    FAboutForm->show();
 }
 
 void TMainForm::ltvTaskDblClick() {

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/LogindPower.h"
+#include "app/SleepLock.h"
 #include "app/TaskListModel.h"
 #include "convert/ConversionDriver.h"
 #include "dvd/OpticalDrives.h"
@@ -19,6 +20,7 @@ class QStackedWidget;
 class QToolBar;
 class QTreeView;
 class QWidget;
+class TAboutForm;
 class TEditDVDVolumeForm;
 class TOpenDVDForm;
 class THintPanel;
@@ -57,6 +59,12 @@ public:
     TSettingForm* SettingForm() const { return FSettingForm; }
     TEditDVDVolumeForm* EditDVDVolumeForm() const { return FEditDVDVolumeForm; }
     TOpenDVDForm* OpenDVDForm() const { return FOpenDVDForm; }
+    TAboutForm* AboutForm() const { return FAboutForm; }
+    TStartScreen* StartScreen() const { return panbg; }
+
+    // Keeps the computer from sleeping for as long as the window lives.
+    void HoldSleepLock(std::unique_ptr<TSleepLock> lock) { FSleepLock = std::move(lock); }
+    const TSleepLock* SleepLock() const { return FSleepLock.get(); }
     TParamPanel* Params() const { return panParams; }
     TConversionDriver& Driver() { return *FDriver; }
 
@@ -70,6 +78,10 @@ public:
     // A double click on a row: presses the preview's Play (PlayRequested) once a preview is there.
     void ltvTaskDblClick();
     void pmiDVDVolumeClick();
+    void tbtnHelpClick();
+    void tbtnWebsiteClick();
+    void labLinkClick() { tbtnWebsiteClick(); }
+    void tbtnAboutClick();
 
     void ShowHintPanel(const QString& text);
     void HideHintPanel();
@@ -130,6 +142,8 @@ private:
     TSizeForm* FSizeForm = nullptr;
     TOpenDVDForm* FOpenDVDForm = nullptr;
     TEditDVDVolumeForm* FEditDVDVolumeForm = nullptr;
+    TAboutForm* FAboutForm = nullptr;
+    std::unique_ptr<TSleepLock> FSleepLock;
     bool FShowingChoices = false;
     bool FShownOnce = false;
     bool FClosing = false;
