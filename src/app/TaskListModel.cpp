@@ -1,6 +1,7 @@
 #include "TaskListModel.h"
 
 #include "AppContext.h"
+#include "OutputFileName.h"
 #include "TimeText.h"
 
 TTaskListModel::TTaskListModel(const TAppContext& context, QObject* parent)
@@ -60,7 +61,7 @@ QString TTaskListModel::CellText(const TTaskNode& node, int column) const {
     case ColEnd:
         return node.CurEnd != node.FullEnd ? node.CurEndText + " ]" : node.CurEndText;
     case ColOutput: {
-        const QString& prefix = FContext.DVDInformation.OutputPrefix;
+        const QString prefix = SafeFileNamePart(FContext.DVDInformation.OutputPrefix);
         const QString name = node.OutputName + FContext.OutputExt;
         return prefix.isEmpty() ? name : prefix + "-" + name;
     }

@@ -1,6 +1,7 @@
 #include "ConversionDriver.h"
 
 #include "app/AppContext.h"
+#include "app/OutputFileName.h"
 #include "app/ProductInfo.h"
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
@@ -142,7 +143,7 @@ void TConversionDriver::Stop() {
 }
 
 QString TConversionDriver::OutputPathOf(const TTaskNode& item, const QString& outputDir) const {
-    const QString& prefix = FContext.DVDInformation.OutputPrefix;
+    const QString prefix = SafeFileNamePart(FContext.DVDInformation.OutputPrefix);
     return outputDir + (prefix.isEmpty() ? QString() : prefix + "-") + item.OutputName + FContext.OutputExt;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Dialogs.h"
+#include "app/ui/Dialogs.h"
 
 #include <QList>
 

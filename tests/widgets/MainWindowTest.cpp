@@ -1,4 +1,4 @@
-#include "app/MainWindow.h"
+#include "app/ui/MainWindow.h"
 #include "profiles/IniFile.h"
 #include "profiles/ui/ParamPanel.h"
 #include "support/ScriptedDialogs.h"

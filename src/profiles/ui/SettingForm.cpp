@@ -2,9 +2,9 @@
 
 #include "ParamPanel.h"
 #include "app/AppContext.h"
-#include "app/Dialogs.h"
+#include "app/ui/Dialogs.h"
 #include "app/ProductInfo.h"
-#include "app/WidgetNames.h"
+#include "app/ui/WidgetNames.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/IniText.h"
 

@@ -1,25 +1,34 @@
 #pragma once
 
-#include "AppContext.h"
-#include "LogindPower.h"
-#include "TaskListModel.h"
+#include "app/AppContext.h"
+#include "app/LogindPower.h"
+#include "app/SleepLock.h"
+#include "app/TaskListModel.h"
 #include "convert/ConversionDriver.h"
+#include "dvd/OpticalDrives.h"
 #include "profiles/ui/SettingForm.h"
 
 #include <QMainWindow>
 #include <memory>
 
 class QAction;
-class QCheckBox;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QStackedWidget;
+class QToolBar;
 class QTreeView;
 class QWidget;
+class TAboutForm;
+class TEditDVDVolumeForm;
+class TOpenDVDForm;
+class THintPanel;
+class TPanelSplitter;
 class TParamPanel;
 class TSizeForm;
+class TStartScreen;
+class TTaskTree;
 
 // The program's window: the task list of the opened disc, the row choices, the profile with its
 // parameter grids, the output folder, and the conversion with its progress.
@@ -29,24 +38,53 @@ public:
     // power: what turns the computer off after a run, the login manager when none is given; programDir:
     // the program folder (encoders, profiles, preferences), the executable's folder when empty.
     explicit TMainForm(QWidget* parent = nullptr, std::unique_ptr<TPowerControl> power = nullptr,
-                       const QString& programDir = QString());
+                       const QString& programDir = QString(), const TDriveSources& drives = {});
     ~TMainForm() override;
 
     // Loads a disc folder (a VIDEO_TS folder or one that holds it) into the task list.
     void OpenDiscFolder(const QString& path);
     // Opens each command-line entry in turn (folders, files inside them, or one .tmp list of them).
     void OpenCommandLine(const QStringList& arguments);
+    // Opens what the first of the dropped items names (a folder, or a file's folder); nothing while a
+    // conversion runs. True when a folder was opened.
+    bool OpenDroppedItems(const QList<QUrl>& urls);
 
     TAppContext& Context() { return FContext; }
     TTaskListModel& Tasks() { return *FTasks; }
-    QTreeView* TaskView() const { return ltvTask; }
+    QTreeView* TaskView() const;
+    TTaskTree* TaskTree() const { return ltvTask; }
+    THintPanel* HintPanel() const { return PanHint; }
+    // The place below the parameter grids where the preview player goes.
+    QWidget* PreviewPanel() const { return panPreview; }
     TSettingForm* SettingForm() const { return FSettingForm; }
-    TParamPanel* Params() const { return panProfile; }
+    TEditDVDVolumeForm* EditDVDVolumeForm() const { return FEditDVDVolumeForm; }
+    TOpenDVDForm* OpenDVDForm() const { return FOpenDVDForm; }
+    TAboutForm* AboutForm() const { return FAboutForm; }
+    TStartScreen* StartScreen() const { return panbg; }
+
+    // Keeps the computer from sleeping for as long as the window lives.
+    void HoldSleepLock(std::unique_ptr<TSleepLock> lock) { FSleepLock = std::move(lock); }
+    const TSleepLock* SleepLock() const { return FSleepLock.get(); }
+    TParamPanel* Params() const { return panParams; }
     TConversionDriver& Driver() { return *FDriver; }
 
     void tbtnStartClick();
     void tbtnStopClick();
     void cmbProfileChange();
+    void tbtnOpenDVDClick();
+    void tbtnOpenDirClick();
+    void bbtnBrowserClick();
+    void bbtnOpenClick();
+    // A double click on a row: presses the preview's Play (PlayRequested) once a preview is there.
+    void ltvTaskDblClick();
+    void pmiDVDVolumeClick();
+    void tbtnHelpClick();
+    void tbtnWebsiteClick();
+    void labLinkClick() { tbtnWebsiteClick(); }
+    void tbtnAboutClick();
+
+    void ShowHintPanel(const QString& text);
+    void HideHintPanel();
 
     // TSettingsHost
     QString OutputDirText() const override;
@@ -75,17 +113,26 @@ public:
     void OpenFolder(const QString& path) override;
     void PumpEvents() override;
 
+signals:
+    // The preview's Play and Stop buttons; the preview player connects to them.
+    void PlayRequested();
+    void StopPreviewRequested();
+    // The Trim button and the popup's "Edit Start & End Time"; the time editor connects to it.
+    void TrimRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildToolBar();
+    QWidget* BuildMainPanel();
     QWidget* BuildBottomPanel();
-    void tbtnOpenDirClick();
-    void bbtnBrowserClick();
+    QWidget* BuildProfilePanel();
     void ShowChoices(const TChoiceLists& choices);
-    void ShowHintPanel(const QString& text);
+    void SetConverting(bool converting);
 
     TAppContext FContext;
     TTaskListModel* FTasks = nullptr;
@@ -93,21 +140,36 @@ private:
     std::unique_ptr<TConversionDriver> FDriver;
     TSettingForm* FSettingForm = nullptr;
     TSizeForm* FSizeForm = nullptr;
+    TOpenDVDForm* FOpenDVDForm = nullptr;
+    TEditDVDVolumeForm* FEditDVDVolumeForm = nullptr;
+    TAboutForm* FAboutForm = nullptr;
+    std::unique_ptr<TSleepLock> FSleepLock;
     bool FShowingChoices = false;
     bool FShownOnce = false;
     bool FClosing = false;
+    bool FLoading = false;
 
+    QToolBar* ToolBar1 = nullptr;
+    QAction* tbtnOpenDVD = nullptr;
     QAction* tbtnOpenDir = nullptr;
     QAction* tbtnStart = nullptr;
     QAction* tbtnStop = nullptr;
+    QAction* tbtnTrim = nullptr;
     QAction* tbtnSetting = nullptr;
-    QTreeView* ltvTask = nullptr;
-    TParamPanel* panProfile = nullptr;
+    QAction* tbtnAbout = nullptr;
+    QAction* tbtnHelp = nullptr;
+    QAction* tbtnWebsite = nullptr;
+    TPanelSplitter* FSplitter = nullptr;
+    QStackedWidget* panTaskArea = nullptr;
+    TStartScreen* panbg = nullptr;
+    TTaskTree* ltvTask = nullptr;
+    QWidget* panProfile = nullptr;
+    TParamPanel* panParams = nullptr;
+    QWidget* panPreview = nullptr;
+    QStackedWidget* panBottom = nullptr;
     QWidget* panBottomCenter = nullptr;
     QWidget* panBottomLeft = nullptr;
-    QFrame* PanHint = nullptr;
-    QLabel* labHint = nullptr;
-    QCheckBox* chkTurnoff = nullptr;
+    THintPanel* PanHint = nullptr;
     QComboBox* cmbAudio = nullptr;
     QComboBox* cmbAudioLanguage = nullptr;
     QComboBox* cmbSub = nullptr;

@@ -1,11 +1,21 @@
 #include "MainWindow.h"
 
+#include "AboutForm.h"
 #include "Dialogs.h"
-#include "ProductInfo.h"
+#include "EditDVDVolumeForm.h"
+#include "HintPanel.h"
+#include "PanelSplitter.h"
+#include "Pictures.h"
+#include "StartScreen.h"
+#include "TaskTree.h"
 #include "WidgetNames.h"
+#include "app/HelpLinks.h"
+#include "app/ProductInfo.h"
+#include "app/StartupArguments.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
+#include "dvd/ui/OpenDVDForm.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
 #include "profiles/ProfileModel.h"
@@ -17,6 +27,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -24,24 +37,31 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 
-TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, const QString& programDir)
+TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, const QString& programDir,
+                     const TDriveSources& drives)
     : QMainWindow(parent), FPower(power ? std::move(power) : std::make_unique<TLogindPower>()) {
     setObjectName("MainForm");
     FContext.ProgramDir =
         IncludeTrailingSeparator(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir);
+    FContext.DVDInformation.DiscPath.clear();
     const QString version =
         TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Version", "2.0");
+    QApplication::setApplicationDisplayName(QString());
     setWindowTitle(QStringLiteral("%1 V%2").arg(kProductTitle, version));
+    setWindowIcon(Pictures::Load("open-dvd", {48, 48}));
     resize(798, 544);
+    setAcceptDrops(true);
 
     FTasks = new TTaskListModel(FContext, this);
     FTasks->Pump = [] { QCoreApplication::processEvents(); };
@@ -50,37 +70,18 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
 
     auto* central = new QWidget(this);
     auto* columns = new QHBoxLayout(central);
-    auto* panMain = Named(new QWidget(central), "panMain");
-    auto* rows = new QVBoxLayout(panMain);
-    rows->setContentsMargins(0, 0, 0, 0);
-    ltvTask = Named(new QTreeView(panMain), "ltvTask");
-    ltvTask->setModel(FTasks);
-    ltvTask->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ltvTask->setAllColumnsShowFocus(true);
-    ltvTask->header()->resizeSection(TTaskListModel::ColTitle, 175);
-    ltvTask->header()->resizeSection(TTaskListModel::ColStart, 80);
-    ltvTask->header()->resizeSection(TTaskListModel::ColEnd, 80);
-    ltvTask->header()->resizeSection(TTaskListModel::ColOutput, 200);
-    rows->addWidget(ltvTask, 1);
-
-    PanHint = Named(new QFrame(panMain), "PanHint");
-    PanHint->setFrameShape(QFrame::StyledPanel);
-    auto* hint = new QVBoxLayout(PanHint);
-    labHint = Named(new QLabel(PanHint), "labHint");
-    labHint->setAlignment(Qt::AlignCenter);
-    chkTurnoff = Named(new QCheckBox("Turn off the computer after the conversion is completed.", PanHint),
-                       "chkTurnoff");
-    hint->addWidget(labHint);
-    hint->addWidget(chkTurnoff, 0, Qt::AlignCenter);
-    PanHint->hide();
-    rows->addWidget(PanHint);
-    rows->addWidget(BuildBottomPanel());
-    columns->addWidget(panMain, 1);
-
-    panProfile = new TParamPanel(95, false, central);
-    panProfile->setObjectName("panProfile");
-    panProfile->setFixedWidth(200);
-    columns->addWidget(panProfile);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(0);
+    auto* panLeft = Named(new QWidget(central), "panLeft");
+    panLeft->setFixedWidth(10);
+    columns->addWidget(panLeft);
+    FSplitter = new TPanelSplitter(central);
+    FSplitter->addWidget(BuildMainPanel());
+    FSplitter->addWidget(BuildProfilePanel());
+    FSplitter->setStretchFactor(0, 1);
+    FSplitter->setStretchFactor(1, 0);
+    FSplitter->setSizes({798 - 10 - TPanelSplitter::BarWidth - 200, 200});
+    columns->addWidget(FSplitter, 1);
     setCentralWidget(central);
 
     connect(ltvTask->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -101,43 +102,128 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(cmbSub, &QComboBox::activated, this, onPick(&TTaskListModel::PickSubtitle));
     connect(cmbAngle, &QComboBox::activated, this, onPick(&TTaskListModel::PickAngle));
     connect(cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::cmbProfileChange);
+    connect(ltvTask, &TTaskTree::OpenDirRequested, this, &TMainForm::tbtnOpenDirClick);
+    connect(ltvTask, &TTaskTree::TrimRequested, this, &TMainForm::TrimRequested);
+    connect(ltvTask, &TTaskTree::PlayRequested, this, &TMainForm::ltvTaskDblClick);
 
     const QStringList profiles = ProfileNames(FContext.ProgramDir);
     cmbProfile->addItems(profiles);
     cmbProfile->setCurrentIndex(-1);
 
+    // The dialogs, in the order the program has always made them.
+    FOpenDVDForm = new TOpenDVDForm(this, drives);
+    connect(FOpenDVDForm, &TOpenDVDForm::DiscChosen, this,
+            [this](const QString& folder, const QString& label) {
+                FContext.DVDInformation.OutputPrefix = label;
+                OpenDiscFolder(folder);
+            });
+    connect(tbtnOpenDVD, &QAction::triggered, this, &TMainForm::tbtnOpenDVDClick);
+    connect(ltvTask, &TTaskTree::OpenDVDRequested, this, &TMainForm::tbtnOpenDVDClick);
     FSettingForm = new TSettingForm(FContext, *this, profiles, this);
-    FSizeForm = new TSizeForm(panProfile->Grid(TParamGrids::Video), this);
-    ConnectCustomSizeHandOff(panProfile->Grid(TParamGrids::Video), FSizeForm);
+    FEditDVDVolumeForm = new TEditDVDVolumeForm(this);
+    FAboutForm = new TAboutForm(FContext.ProgramDir, HomePage(FContext.ProgramDir), this);
+    FSizeForm = new TSizeForm(panParams->Grid(TParamGrids::Video), this);
+    ConnectCustomSizeHandOff(panParams->Grid(TParamGrids::Video), FSizeForm);
+    connect(ltvTask, &TTaskTree::DVDVolumeRequested, this, &TMainForm::pmiDVDVolumeClick);
+    connect(FEditDVDVolumeForm, &TEditDVDVolumeForm::PrefixChosen, this, [this](const QString& prefix) {
+        FContext.DVDInformation.OutputPrefix = prefix;
+        FTasks->RefreshTexts();
+    });
 }
 
 TMainForm::~TMainForm() = default;
 
+QTreeView* TMainForm::TaskView() const {
+    return ltvTask;
+}
+
 void TMainForm::BuildToolBar() {
-    auto* toolbar = Named(addToolBar("ToolBar1"), "ToolBar1");
-    toolbar->setMovable(false);
-    const auto button = [&](const char* caption, const char* hint, const char* name) {
-        QAction* action = toolbar->addAction(caption);
+    ToolBar1 = Named(addToolBar("ToolBar1"), "ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize({48, 48});
+    ToolBar1->setFixedHeight(76);
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBar1->setStyleSheet(
+        "QToolBar#ToolBar1 { border: none; spacing: 2px; padding: 10px 6px;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfeff,"
+        " stop:1 #dfe7f1); border-bottom: 1px solid #b9c6d6; }"
+        "QToolBar#ToolBar1 QToolButton { border: 1px solid transparent; border-radius: 4px; }"
+        "QToolBar#ToolBar1 QToolButton:hover { border-color: #8fb1d9; background: #eaf3fd; }"
+        "QToolBar#ToolBar1 QToolButton:pressed { background: #d4e6fa; }");
+    const auto button = [this](const char* picture, const char* hint, const char* name) {
+        QAction* action = ToolBar1->addAction(Pictures::ToolIcon(picture), hint);
         action->setObjectName(name);
         action->setToolTip(hint);
+        action->setStatusTip(hint);
+        ToolBar1->widgetForAction(action)->setFixedSize(67, 54);
+        ToolBar1->widgetForAction(action)->setObjectName(QStringLiteral("%1Button").arg(name));
         return action;
     };
-    tbtnOpenDir = button("Open Directory", "Open a Directory", "tbtnOpenDir");
-    toolbar->addSeparator();
-    tbtnStart = button("Start", "Start to rip", "tbtnStart");
-    tbtnStop = button("Stop", "Stop ripping", "tbtnStop");
-    toolbar->addSeparator();
-    tbtnSetting = button("Settings", "Preference & Settings", "tbtnSetting");
+    tbtnOpenDVD = button("open-dvd", "Open a DVD", "tbtnOpenDVD");
+    tbtnOpenDir = button("open-dir", "Open a Directory", "tbtnOpenDir");
+    ToolBar1->addSeparator();
+    tbtnStart = button("start", "Start to rip", "tbtnStart");
+    tbtnStop = button("stop", "Stop ripping", "tbtnStop");
+    ToolBar1->addSeparator();
+    tbtnTrim = button("trim", "Specify the Start and End Time for ripping", "tbtnTrim");
+    tbtnSetting = button("setting", "Preference & Settings", "tbtnSetting");
+    ToolBar1->addSeparator();
+    tbtnAbout = button("about", "About", "tbtnAbout");
+    tbtnHelp = button("help", "Help", "tbtnHelp");
+    tbtnWebsite = button("website", "Visit our website", "tbtnWebsite");
     tbtnStart->setEnabled(false);
     tbtnStop->setEnabled(false);
+    tbtnTrim->setEnabled(false);
     connect(tbtnOpenDir, &QAction::triggered, this, &TMainForm::tbtnOpenDirClick);
     connect(tbtnStart, &QAction::triggered, this, &TMainForm::tbtnStartClick);
     connect(tbtnStop, &QAction::triggered, this, &TMainForm::tbtnStopClick);
+    connect(tbtnTrim, &QAction::triggered, this, &TMainForm::TrimRequested);
     connect(tbtnSetting, &QAction::triggered, this, [this] { FSettingForm->ShowGeneralPage(); });
+    connect(tbtnAbout, &QAction::triggered, this, &TMainForm::tbtnAboutClick);
+    connect(tbtnHelp, &QAction::triggered, this, &TMainForm::tbtnHelpClick);
+    connect(tbtnWebsite, &QAction::triggered, this, &TMainForm::tbtnWebsiteClick);
+}
+
+QWidget* TMainForm::BuildMainPanel() {
+    auto* panMain = Named(new QWidget, "panMain");
+    auto* rows = new QVBoxLayout(panMain);
+    rows->setContentsMargins(0, 6, 0, 0);
+    rows->setSpacing(4);
+    // The start screen covers the task list until the first disc is opened; the hint panel slides up
+    // over the bottom of both.
+    panTaskArea = Named(new QStackedWidget(panMain), "panTaskArea");
+    ltvTask = new TTaskTree(FTasks, panTaskArea);
+    panbg = new TStartScreen(HomePageLinkText(), panTaskArea);
+    connect(panbg, &TStartScreen::labLinkClick, this, &TMainForm::labLinkClick);
+    panTaskArea->addWidget(ltvTask);
+    panTaskArea->addWidget(panbg);
+    panTaskArea->setCurrentWidget(panbg);
+    rows->addWidget(panTaskArea, 1);
+    PanHint = new THintPanel(panTaskArea);
+    rows->addWidget(BuildBottomPanel());
+    return panMain;
+}
+
+QWidget* TMainForm::BuildProfilePanel() {
+    panProfile = Named(new QWidget, "panProfile");
+    panProfile->setMinimumWidth(160);
+    auto* rows = new QVBoxLayout(panProfile);
+    rows->setContentsMargins(0, 6, 6, 0);
+    rows->setSpacing(4);
+    panParams = new TParamPanel(95, false, panProfile);
+    panParams->setObjectName("panParams");
+    rows->addWidget(panParams, 1);
+    panPreview = Named(new QWidget(panProfile), "panPreview");
+    auto* preview = new QVBoxLayout(panPreview);
+    preview->setContentsMargins(0, 0, 0, 0);
+    rows->addWidget(panPreview);
+    return panProfile;
 }
 
 QWidget* TMainForm::BuildBottomPanel() {
-    auto* panBottom = Named(new QStackedWidget, "panBottom");
+    panBottom = Named(new QStackedWidget, "panBottom");
     panBottom->setFixedHeight(109);
 
     panBottomCenter = Named(new QWidget, "panBottomCenter");
@@ -169,7 +255,7 @@ QWidget* TMainForm::BuildBottomPanel() {
     g->setColumnStretch(3, 1);
     connect(settings, &QPushButton::clicked, this, [this] { FSettingForm->ShowProfilesPage(); });
     connect(browse, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
-    connect(open, &QPushButton::clicked, this, [this] { OpenFolder(edtOutputDir->text()); });
+    connect(open, &QPushButton::clicked, this, &TMainForm::bbtnOpenClick);
 
     panBottomLeft = Named(new QWidget, "panBottomLeft");
     auto* p = new QGridLayout(panBottomLeft);
@@ -238,7 +324,7 @@ void TMainForm::cmbProfileChange() {
     if (!load.Loaded)
         return;
     FContext.OutputExt = "." + load.Type;
-    panProfile->ShowRows(grids);
+    panParams->ShowRows(grids);
     FTasks->RefreshTexts();
     if (!load.Error.isEmpty())
         ReportError(kProductTitle, load.Error);
@@ -259,25 +345,39 @@ void TMainForm::ShowChoices(const TChoiceLists& choices) {
 }
 
 void TMainForm::ShowHintPanel(const QString& text) {
-    chkTurnoff->hide();
-    labHint->setText(text);
-    PanHint->show();
+    PanHint->ShowHint(text);
+}
+
+void TMainForm::HideHintPanel() {
+    PanHint->HideHint();
 }
 
 void TMainForm::OpenDiscFolder(const QString& path) {
+    if (FLoading) // a drop or a second command while a disc is loading waits for nothing: it is dropped
+        return;
+    FLoading = true;
+    panTaskArea->setCurrentWidget(ltvTask);
+    emit StopPreviewRequested();
     FTasks->Clear();
     ShowHintPanel(QStringLiteral("Opening the DVD.   Please wait...."));
-    QCoreApplication::processEvents();
+    // Let the hint panel grow before the load; the window keeps handling events meanwhile.
+    if (PanHint->Animating() && isVisible()) {
+        QEventLoop grown;
+        connect(PanHint, &THintPanel::Grown, &grown, &QEventLoop::quit);
+        QTimer::singleShot(600, &grown, &QEventLoop::quit);
+        grown.exec();
+    }
     auto library = CreateDvdReadAccess();
     try {
         const TLoadResult result =
             LoadDisc(path, FContext, *FTasks, *library, [] { QCoreApplication::processEvents(); });
-        HideHint();
+        HideHintPanel();
         if (!result.LibraryOpened)
             ReportError(kProductTitle, result.LibraryError);
     } catch (const EIfoError& e) {
-        HideHint();
+        HideHintPanel();
         FTasks->Clear();
+        FLoading = false;
         ReportError(kProductTitle, QString::fromStdString(e.what()));
         return;
     }
@@ -285,29 +385,45 @@ void TMainForm::OpenDiscFolder(const QString& path) {
     if (!FTasks->IsEmpty()) {
         ltvTask->scrollTo(FTasks->index(0, 0), QAbstractItemView::PositionAtCenter);
         tbtnStart->setEnabled(true);
+        tbtnTrim->setEnabled(true);
     }
+    FLoading = false;
 }
 
 void TMainForm::OpenCommandLine(const QStringList& arguments) {
-    QStringList entries = arguments;
-    if (!arguments.isEmpty() && QFileInfo(arguments.first()).suffix().toLower() == "tmp") {
-        QFile list(arguments.first());
-        entries.clear();
-        if (list.open(QIODevice::ReadOnly | QIODevice::Text))
-            for (const QString& line : QString::fromLocal8Bit(list.readAll()).split('\n'))
-                if (!line.trimmed().isEmpty())
-                    entries << line.trimmed();
-    }
-    for (const QString& entry : entries) {
-        const QFileInfo info(entry);
-        if (info.isFile())
-            OpenDiscFolder(IncludeTrailingSeparator(info.absolutePath()));
-        else if (info.isDir())
-            OpenDiscFolder(IncludeTrailingSeparator(entry));
-    }
+    for (const QString& folder : DiscFoldersOf(arguments))
+        OpenDiscFolder(folder);
+}
+
+bool TMainForm::OpenDroppedItems(const QList<QUrl>& urls) {
+    if (!ltvTask->isEnabled() || urls.isEmpty() || !urls.first().isLocalFile())
+        return false;
+    const QString folder = DiscFolderOf(urls.first().toLocalFile());
+    if (folder.isEmpty())
+        return false;
+    OpenDiscFolder(folder);
+    return true;
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (ltvTask->isEnabled() && !urls.isEmpty() && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    // The drop is finished first, so the file manager is not kept waiting while the disc loads.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [this, urls] { OpenDroppedItems(urls); });
+}
+
+void TMainForm::tbtnOpenDVDClick() {
+    FOpenDVDForm->show();
 }
 
 void TMainForm::tbtnOpenDirClick() {
+    emit StopPreviewRequested();
     const QString dir = Dialogs::ChooseFolder(this, "Please specify a DVD-ROM");
     if (!dir.isEmpty() && QFileInfo(dir).isDir())
         OpenDiscFolder(IncludeTrailingSeparator(dir));
@@ -319,8 +435,32 @@ void TMainForm::bbtnBrowserClick() {
         edtOutputDir->setText(IncludeTrailingSeparator(dir));
 }
 
+void TMainForm::bbtnOpenClick() {
+    OpenFolder(edtOutputDir->text());
+}
+
+void TMainForm::pmiDVDVolumeClick() {
+    FEditDVDVolumeForm->Edit(FContext.DVDInformation.OutputPrefix);
+}
+
+void TMainForm::tbtnHelpClick() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ManualPath(FContext.ProgramDir)));
+}
+
+void TMainForm::tbtnWebsiteClick() {
+    QDesktopServices::openUrl(HomePage(FContext.ProgramDir));
+}
+
+void TMainForm::tbtnAboutClick() {
+    FAboutForm->show();
+}
+
+void TMainForm::ltvTaskDblClick() {
+    emit PlayRequested();
+}
+
 void TMainForm::tbtnStartClick() {
-    FDriver->Start({edtOutputDir->text(), cmbProfile->currentText(), panProfile->Rows()});
+    FDriver->Start({edtOutputDir->text(), cmbProfile->currentText(), panParams->Rows()});
 }
 
 void TMainForm::tbtnStopClick() {
@@ -362,38 +502,35 @@ void TMainForm::FocusProfileList() {
     cmbProfile->setFocus();
 }
 
+void TMainForm::SetConverting(bool converting) {
+    for (QAction* action : {tbtnOpenDVD, tbtnOpenDir, tbtnStart, tbtnTrim, tbtnSetting})
+        action->setEnabled(!converting);
+    tbtnStop->setEnabled(converting);
+    ltvTask->setEnabled(!converting);
+    panProfile->setEnabled(!converting);
+}
+
 void TMainForm::LockInterface() {
-    tbtnOpenDir->setEnabled(false);
-    tbtnStart->setEnabled(false);
-    tbtnStop->setEnabled(true);
-    tbtnSetting->setEnabled(false);
-    ltvTask->setEnabled(false);
-    panProfile->setEnabled(false);
+    SetConverting(true);
     ShowHintPanel("Preparing to convert. Please wait...");
-    chkTurnoff->setChecked(FSettingForm->AutoTurnOff());
-    chkTurnoff->show();
+    PanHint->chkTurnoff->setChecked(FSettingForm->AutoTurnOff());
+    PanHint->chkTurnoff->show();
 }
 
 void TMainForm::UnlockInterface() {
-    tbtnOpenDir->setEnabled(true);
-    tbtnStart->setEnabled(true);
-    tbtnStop->setEnabled(false);
-    tbtnSetting->setEnabled(true);
-    ltvTask->setEnabled(true);
-    panProfile->setEnabled(true);
+    SetConverting(false);
     HideHint();
 }
 
 void TMainForm::ShowProgressPanel(bool shown) {
-    static_cast<QStackedWidget*>(panBottomCenter->parentWidget())
-        ->setCurrentWidget(shown ? panBottomLeft : panBottomCenter);
+    panBottom->setCurrentWidget(shown ? panBottomLeft : panBottomCenter);
 }
 
 void TMainForm::SetHintText(const QString& text) {
-    labHint->setText(text);
+    PanHint->SetText(text);
 }
 void TMainForm::HideHint() {
-    PanHint->hide();
+    HideHintPanel();
 }
 
 void TMainForm::ShowProgress(const TProgressFigures& f) {
@@ -416,7 +553,7 @@ bool TMainForm::AutoOpenDir() {
     return FSettingForm->AutoOpenDir();
 }
 bool TMainForm::TurnOffChecked() {
-    return chkTurnoff->isChecked();
+    return PanHint->chkTurnoff->isChecked();
 }
 void TMainForm::CloseWindow() {
     close();

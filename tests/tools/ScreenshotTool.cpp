@@ -1,0 +1,85 @@
+// Takes the README's pictures of the window on a real X display (run it under Xvfb):
+//   velloric_screenshots OUTPUT_DIR PROGRAM_DIR SAMPLE_DISC
+// writes start-screen.png, loaded-disc.png and converting.png. PROGRAM_DIR must hold the profiles and
+// the two encoders; a copy of it is used so the real one keeps its preferences.
+#include "app/ui/Dialogs.h"
+#include "app/ui/MainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <cstdio>
+
+namespace {
+
+// The run's closing messages are answered at once, so the tool never waits for a user.
+class TAutoAnswer : public Dialogs::TAnswerer {
+public:
+    Dialogs::TAnswer Message(const Dialogs::TRequest& request) override {
+        std::fprintf(stderr, "message: %s: %s\n", qPrintable(request.Caption), qPrintable(request.Text));
+        return Dialogs::TAnswer::No;
+    }
+    QString Path(const Dialogs::TRequest&) override { return {}; }
+};
+
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool Shoot(QWidget& window, const QString& path) {
+    Wait(400);
+    const QPixmap shot = window.screen()->grabWindow(window.winId());
+    const bool saved = shot.save(path);
+    std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: velloric_screenshots OUTPUT_DIR PROGRAM_DIR SAMPLE_DISC\n");
+        return 2;
+    }
+    const QString outDir = QString::fromLocal8Bit(argv[1]);
+    const QString source = QString::fromLocal8Bit(argv[2]) + "/";
+    const QString disc = QString::fromLocal8Bit(argv[3]);
+    QDir().mkpath(outDir);
+
+    QTemporaryDir program;
+    const QString folder = program.path() + "/";
+    QDir().mkpath(folder + "Profiles");
+    for (const QString& name : QDir(source + "Profiles").entryList({"*.apf"}))
+        QFile::copy(source + "Profiles/" + name, folder + "Profiles/" + name);
+    for (const char* encoder : {"asapi.dll", "wmaspi.dll"})
+        QFile::link(QFileInfo(source + encoder).canonicalFilePath(), folder + encoder);
+    QTemporaryDir output;
+    TAutoAnswer answers;
+    Dialogs::SetAnswerer(&answers);
+
+    TMainForm window(nullptr, nullptr, folder);
+    window.show();
+    bool ok = Shoot(window, outDir + "/start-screen.png");
+
+    window.OpenDiscFolder(disc);
+    window.findChild<QLineEdit*>("edtOutputDir")->setText(output.path());
+    window.TaskView()->expandAll();
+    window.TaskView()->setCurrentIndex(window.Tasks().IndexOf(window.Tasks().Title(0)));
+    ok = Shoot(window, outDir + "/loaded-disc.png") && ok;
+
+    QTimer::singleShot(2500, &window, [&] {
+        ok = Shoot(window, outDir + "/converting.png") && ok;
+        window.tbtnStopClick();
+    });
+    window.tbtnStartClick();
+    window.close();
+    return ok ? 0 : 1;
+}
