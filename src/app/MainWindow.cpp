@@ -102,9 +102,12 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(cmbAngle, &QComboBox::activated, this, onPick(&TTaskListModel::PickAngle));
     connect(cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::cmbProfileChange);
 
-    const QStringList profiles = ProfileNames(FContext.ProgramDir);
-    cmbProfile->addItems(profiles);
-    cmbProfile->setCurrentIndex(-1);
+    const QStringList profiles = ProfileNames(FContext.ProgramDir, &FProfilesProblem);
+    {
+        const QSignalBlocker quiet(cmbProfile); // the saved profile is loaded once, when the window shows
+        cmbProfile->addItems(profiles);
+        cmbProfile->setCurrentIndex(-1);
+    }
 
     FSettingForm = new TSettingForm(FContext, *this, profiles, this);
     FSizeForm = new TSizeForm(panProfile->Grid(TParamGrids::Video), this);
@@ -211,6 +214,8 @@ void TMainForm::showEvent(QShowEvent* event) {
         cmbProfile->setCurrentIndex(index >= 0 && index < cmbProfile->count() ? index : -1);
     }
     edtOutputDir->setText(ini.ReadString("Main", "Output Path", FContext.ProgramDir));
+    if (!FProfilesProblem.isEmpty())
+        ReportError(kProductTitle, FProfilesProblem);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

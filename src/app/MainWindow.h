@@ -96,6 +96,7 @@ private:
     bool FShowingChoices = false;
     bool FShownOnce = false;
     bool FClosing = false;
+    QString FProfilesProblem; // why the profile list is empty when its folder is missing or unreadable
 
     QAction* tbtnOpenDir = nullptr;
     QAction* tbtnStart = nullptr;
