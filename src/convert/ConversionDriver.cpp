@@ -108,6 +108,11 @@ bool TConversionDriver::CheckStart(const TRunSettings& settings) {
         FFrontEnd.FocusProfileList();
         return false;
     }
+    if (QString problem; !CheckProfileUsable(ProfilePathOf(settings.ProfileName), problem)) {
+        FFrontEnd.ReportError("Profile", problem);
+        FFrontEnd.FocusProfileList();
+        return false;
+    }
     return true;
 }
 

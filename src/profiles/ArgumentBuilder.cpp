@@ -16,7 +16,7 @@ struct TParamValue {
 
 // Each parameter's switch and current value, in the order of the numbered keys.
 std::vector<TParamValue> CurrentValues(const QString& path, const TParamGrids& grids) {
-    const std::vector<TProfileParam> params = ReadProfileParams(TIniFile(path));
+    const std::vector<TProfileParam> params = ReadProfileParams(TIniSnapshot(path));
     const std::vector<int> gridOf = GridsOf(params);
     std::vector<TParamValue> values;
     for (size_t i = 0; i < params.size(); ++i)

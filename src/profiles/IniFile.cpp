@@ -1,18 +1,15 @@
 #include "IniFile.h"
 
-#include "IniText.h"
-
 namespace {
 
 constexpr qsizetype kMaxValue = 2047;
 
-// The section name of a header line, or a null string for any other line.
-QString HeaderName(const QString& line) {
-    const QString t = line.trimmed();
-    if (!t.startsWith('['))
-        return {};
-    const qsizetype close = t.indexOf(']');
-    return close < 0 ? QString() : t.mid(1, close - 1).trimmed();
+QString Folded(const QString& name) {
+    QString folded = name;
+    for (QChar& c : folded)
+        if (c >= 'a' && c <= 'z')
+            c = QChar(c.unicode() - 'a' + 'A');
+    return folded;
 }
 
 QString KeyName(const QString& line) {
@@ -28,14 +25,14 @@ struct TSpan {
 TSpan FindSection(const QStringList& lines, const QString& section) {
     TSpan span;
     for (int i = 0; i < lines.size(); ++i) {
-        const QString name = HeaderName(lines[i]);
-        if (name.isNull())
+        if (!IsSectionHeader(lines[i]))
             continue;
         if (span.Header >= 0) {
             span.End = i;
             return span;
         }
-        if (SameNoCase(name, section))
+        const QString name = SectionNameOf(lines[i]);
+        if (!name.isNull() && SameNoCase(name, section))
             span.Header = i;
     }
     span.End = int(lines.size());
@@ -44,27 +41,19 @@ TSpan FindSection(const QStringList& lines, const QString& section) {
 
 int FindKey(const QStringList& lines, const TSpan& span, const QString& key) {
     for (int i = span.Header + 1; span.Header >= 0 && i < span.End; ++i)
-        if (SameNoCase(KeyName(lines[i]), key) && !KeyName(lines[i]).isEmpty())
+        if (const QString name = KeyName(lines[i]); !name.isEmpty() && SameNoCase(name, key))
             return i;
     return -1;
 }
 
-} // namespace
-
-QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
-    const QStringList lines = ReadIniLines(FFileName);
-    const int at = FindKey(lines, FindSection(lines, section), key);
-    if (at < 0)
-        return defaultValue;
-    const QString& line = lines[at];
+QString ValueOf(const QString& line) {
     QString value = line.mid(line.indexOf('=') + 1).trimmed();
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.mid(1, value.size() - 2);
     return value.left(kMaxValue);
 }
 
-int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
-    const QString text = ReadString(section, key, QString());
+int ToInteger(const QString& text, int defaultValue) {
     if (text.isEmpty())
         return defaultValue;
     bool ok = false;
@@ -76,12 +65,67 @@ int TIniFile::ReadInteger(const QString& section, const QString& key, int defaul
     return ok ? value : defaultValue;
 }
 
+} // namespace
+
+TIniSnapshot::TIniSnapshot(const QString& fileName) : FLines(ReadIniLines(fileName)) {
+    QString section; // folded name of the section being read; null before the first header
+    for (int i = 0; i < FLines.size(); ++i) {
+        const QString& line = FLines[i];
+        if (IsSectionHeader(line)) {
+            if (!section.isNull())
+                FSections[section].second = i;
+            const QString name = SectionNameOf(line);
+            // Only the first section of a name counts; the lines of a later one are not its keys.
+            section = name.isNull() || FSections.contains(Folded(name)) ? QString() : Folded(name);
+            if (!section.isNull())
+                FSections.insert(section, {i, int(FLines.size())});
+            continue;
+        }
+        if (section.isNull())
+            continue;
+        const QString key = KeyName(line);
+        if (key.isEmpty())
+            continue;
+        const QString id = section + "\n" + Folded(key);
+        if (!FKeys.contains(id)) // the first line of a key counts
+            FKeys.insert(id, i);
+    }
+}
+
+QString TIniSnapshot::ReadString(const QString& section, const QString& key,
+                                 const QString& defaultValue) const {
+    const auto at = FKeys.constFind(Folded(section) + "\n" + Folded(key));
+    return at == FKeys.constEnd() ? defaultValue : ValueOf(FLines[*at]);
+}
+
+int TIniSnapshot::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+    return ToInteger(ReadString(section, key, QString()), defaultValue);
+}
+
+bool TIniSnapshot::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+int TIniSnapshot::SectionLineCount(const QString& section) const {
+    const auto at = FSections.constFind(Folded(section));
+    return at == FSections.constEnd() ? 0 : at->second - at->first;
+}
+
+QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
+    return TIniSnapshot(FFileName).ReadString(section, key, defaultValue);
+}
+
+int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+    return ToInteger(ReadString(section, key, QString()), defaultValue);
+}
+
 bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    QStringList lines = ReadIniLines(FFileName);
+    const TIniText read = ReadIniText(FFileName);
+    QStringList lines = read.Lines;
     const TSpan span = FindSection(lines, section);
     const QString line = key + "=" + value;
     if (span.Header < 0) {
@@ -95,7 +139,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
             --end;
         lines.insert(end, line);
     }
-    WriteIniLines(FFileName, lines, QStringLiteral("Unable to write to"));
+    WriteIniLines(FFileName, read, lines, QStringLiteral("Unable to write to"));
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, int value) {

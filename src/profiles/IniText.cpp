@@ -1,11 +1,92 @@
 #include "IniText.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
-QStringList SplitIniLines(const QByteArray& bytes) {
-    const qsizetype nul = bytes.indexOf('\0');
-    const QString text = QString::fromUtf8(nul < 0 ? bytes : bytes.left(nul));
+namespace {
+
+bool IsContinuation(uchar b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// Length of the valid UTF-8 sequence at bytes[i], or 0 when the byte there does not start one.
+int Utf8Length(const QByteArray& bytes, qsizetype i) {
+    const auto at = [&](qsizetype k) { return k < bytes.size() ? uchar(bytes[k]) : uchar(0); };
+    const uchar b = at(i);
+    if (b < 0x80)
+        return 1;
+    if (b >= 0xC2 && b <= 0xDF)
+        return IsContinuation(at(i + 1)) ? 2 : 0;
+    if (b >= 0xE0 && b <= 0xEF) {
+        // No overlong forms (E0 80..9F) and no surrogates (ED A0..BF).
+        const uchar lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+        return at(i + 1) >= lo && at(i + 1) <= hi && IsContinuation(at(i + 2)) ? 3 : 0;
+    }
+    if (b >= 0xF0 && b <= 0xF4) {
+        // No overlong forms (F0 80..8F) and nothing above U+10FFFF (F4 90..).
+        const uchar lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+        return at(i + 1) >= lo && at(i + 1) <= hi && IsContinuation(at(i + 2)) && IsContinuation(at(i + 3))
+                   ? 4
+                   : 0;
+    }
+    return 0;
+}
+
+constexpr char16_t kEscapeBase = 0xDC00; // a byte b that is not UTF-8 becomes U+DC00 + b (b >= 0x80)
+
+bool IsEscapedByte(char16_t c) {
+    return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF;
+}
+
+bool IsCleanLine(const QString& line) {
+    for (const QChar c : line)
+        if ((c.unicode() < 0x20 && c != '\t') || IsEscapedByte(c.unicode()))
+            return false;
+    qsizetype i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    if (i == line.size() || line[i] == ';' || line[i] == '#')
+        return true; // blank or a comment
+    if (IsSectionHeader(line))
+        return line.indexOf(']', line.indexOf('[')) > 0;
+    return line.contains('=');
+}
+
+} // namespace
+
+QString DecodeIniBytes(const QByteArray& bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = Utf8Length(bytes, i);
+        if (length == 0) {
+            text += QChar(char16_t(kEscapeBase + uchar(bytes[i])));
+            ++i;
+        } else {
+            text += QString::fromUtf8(bytes.constData() + i, length);
+            i += length;
+        }
+    }
+    return text;
+}
+
+QByteArray EncodeIniText(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    qsizetype start = 0; // start of the run of ordinary text not yet encoded
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !IsEscapedByte(text[i].unicode()))
+            continue;
+        bytes += QStringView(text).mid(start, i - start).toUtf8();
+        if (i < text.size())
+            bytes += char(text[i].unicode() - kEscapeBase);
+        start = i + 1;
+    }
+    return bytes;
+}
+
+QStringList SplitIniLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -21,24 +102,91 @@ QStringList SplitIniLines(const QByteArray& bytes) {
     return lines;
 }
 
-QStringList ReadIniLines(const QString& path) {
+TIniText ReadIniText(const QString& path) {
+    TIniText read;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return read;
+    read.Exists = true;
+    read.Clean = false;
+    // A FIFO or a device would block the program or never end; a folder holds no settings.
+    if (!info.isFile()) {
+        read.Problem = info.isDir()    ? QStringLiteral("it is a folder, not a file")
+                       : info.exists() ? QStringLiteral("it is not a regular file")
+                                       : QStringLiteral("it is a link to nothing");
+        return read;
+    }
+    if (info.size() > TIniText::MaxSize) {
+        read.Problem = QStringLiteral("the file is too large (%1 bytes; a settings file holds at most %2)")
+                           .arg(info.size())
+                           .arg(TIniText::MaxSize);
+        return read;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return SplitIniLines(file.readAll());
+    if (!file.open(QIODevice::ReadOnly)) {
+        read.Problem = file.errorString();
+        return read;
+    }
+    // What the file holds, not what its size said: it may have grown since.
+    const QByteArray bytes = file.read(TIniText::MaxSize + 1);
+    if (bytes.size() > TIniText::MaxSize) {
+        read.Problem = QStringLiteral("the file is too large (a settings file holds at most %1 bytes)")
+                           .arg(TIniText::MaxSize);
+        return read;
+    }
+    read.Lines = SplitIniLines(DecodeIniBytes(bytes));
+    read.Clean = true;
+    for (const QString& line : read.Lines)
+        if (!IsCleanLine(line)) {
+            read.Clean = false;
+            break;
+        }
+    return read;
 }
 
-void WriteIniLines(const QString& path, const QStringList& lines, const QString& messagePrefix) {
+QStringList ReadIniLines(const QString& path) {
+    return ReadIniText(path).Lines;
+}
+
+void WriteIniLines(const QString& path, const TIniText& read, const QStringList& lines,
+                   const QString& messagePrefix) {
+    const auto fail = [&](const QString& reason) {
+        throw EIniWriteError(QStringLiteral("%1 %2: %3").arg(messagePrefix, path, reason).toStdString());
+    };
+    if (!read.Problem.isEmpty())
+        fail(read.Problem + "; the file was left as it is");
+    const QString backup = path + ".bak";
+    if (read.Exists && !read.Clean && !QFileInfo::exists(backup) && !QFile::copy(path, backup))
+        fail("cannot keep a copy of it in " + backup);
     QByteArray bytes;
     for (const QString& line : lines)
-        bytes += line.toUtf8() + "\r\n";
+        bytes += EncodeIniText(line) + "\r\n";
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EIniWriteError(
-            QStringLiteral("%1 %2: %3").arg(messagePrefix, path, file.errorString()).toStdString());
+        fail(file.errorString());
+}
+
+bool IsSectionHeader(const QString& line) {
+    for (const QChar c : line) {
+        if (c == '[')
+            return true;
+        if (c != ' ' && c != '\t' && c != QChar(0xFEFF))
+            return false;
+    }
+    return false;
+}
+
+QString SectionNameOf(const QString& header) {
+    const qsizetype open = header.indexOf('[');
+    const qsizetype close = header.indexOf(']', open + 1);
+    if (close < 0)
+        return {};
+    const QString name = header.mid(open + 1, close - open - 1).trimmed();
+    return name.isNull() ? QStringLiteral("") : name;
 }
 
 namespace {
+
 QChar FoldAscii(QChar c) {
     return c >= 'a' && c <= 'z' ? QChar(c.unicode() - 'a' + 'A') : c;
 }

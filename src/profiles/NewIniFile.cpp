@@ -1,24 +1,51 @@
 #include "NewIniFile.h"
 
-#include "IniText.h"
+namespace {
 
-TNewInifile::TNewInifile(const QString& fileName) : FFileName(fileName), FLines(ReadIniLines(fileName)) {}
+// Index just after the "]" that closes a header line's name, or the line's length when it has none.
+qsizetype HeaderEnd(const QString& header) {
+    const qsizetype close = header.indexOf(']', header.indexOf('['));
+    return close < 0 ? header.size() : close + 1;
+}
+
+} // namespace
+
+TNewInifile::TNewInifile(const QString& fileName) : FFileName(fileName), FRead(ReadIniText(fileName)) {
+    FLines = FRead.Lines;
+}
+
+int TNewInifile::IndexOfSection(const QString& section) const {
+    // Only a line that begins with "[" is a header: a "[" inside a value neither starts nor ends one.
+    for (int i = 0; i < FLines.size(); ++i)
+        if (IsSectionHeader(FLines[i]) && SameNoCase(SectionNameOf(FLines[i]), section))
+            return i;
+    return -1;
+}
+
+TNewInifile::TSpan TNewInifile::SpanOf(const QString& section) const {
+    TSpan span;
+    span.Header = IndexOfSection(section);
+    if (span.Header < 0)
+        return span;
+    span.End = span.Header + 1;
+    while (span.End < FLines.size() && !IsSectionHeader(FLines[span.End]))
+        ++span.End;
+    return span;
+}
 
 QStringList TNewInifile::SectionText(const QString& section) const {
-    QString text;
-    for (const QString& line : FLines)
-        text += line + "\r\n";
-    const QString header = "[" + section + "]";
-    const qsizetype at = IndexOfNoCase(text, header);
-    if (at < 0)
+    const TSpan span = SpanOf(section);
+    if (span.Header < 0)
         return {};
-    QString rest = text.mid(at + header.size());
-    // The section ends at the first "[" after its header, even one inside a value.
-    const qsizetype bracket = rest.indexOf('[');
-    if (bracket >= 0)
-        rest.truncate(bracket);
     // Line 0 is the rest of the header line, usually empty; line i is the i-th line below the header.
-    return SplitIniLines(rest.toUtf8());
+    QStringList lines{FLines[span.Header].mid(HeaderEnd(FLines[span.Header]))};
+    lines += FLines.mid(span.Header + 1, span.End - span.Header - 1);
+    return lines;
+}
+
+int TNewInifile::SectionLineCount(const QString& section) const {
+    const TSpan span = SpanOf(section);
+    return span.Header < 0 ? 0 : span.End - span.Header;
 }
 
 QString TNewInifile::FindValue(const QString& key, const QStringList& lines, const QString& defaultValue) {
@@ -29,14 +56,6 @@ QString TNewInifile::FindValue(const QString& key, const QStringList& lines, con
             return line.mid(at + pattern.size());
     }
     return defaultValue;
-}
-
-int TNewInifile::IndexOfSection(const QString& section) const {
-    const QString header = "[" + section + "]";
-    for (int i = 0; i < FLines.size(); ++i)
-        if (IndexOfNoCase(FLines[i], header) >= 0)
-            return i;
-    return -1;
 }
 
 int TNewInifile::IndexOfKey(const QString& section, const QString& key) const {
@@ -81,8 +100,7 @@ void TNewInifile::WriteString(const QString& section, const QString& key, const 
         FLines.insert(h + 1, line);
     } else if (k == 0) {
         // The key stands on the header line itself: keep the header, give the key a line of its own.
-        const QString header = "[" + section + "]";
-        FLines[h] = FLines[h].left(IndexOfNoCase(FLines[h], header) + header.size());
+        FLines[h] = FLines[h].left(HeaderEnd(FLines[h]));
         FLines.insert(h + 1, line);
     } else {
         FLines[h + k] = line;
@@ -98,5 +116,5 @@ void TNewInifile::WriteBool(const QString& section, const QString& key, bool val
 }
 
 void TNewInifile::Close() {
-    WriteIniLines(FFileName, FLines, QStringLiteral("Cannot create file"));
+    WriteIniLines(FFileName, FRead, FLines, QStringLiteral("Cannot create file"));
 }

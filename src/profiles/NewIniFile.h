@@ -1,10 +1,13 @@
 #pragma once
 
+#include "IniText.h"
+
 #include <QString>
 #include <QStringList>
 
 // The program's own INI store: the whole file as a list of lines, reads by substring search over those
-// lines, writes to the lines in memory, and the whole file written back on Close.
+// lines, writes to the lines in memory, and the whole file written back on Close. Lines it does not
+// change go back to the file byte for byte.
 class TNewInifile {
 public:
     explicit TNewInifile(const QString& fileName); // Create: a missing file gives an empty store
@@ -16,15 +19,26 @@ public:
     void WriteInteger(const QString& section, const QString& key, int value);
     void WriteBool(const QString& section, const QString& key, bool value);
 
-    // Writes the lines to the file, replacing it, even when nothing changed. Throws EIniWriteError.
+    // Number of lines of the section, its header line included; 0 when it is missing.
+    int SectionLineCount(const QString& section) const;
+
+    // Writes the lines to the file, replacing it, even when nothing changed. Throws EIniWriteError, also
+    // for a file that existed but could not be read (it is left as it is).
     void Close();
 
     const QString FFileName;
     QStringList FLines;
 
 private:
+    struct TSpan {
+        int Header = -1; // index in FLines of the header line, -1 when the section is missing
+        int End = -1;    // index of the next header line, or the number of lines
+    };
+    TSpan SpanOf(const QString& section) const;
     QStringList SectionText(const QString& section) const;
     static QString FindValue(const QString& key, const QStringList& lines, const QString& defaultValue);
     int IndexOfSection(const QString& section) const;
     int IndexOfKey(const QString& section, const QString& key) const;
+
+    TIniText FRead;
 };

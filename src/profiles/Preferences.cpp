@@ -14,7 +14,8 @@ QString PreferencesPath(const QString& programDir) {
 }
 
 QString WorkDirOf(const QString& text, const QString& programDir) {
-    if (text.isEmpty())
+    // A relative folder would follow wherever the program happened to be started from.
+    if (text.isEmpty() || QFileInfo(text).isRelative())
         return programDir;
     return text.endsWith('/') ? text : text + '/';
 }
@@ -52,7 +53,7 @@ TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QSt
 }
 
 TPreferences ReadPreferences(const QString& iniPath, const QString& programDir) {
-    return ReadValues(TIniFile(iniPath), "Main", programDir);
+    return ReadValues(TIniSnapshot(iniPath), "Main", programDir);
 }
 
 void SavePreferences(const QString& iniPath, const TPreferences& p) {
@@ -74,26 +75,32 @@ void SaveProfile(const QString& path, const TParamGrids& grids) {
     const std::vector<int> gridOf = GridsOf(params);
     for (size_t i = 0; i < params.size(); ++i) {
         const TProfileParam& p = params[i];
-        if (p.ReadOnly)
-            continue;
         const TGridRow* row = grids.Find(gridOf[i], p.Name);
-        const QString text = row ? row->Text : QString();
-        if (p.List) {
-            const QStringList choices = row ? row->Choices : QStringList();
-            int index = -1;
-            for (int k = 0; k < choices.size() && index < 0; ++k)
-                if (choices[k].compare(text, Qt::CaseInsensitive) == 0)
-                    index = k;
-            store.WriteInteger(p.Name, "Index", index);
-        } else {
-            store.WriteString(p.Name, "Caption", text);
-            store.WriteString(p.Name, "Value", text);
+        // A parameter the grids do not show keeps what the file says, as read-only ones do.
+        if (p.ReadOnly || !row)
+            continue;
+        if (!p.List) {
+            store.WriteString(p.Name, "Caption", row->Text);
+            store.WriteString(p.Name, "Value", row->Text);
+            continue;
         }
+        int index = -1;
+        for (int k = 0; k < row->Choices.size() && index < 0; ++k)
+            if (row->Choices[k].compare(row->Text, Qt::CaseInsensitive) == 0)
+                index = k;
+        if (index >= 0) {
+            store.WriteInteger(p.Name, "Index", index);
+        } else if (const int custom = int(row->Choices.indexOf(kCustomSizeCaption)); custom >= 0) {
+            // A size from the custom size dialog: saved as the "Custom Size" choice with the size it is.
+            store.WriteInteger(p.Name, "Index", custom);
+            store.WriteString(p.Name, "Custom", row->Text);
+        }
+        // Any other text is no choice of the list; an index the next load refuses is not written.
     }
     store.Close();
 }
 
-bool SaveProfileAs(const QString& source, const QString& target, const TParamGrids& grids) {
+bool SaveProfileAs(const QString& source, const QString& target, const TParamGrids* grids) {
     QFile in(source);
     if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
         return false;
@@ -102,6 +109,7 @@ bool SaveProfileAs(const QString& source, const QString& target, const TParamGri
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         throw EIniWriteError(
             QStringLiteral("Cannot create file %1: %2").arg(target, out.errorString()).toStdString());
-    SaveProfile(target, grids);
+    if (grids)
+        SaveProfile(target, *grids);
     return true;
 }

@@ -31,12 +31,15 @@ TPreferences ReadPreferences(const QString& iniPath, const QString& programDir);
 // Writes the General page into section "Main". Throws EIniWriteError.
 void SavePreferences(const QString& iniPath, const TPreferences& preferences);
 
-// The work folder a work-directory text stands for: "/" appended; an empty text means programDir.
+// The work folder a work-directory text stands for: "/" appended; an empty or relative text means
+// programDir.
 QString WorkDirOf(const QString& text, const QString& programDir);
 
-// Writes the grids' rows into the profile at path: the chosen Index of list parameters, Caption and Value
-// of free ones; read-only parameters and everything else stay. Throws EIniWriteError.
+// Writes the grids' rows into the profile at path: the chosen Index of list parameters (a custom size as
+// the "Custom Size" choice with its size in "Custom"), Caption and Value of free ones; read-only
+// parameters, parameters without a row and everything else stay. Throws EIniWriteError.
 void SaveProfile(const QString& path, const TParamGrids& grids);
 
-// Copies source to target (replacing it) and saves the rows into the copy. False when source is missing.
-bool SaveProfileAs(const QString& source, const QString& target, const TParamGrids& grids);
+// Copies source to target (replacing it) and saves the rows into the copy, when grids are given. False
+// when source is missing.
+bool SaveProfileAs(const QString& source, const QString& target, const TParamGrids* grids);

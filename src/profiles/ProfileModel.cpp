@@ -1,7 +1,6 @@
 #include "ProfileModel.h"
 
 #include "IniFile.h"
-#include "IniText.h"
 #include "NewIniFile.h"
 
 #include <QDir>
@@ -38,12 +37,32 @@ QString StripExtension(const QString& path) {
 }
 
 QString ProfilePath(const QString& programDir, const QString& name) {
-    return programDir + "Profiles/" + name + ".apf";
+    const QString path = programDir + "Profiles/" + name + ".apf";
+    if (QFileInfo::exists(path))
+        return path;
+    for (const QString& file : ListFilesWithExt(programDir + "Profiles", ".apf"))
+        if (StripExtension(file) == name)
+            return programDir + "Profiles/" + file;
+    return path;
 }
 
-QStringList ProfileNames(const QString& programDir) {
+QStringList ProfileNames(const QString& programDir, QString* problem) {
+    const QString folder = programDir + "Profiles";
+    const QFileInfo info(folder);
+    QString why;
+    if (!info.exists())
+        why = "the profile folder does not exist";
+    else if (!info.isDir())
+        why = "the profile folder is not a folder";
+    else if (!info.isReadable() || !info.isExecutable())
+        why = "the profile folder cannot be read";
+    if (!why.isEmpty()) {
+        if (problem)
+            *problem = folder + ": " + why;
+        return {};
+    }
     QStringList names;
-    for (const QString& file : ListFilesWithExt(programDir + "Profiles", ".apf"))
+    for (const QString& file : ListFilesWithExt(folder, ".apf"))
         names << StripExtension(file);
     return names;
 }
@@ -60,6 +79,7 @@ template <class TIni> TProfileParam ReadProfileParam(const TIni& ini, int i) {
     p.Value = ini.ReadString(p.Name, "Value", QString());
     p.Index = ini.ReadInteger(p.Name, "Index", 0);
     p.cmd = ini.ReadString(p.Name, "cmd", QString());
+    p.Custom = ini.ReadString(p.Name, "Custom", QString());
     return p;
 }
 
@@ -67,13 +87,14 @@ template <class TIni> TProfileParam ReadProfileParam(const TIni& ini, int i) {
 
 template <class TIni> std::vector<TProfileParam> ReadProfileParams(const TIni& ini) {
     std::vector<TProfileParam> params;
-    const int count = ini.ReadInteger("Main", "Para", 0);
+    // Every parameter takes a line of [Main]: a larger count is not what the file holds.
+    const int count = std::min(ini.ReadInteger("Main", "Para", 0), ini.SectionLineCount("Main"));
     for (int i = 0; i < count; ++i)
         params.push_back(ReadProfileParam(ini, i));
     return params;
 }
 
-template std::vector<TProfileParam> ReadProfileParams(const TIniFile&);
+template std::vector<TProfileParam> ReadProfileParams(const TIniSnapshot&);
 template std::vector<TProfileParam> ReadProfileParams(const TNewInifile&);
 
 QString CurrentValue(const TProfileParam& param, const QString& rowText) {
@@ -157,6 +178,8 @@ template <class TIni> TProfileLoad LoadRows(const TIni& ini, TParamGrids& grids)
             }
             row.PickList = true;
             row.Text = row.Choices[p.Index];
+            if (row.Text == kCustomSizeCaption && !p.Custom.isEmpty())
+                row.Text = p.Custom;
             row.ReadOnly = true; // the user picks among the captions but cannot type
         } else {
             row.Text = p.Caption;
@@ -171,7 +194,7 @@ template <class TIni> TProfileLoad LoadRows(const TIni& ini, TParamGrids& grids)
 TProfileLoad LoadProfileRows(const QString& path, TParamGrids& grids) {
     if (!QFileInfo(path).isFile())
         return {};
-    return LoadRows(TIniFile(path), grids);
+    return LoadRows(TIniSnapshot(path), grids);
 }
 
 TProfileLoad LoadProfileRowsWithStore(const QString& path, TParamGrids& grids) {
@@ -181,4 +204,54 @@ TProfileLoad LoadProfileRowsWithStore(const QString& path, TParamGrids& grids) {
     TProfileLoad load = LoadRows(store, grids);
     store.Close();
     return load;
+}
+
+bool CheckProfileUsable(const QString& path, QString& problem) {
+    const TIniText read = ReadIniText(path);
+    const auto refuse = [&](const QString& why) {
+        problem = path + ": " + why;
+        return false;
+    };
+    if (!read.Exists)
+        return refuse("the profile does not exist");
+    if (!read.Problem.isEmpty())
+        return refuse(read.Problem);
+    bool blank = true;
+    for (const QString& line : read.Lines) {
+        for (const QChar c : line)
+            if (c.unicode() < 0x20 && c != '\t')
+                return refuse("the profile holds binary data, not text");
+        blank = blank && line.trimmed().isEmpty();
+    }
+    if (blank)
+        return refuse("the profile is empty");
+
+    const std::vector<TProfileParam> params = ReadProfileParams(TIniSnapshot(path));
+    if (params.empty())
+        return refuse("the profile has no parameters (key \"Para\" in [Main])");
+    TParamGrids grids;
+    if (const TProfileLoad load = LoadRows(TIniSnapshot(path), grids); !load.Error.isEmpty())
+        return refuse(load.Error);
+    const std::vector<int> gridOf = GridsOf(params);
+    const auto fileValue = [&](const QString& cmd, bool* found) {
+        QString value;
+        *found = false;
+        for (size_t i = 0; i < params.size(); ++i)
+            if (params[i].cmd == cmd) { // the last one wins, as in the builders
+                *found = true;
+                value = CurrentValue(params[i], grids.RowText(gridOf[i], params[i].Name));
+            }
+        return value;
+    };
+    bool found = false;
+    const QString sampleRate = fileValue("-ar", &found);
+    if (!found)
+        return refuse("the profile has no sample rate (no parameter with \"cmd=-ar\")");
+    if (sampleRate.isEmpty())
+        return refuse("the profile's sample rate (\"cmd=-ar\") has no value");
+    const bool videoOff = !fileValue("-vn", &found).isEmpty();
+    fileValue("-b", &found);
+    if (!found && !videoOff)
+        return refuse("the profile has no video bit rate (no parameter with \"cmd=-b\")");
+    return true;
 }

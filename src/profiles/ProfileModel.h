@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-class TIniFile;
+class TIniSnapshot;
 class TNewInifile;
 
 // One parameter section of a profile.
@@ -18,6 +18,7 @@ struct TProfileParam {
     QString Value;
     int Index = 0;
     QString cmd;
+    QString Custom; // the size a "Custom Size" choice stands for, empty when none was saved
 };
 
 // The items of a comma list: every item ends with a comma; text after the last comma is no item.
@@ -30,15 +31,25 @@ QStringList ListFilesWithExt(const QString& folder, const QString& ext);
 // The text before the last ".", or the whole text when it has none.
 QString StripExtension(const QString& path);
 
-// ProgramDir + "Profiles/" + name + ".apf"
+// ProgramDir + "Profiles/" + name + ".apf"; when that file is missing, the listed file of that name whose
+// extension has another case ("NAME.APF").
 QString ProfilePath(const QString& programDir, const QString& name);
 
-// The names of the profiles in programDir + "Profiles/", in the order the profile lists show them.
-QStringList ProfileNames(const QString& programDir);
+// The names of the profiles in programDir + "Profiles/", in the order the profile lists show them. When
+// that folder is missing or cannot be read the list is empty and problem (when given) says why, with the
+// folder's path; an empty but readable folder is no problem.
+QStringList ProfileNames(const QString& programDir, QString* problem = nullptr);
 
 // The parameters of a profile file, in the order of the numbered keys of [Main]; read through either
-// accessor (TIniFile or TNewInifile), with the defaults of the format.
+// accessor (the plain access's snapshot or TNewInifile), with the defaults of the format. "Para" counts
+// no more parameters than [Main] has lines: a number beyond what the file holds reads nothing more.
 template <class TIni> std::vector<TProfileParam> ReadProfileParams(const TIni& ini);
+
+// Whether the conversion can start with the profile at path. False, with problem naming the file and
+// what it lacks, for a file that cannot be read, is empty or holds binary data, or lacks a parameter
+// stage one takes from it: the sample rate ("cmd=-ar", with a value) and, unless the profile turns
+// video off ("cmd=-vn"), the video bit rate ("cmd=-b").
+bool CheckProfileUsable(const QString& path, QString& problem);
 
 // What an encoder is given for a parameter whose grid row holds rowText.
 QString CurrentValue(const TProfileParam& param, const QString& rowText);
@@ -70,6 +81,10 @@ struct TParamGrids {
     // The rows the grids hold before any profile is loaded.
     static TParamGrids Initial();
 };
+
+// A list parameter whose chosen caption is this keeps the size it stands for in the key "Custom" of its
+// section (width "x" height, as the custom size dialog writes it).
+inline constexpr char kCustomSizeCaption[] = "Custom Size";
 
 struct TProfileLoad {
     bool Loaded = false; // false: no file at the path; nothing changed

@@ -3,9 +3,11 @@
 #include "profiles/NewIniFile.h"
 
 #include "support/QtPrinters.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -53,8 +55,8 @@ TEST_F(IniStore, TheyDifferOnHandWrittenFiles) {
     };
     for (const Case& c : {Case{"0", "ten", "zero"}, // "10=" holds "0=" and comes first
                           Case{"Spaced", "d", "5"}, Case{"Quoted", "\" a \"", " a "},
-                          Case{"Text", "a", "a[b"}, // the store's section ends at the first "["
-                          Case{"After", "d", "1"}}) {
+                          Case{"Text", "a[b", "a[b"}, // a "[" inside a value ends no section
+                          Case{"After", "1", "1"}}) {
         SCOPED_TRACE(c.Key);
         EXPECT_EQ(store.ReadString("Main", c.Key, "d"), c.Store);
         EXPECT_EQ(ini.ReadString("Main", c.Key, "d"), c.Ini);
@@ -104,28 +106,121 @@ TEST_F(IniStore, StoreWritesWhereItsRulesSay) {
     EXPECT_EQ(Bytes(), "[Main]\r\nNew=n\r\nA=1\r\nB=22\r\n[Other]\r\nFlag=1\r\nA=9\r\n[Third]\r\nN=-4\r\n");
 }
 
-TEST_F(IniStore, StoreWriteBelowAValueHoldingABracket) {
-    Write("[Main]\nText=a[b\nKey=old\n");
-    TNewInifile store(Path);
-    EXPECT_EQ(store.ReadString("Main", "Key", "d"), "d");
-    store.WriteString("Main", "Key", "new");
-    EXPECT_EQ(store.FLines, (QStringList{"[Main]", "Key=new", "Text=a[b", "Key=old"}));
-    store.Close();
-    EXPECT_EQ(TIniFile(Path).ReadString("Main", "Key", "d"), "new");
-}
-
 TEST_F(IniStore, StoreCloseNormalisesLineEndsAndCreatesTheFile) {
     Write("[Main]\nA=1\rB=2");
     TNewInifile(Path).Close();
     EXPECT_EQ(Bytes(), "[Main]\r\nA=1\r\nB=2\r\n");
+    EXPECT_FALSE(QFile::exists(Path + ".bak")); // a clean file needs no copy
 
     const QString fresh = Dir.filePath("fresh.ini");
     TNewInifile(fresh).Close();
     EXPECT_TRUE(QFileInfo(fresh).exists());
     EXPECT_EQ(QFileInfo(fresh).size(), 0);
+}
 
-    Write(QByteArray("[M]\nA=1\n\0[X]\nB=2\n", 18)); // a NUL byte ends the text
-    EXPECT_EQ(TNewInifile(Path).FLines, (QStringList{"[M]", "A=1"}));
+// Files a user or another program may leave behind. Each holds "Ask=1" below the odd line: both accessors
+// must still find it, a write of it must put every other line back as it was, and a file that was not
+// clean must be kept as it was in Preferences.ini.bak.
+TEST_F(IniStore, OddFilesSurviveTheStore) {
+    struct Case {
+        const char* Name;
+        QByteArray File;
+        bool Clean;
+    };
+    static const char kNul[] = "[Main]\r\nWork Dir=/w\0ork/\r\nAsk=1\r\n";
+    const Case cases[] = {
+        {"clean", "; comment\r\n[Main]\r\nOutput Path=/x/\r\n\r\nAsk=1\r\n[Other]\r\nAsk=5\r\n", true},
+        {"bracket in a value", "[Main]\r\nOutput Path=/x/[x]/\r\nAsk=1\r\n", true},
+        {"UTF-8 text",
+         "[Main]\r\nOutput Path=/v\xc3\xad"
+         "deo/\xf0\x9f\x8e\xac/\r\nAsk=1\r\n",
+         true},
+        {"not UTF-8",
+         "[Main]\r\nOutput Path=/m\xe9"
+         "dia/\xff\xfe\xc3(\xed\xa0\x80\r\nAsk=1\r\n",
+         false},
+        {"NUL byte", QByteArray(kNul, sizeof kNul - 1), false},
+        {"junk lines", "[Main]\r\nthis is no key\r\n\x01\x02\x7f\r\nAsk=1\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QFile::remove(Path + ".bak");
+        Write(c.File);
+        EXPECT_EQ(TIniFile(Path).ReadString("Main", "Ask", "d"), "1");
+        TNewInifile store(Path);
+        EXPECT_TRUE(store.ReadBool("Main", "Ask", false));
+        store.WriteBool("Main", "Ask", false);
+        store.Close();
+        QByteArray expected = c.File;
+        expected.replace("Ask=1", "Ask=0");
+        EXPECT_EQ(Bytes(), expected);
+        QFile bak(Path + ".bak");
+        EXPECT_EQ(bak.exists(), !c.Clean);
+        if (!c.Clean && bak.open(QIODevice::ReadOnly)) {
+            EXPECT_EQ(bak.readAll(), c.File);
+        }
+        // The plain access writes back the same way.
+        TIniFile(Path).WriteString("Main", "Ask", "1");
+        EXPECT_EQ(Bytes(), c.File);
+    }
+}
+
+TEST_F(IniStore, TheCopyOfAnOddFileIsMadeOnce) {
+    const QByteArray original = "[Main]\nOutput Path=/m\xe9"
+                                "dia/\n";
+    Write(original);
+    for (const char* value : {"1", "2"}) {
+        TNewInifile store(Path);
+        store.WriteString("Main", "Ask", value);
+        store.Close();
+    }
+    TIniFile(Path).WriteString("Main", "Ask", "3");
+    QFile bak(Path + ".bak");
+    ASSERT_TRUE(bak.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bak.readAll(), original); // the file as the user had it, not a later rewrite
+    EXPECT_EQ(Bytes(), "[Main]\r\nAsk=3\r\nOutput Path=/m\xe9"
+                       "dia/\r\n");
+}
+
+TEST_F(IniStore, AValueHoldingABracketEndsNoSection) {
+    Write("[Main]\nOutput Path=/x/[x]/\nWork Dir=old\n[Next]\nWork Dir=other\n");
+    TNewInifile store(Path);
+    EXPECT_EQ(store.ReadString("Main", "Work Dir", "d"), "old");
+    store.WriteString("Main", "Work Dir", "new");
+    store.Close();
+    // One set of keys, replaced in place, and both accessors read it.
+    EXPECT_EQ(Bytes(), "[Main]\r\nOutput Path=/x/[x]/\r\nWork Dir=new\r\n[Next]\r\nWork Dir=other\r\n");
+    EXPECT_EQ(TIniFile(Path).ReadString("Main", "Work Dir", "d"), "new");
+    EXPECT_EQ(TIniFile(Path).ReadString("Main", "Output Path", "d"), "/x/[x]/");
+}
+
+// What cannot be read is not replaced: a folder, a FIFO (which would block a reader for ever) and a file
+// too large for a settings file.
+TEST_F(IniStore, UnreadableFilesAreLeftAlone) {
+    QDir().mkpath(Dir.filePath("folder.ini"));
+    const QString fifo = Dir.filePath("fifo.ini");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString large = Dir.filePath("large.ini");
+    QFile f(large);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Main]\r\nAsk=0\r\n" + QByteArray(TIniText::MaxSize, 'x'));
+    f.close();
+    for (const QString& path : {Dir.filePath("folder.ini"), fifo, large}) {
+        SCOPED_TRACE(path.toStdString());
+        TNewInifile store(path);
+        EXPECT_TRUE(store.ReadBool("Main", "Ask", true));
+        store.WriteBool("Main", "Ask", false);
+        try {
+            store.Close();
+            ADD_FAILURE() << "replaced";
+        } catch (const EIniWriteError& e) {
+            EXPECT_TRUE(QString(e.what()).contains(path)) << e.what();
+        }
+        EXPECT_THROW(TIniFile(path).WriteString("Main", "Ask", "0"), EIniWriteError);
+    }
+    EXPECT_TRUE(QFileInfo(Dir.filePath("folder.ini")).isDir());
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_EQ(QFileInfo(large).size(), 15 + TIniText::MaxSize);
 }
 
 TEST_F(IniStore, PlainAccessWrites) {

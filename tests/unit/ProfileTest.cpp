@@ -1,6 +1,7 @@
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
+#include "profiles/NewIniFile.h"
 #include "profiles/Preferences.h"
 #include "profiles/ProfileModel.h"
 
@@ -56,14 +57,14 @@ TEST(ProfileModel, SplitList) {
 }
 
 TEST(ProfileModel, CurrentValue) {
-    TProfileParam size{"Video Size", 1, false, true, "Original Size,Custom Size,", ",,", 0, "-s"};
+    TProfileParam size{"Video Size", 1, false, true, "Original Size,Custom Size,", ",,", 0, "-s", {}};
     EXPECT_EQ(CurrentValue(size, "original size"), "");
     EXPECT_EQ(CurrentValue(size, "640x480"), "640x480"); // a custom size is not among the captions
-    TProfileParam fixed{"Codec", 1, true, false, "MPEG-4", "mpeg4", 0, "-vcodec"};
+    TProfileParam fixed{"Codec", 1, true, false, "MPEG-4", "mpeg4", 0, "-vcodec", {}};
     EXPECT_EQ(CurrentValue(fixed, "MPEG-4"), "mpeg4");
-    TProfileParam free{"Bit Rate", 1, false, false, "800", "800", 0, "-b"};
+    TProfileParam free{"Bit Rate", 1, false, false, "800", "800", 0, "-b", {}};
     EXPECT_EQ(CurrentValue(free, "1200"), "1200");
-    TProfileParam shortValues{"X", 1, false, true, "a,b,c,", "1,", 0, "-x"};
+    TProfileParam shortValues{"X", 1, false, true, "a,b,c,", "1,", 0, "-x", {}};
     EXPECT_EQ(CurrentValue(shortValues, "c"), "");
 }
 
@@ -249,19 +250,138 @@ TEST_F(Profiles, SaveProfileWritesChoicesAndFreeTexts) {
     grids.SetRowText(TParamGrids::Video, "Aspect", "16:9");
     grids.SetRowText(TParamGrids::Video, "Bit Rate", "1200");
     const QString copy = Dir.filePath("copy.apf");
-    ASSERT_TRUE(SaveProfileAs(path, copy, grids));
+    ASSERT_TRUE(SaveProfileAs(path, copy, &grids));
     EXPECT_EQ(Read(path), kIllustration); // the source stays as it was
     TIniFile saved(copy);
     EXPECT_EQ(saved.ReadInteger("Aspect", "Index", -9), 1);
     EXPECT_EQ(saved.ReadString("Bit Rate", "Caption", ""), "1200");
     EXPECT_EQ(saved.ReadString("Bit Rate", "Value", ""), "1200");
     EXPECT_EQ(saved.ReadString("Aspect", "Value", ""), "4:3,16:9,");
-    EXPECT_FALSE(SaveProfileAs(Dir.filePath("none.apf"), Dir.filePath("x.apf"), grids));
+    EXPECT_FALSE(SaveProfileAs(Dir.filePath("none.apf"), Dir.filePath("x.apf"), &grids));
     EXPECT_FALSE(QFile::exists(Dir.filePath("x.apf")));
 
+    // A text that is no choice would write an index no load accepts: the saved choice stays.
     grids.SetRowText(TParamGrids::Video, "Aspect", "2.35");
     SaveProfile(copy, grids);
-    EXPECT_EQ(TIniFile(copy).ReadInteger("Aspect", "Index", 0), -1);
+    EXPECT_EQ(TIniFile(copy).ReadInteger("Aspect", "Index", -9), 1);
+    // Rows the grids do not hold leave the file as it was, byte for byte.
+    const QByteArray before = Read(copy);
+    SaveProfile(copy, TParamGrids());
+    EXPECT_EQ(Read(copy), before);
+}
+
+TEST_F(Profiles, ACustomSizeIsSavedAndLoadedWithItsSize) {
+    const QString path = Write("Illustration.apf", kIllustration);
+    TParamGrids grids = Loaded(path);
+    grids.SetRowText(TParamGrids::Video, "Video Size", "640x480"); // as the custom size dialog writes it
+    SaveProfile(path, grids);
+    EXPECT_EQ(TIniFile(path).ReadInteger("Video Size", "Index", -9), 1);
+
+    for (int reader = 0; reader < 2; ++reader) {
+        TParamGrids back;
+        reader == 0 ? LoadProfileRows(path, back) : LoadProfileRowsWithStore(path, back);
+        EXPECT_EQ(back.RowText(TParamGrids::Video, "Video Size"), "640x480") << reader;
+        TMencOutputSettings settings;
+        BuildStageOneArgs(path, back, settings);
+        EXPECT_EQ(settings.Size, "640:480");
+        EXPECT_TRUE(BuildStageTwoArgs(path, back).startsWith(" -s 640x480")) << reader;
+    }
+
+    // Choosing a listed caption again: that caption loads, whatever size was kept.
+    grids.SetRowText(TParamGrids::Video, "Video Size", "Original Size");
+    SaveProfile(path, grids);
+    EXPECT_EQ(Loaded(path).RowText(TParamGrids::Video, "Video Size"), "Original Size");
+}
+
+TEST_F(Profiles, ParameterCountIsBoundedByTheFile) {
+    const QString path = Write("huge.apf", "[Main]\r\nType=mp4\r\nPara=2147483647\r\n0=Bit Rate\r\n\r\n"
+                                           "[Bit Rate]\r\nSort=1\r\ncmd=-b\r\nList=0\r\nCaption=800\r\n");
+    const std::vector<TProfileParam> params = ReadProfileParams(TIniSnapshot(path));
+    ASSERT_LE(params.size(), 5u); // the lines of [Main]
+    EXPECT_EQ(params[0].Name, "Bit Rate");
+    EXPECT_EQ(params[0].cmd, "-b");
+    EXPECT_LE(ReadProfileParams(TNewInifile(path)).size(), 5u);
+    // The names the file lacks read as empty: such a parameter is no list the load accepts.
+    TParamGrids grids;
+    EXPECT_EQ(LoadProfileRows(path, grids).Error, "List index out of bounds (0)");
+    EXPECT_EQ(grids.RowText(TParamGrids::Video, "Bit Rate"), "800");
+}
+
+TEST_F(Profiles, ProfilesAreCheckedBeforeAStart) {
+    const QByteArray rate = "[Rate]\nSort=2\ncmd=-ar\nList=0\nReadOnly=1\nCaption=44.1 kHz\nValue=44100\n";
+    const QByteArray bits = "[Bits]\nSort=1\ncmd=-b\nList=0\nCaption=800\n";
+    struct Case {
+        const char* Name;
+        QByteArray File;
+        const char* Problem; // empty: usable
+    };
+    const Case cases[] = {
+        {"good", "[Main]\nPara=2\n0=Bits\n1=Rate\n" + bits + rate, ""},
+        {"audio only",
+         "[Main]\nPara=2\n0=Off\n1=Rate\n[Off]\nSort=1\ncmd=-vn\nList=0\nReadOnly=1\nValue=\\\n" + rate, ""},
+        {"empty", "", "the profile is empty"},
+        {"blank lines", "\r\n  \r\n", "the profile is empty"},
+        {"binary",
+         QByteArray("\x7f"
+                    "ELF\x02\x01\x01\0\0\0",
+                    10),
+         "binary data"},
+        {"no parameters", "[Main]\nType=mp4\n", "no parameters (key \"Para\" in [Main])"},
+        {"no sample rate", "[Main]\nPara=1\n0=Bits\n" + bits,
+         "no sample rate (no parameter with \"cmd=-ar\")"},
+        {"sample rate without value",
+         "[Main]\nPara=2\n0=Bits\n1=Rate\n" + bits + "[Rate]\nSort=2\ncmd=-ar\nCaption=44.1 kHz,\nValue=,\n",
+         "sample rate (\"cmd=-ar\") has no value"},
+        {"no bit rate", "[Main]\nPara=1\n0=Rate\n" + rate,
+         "no video bit rate (no parameter with \"cmd=-b\")"},
+        {"broken list", "[Main]\nPara=9\n0=Bits\n1=Rate\n" + bits + rate, "List index out of bounds (0)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QString path = Write("p.apf", c.File);
+        QString problem;
+        EXPECT_EQ(CheckProfileUsable(path, problem), QByteArray(c.Problem).isEmpty());
+        if (QByteArray(c.Problem).isEmpty())
+            continue;
+        EXPECT_TRUE(problem.startsWith(path + ": ")) << problem.toStdString();
+        EXPECT_TRUE(problem.contains(c.Problem)) << problem.toStdString();
+    }
+    QString problem;
+    EXPECT_FALSE(CheckProfileUsable(Dir.filePath("none.apf"), problem));
+
+    // Every profile that ships with the program passes.
+    const QString shipped = QStringLiteral(VELLORIC_SOURCE_DIR) + "/share/Profiles/";
+    const QStringList files = ListFilesWithExt(shipped, ".apf");
+    EXPECT_GE(files.size(), 6);
+    for (const QString& file : files)
+        EXPECT_TRUE(CheckProfileUsable(shipped + file, problem)) << problem.toStdString();
+}
+
+TEST_F(Profiles, TheProfileFolderAndItsNames) {
+    const QString programDir = Dir.path() + "/";
+    QString problem;
+    EXPECT_TRUE(ProfileNames(programDir, &problem).isEmpty());
+    EXPECT_EQ(problem, programDir + "Profiles: the profile folder does not exist");
+
+    Write("Shouting.APF", "[Main]\nType=mkv\n");
+    problem.clear();
+    EXPECT_EQ(ProfileNames(programDir, &problem), QStringList{"Shouting"});
+    EXPECT_TRUE(problem.isEmpty());
+    // The list shows the name without its extension; the path formed from it finds the file.
+    const QString path = ProfilePath(programDir, "Shouting");
+    EXPECT_EQ(path, programDir + "Profiles/Shouting.APF");
+    TParamGrids grids;
+    EXPECT_EQ(LoadProfileRows(path, grids).Type, "mkv");
+    EXPECT_EQ(ProfilePath(programDir, "Missing"), programDir + "Profiles/Missing.apf");
+}
+
+TEST(Preferences, WorkFolderTexts) {
+    const QString programDir = "/opt/velloric/";
+    EXPECT_EQ(WorkDirOf("", programDir), programDir);
+    EXPECT_EQ(WorkDirOf("temp", programDir), programDir); // relative: not wherever the program was started
+    EXPECT_EQ(WorkDirOf("./", programDir), programDir);
+    EXPECT_EQ(WorkDirOf("/tmp", programDir), "/tmp/");
+    EXPECT_EQ(WorkDirOf("/tmp/", programDir), "/tmp/");
 }
 
 } // namespace

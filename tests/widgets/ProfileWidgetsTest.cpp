@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 #include "profiles/IniFile.h"
+#include "profiles/ProfileModel.h"
 #include "profiles/ui/ParamPanel.h"
 #include "profiles/ui/SettingForm.h"
 #include "profiles/ui/SizeForm.h"
@@ -9,7 +10,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMap>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -308,7 +311,7 @@ private slots:
         form.btnOKClick();
         QCOMPARE(host.OutputDir, QStringLiteral("/new/out/"));
         QCOMPARE(host.Reloads, 1);
-        QCOMPARE(context.WorkDir, QStringLiteral("/def/work")); // as typed
+        QCOMPARE(context.WorkDir, QStringLiteral("/def/work/"));
         TIniFile saved(programDir + "Profiles/A.apf");
         QCOMPARE(saved.ReadString("Bit Rate", "Caption", ""), QStringLiteral("1500"));
         QCOMPARE(saved.ReadString("Bit Rate", "Value", ""), QStringLiteral("1500"));
@@ -337,6 +340,66 @@ private slots:
         QCOMPARE(TIniFile(dir.filePath("Copy.apf")).ReadString("Bit Rate", "Caption", ""),
                  QStringLiteral("2500"));
         QCOMPARE(ReadAll(programDir + "Profiles/B.apf"), before);
+    }
+
+    // OK on the General page, with the Profiles page never opened, writes the preferences and no profile.
+    void OkOnTheGeneralPageLeavesEveryProfileAlone() {
+        QTemporaryDir dir;
+        const QString programDir = dir.path() + "/";
+        QDir().mkpath(programDir + "Profiles");
+        const QString shipped = QStringLiteral(VELLORIC_SOURCE_DIR) + "/share/Profiles/";
+        QMap<QString, QByteArray> before;
+        for (const QString& name : QDir(shipped).entryList({"*.apf"})) {
+            QVERIFY(QFile::copy(shipped + name, programDir + "Profiles/" + name));
+            before[name] = ReadAll(programDir + "Profiles/" + name);
+        }
+        QVERIFY(before.size() >= 6);
+        TAppContext context;
+        context.ProgramDir = programDir;
+        THost host;
+        host.Profile = QFileInfo(before.firstKey()).completeBaseName();
+        TScriptedDialogs dialogs;
+        TSettingForm form(context, host, ProfileNames(programDir));
+        QCOMPARE(form.cmbProfile->currentIndex(), -1);
+        form.ShowGeneralPage();
+        form.edtWorkDir->setText(""); // an empty work folder is the program folder, not "/"
+        form.btnOKClick();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(context.WorkDir, programDir);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QCOMPARE(ReadAll(programDir + "Profiles/" + it.key()), it.value());
+        QVERIFY(dialogs.Asked.isEmpty());
+        QCOMPARE(TIniFile(programDir + "Preferences.ini").ReadString("Main", "Work Dir", "x"), QString());
+    }
+
+    // "Custom Size" picked on the Profiles page asks for the size, and the profile keeps it.
+    void CustomSizeOnTheProfilesPageIsSavedWithItsSize() {
+        QTemporaryDir dir;
+        const QString programDir = dir.path() + "/";
+        QDir().mkpath(programDir + "Profiles");
+        const QString path = programDir + "Profiles/P.apf";
+        WriteAll(path, "[Main]\r\nPara=1\r\n0=Video Size\r\n[Video Size]\r\nSort=1\r\ncmd=-s\r\n"
+                       "Caption=Original Size,Custom Size,\r\nValue=,,\r\nIndex=0\r\n");
+        TAppContext context;
+        context.ProgramDir = programDir;
+        THost host;
+        host.Profile = "P";
+        TScriptedDialogs dialogs;
+        TSettingForm form(context, host, {"P"});
+        form.ShowProfilesPage();
+        TValueListEditor* video = form.Params->Grid(TParamGrids::Video);
+        video->setCurrentCell(0, 1);
+        video->SetRowText("Video Size", "Custom Size");
+        QVERIFY(form.SizeForm->isVisible());
+        form.SizeForm->edtWidth->setText("640");
+        form.SizeForm->edtHeight->setText("480");
+        form.SizeForm->btnOKClick();
+        QCOMPARE(video->RowText("Video Size"), QStringLiteral("640x480"));
+        form.btnOKClick();
+        QCOMPARE(TIniFile(path).ReadInteger("Video Size", "Index", -9), 1);
+        TParamGrids grids;
+        LoadProfileRows(path, grids);
+        QCOMPARE(grids.RowText(TParamGrids::Video, "Video Size"), QStringLiteral("640x480"));
     }
 };
 

@@ -106,9 +106,12 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(ltvTask, &TTaskTree::TrimRequested, this, &TMainForm::TrimRequested);
     connect(ltvTask, &TTaskTree::PlayRequested, this, &TMainForm::ltvTaskDblClick);
 
-    const QStringList profiles = ProfileNames(FContext.ProgramDir);
-    cmbProfile->addItems(profiles);
-    cmbProfile->setCurrentIndex(-1);
+    const QStringList profiles = ProfileNames(FContext.ProgramDir, &FProfilesProblem);
+    {
+        const QSignalBlocker quiet(cmbProfile); // the saved profile is loaded once, when the window shows
+        cmbProfile->addItems(profiles);
+        cmbProfile->setCurrentIndex(-1);
+    }
 
     // The dialogs, in the order the program has always made them.
     FOpenDVDForm = new TOpenDVDForm(this, drives);
@@ -297,6 +300,8 @@ void TMainForm::showEvent(QShowEvent* event) {
         cmbProfile->setCurrentIndex(index >= 0 && index < cmbProfile->count() ? index : -1);
     }
     edtOutputDir->setText(ini.ReadString("Main", "Output Path", FContext.ProgramDir));
+    if (!FProfilesProblem.isEmpty())
+        ReportError(kProductTitle, FProfilesProblem);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -148,6 +148,7 @@ private:
     bool FShownOnce = false;
     bool FClosing = false;
     bool FLoading = false;
+    QString FProfilesProblem; // why the profile list is empty when its folder is missing or unreadable
 
     QToolBar* ToolBar1 = nullptr;
     QAction* tbtnOpenDVD = nullptr;

@@ -1,6 +1,7 @@
 #include "SettingForm.h"
 
 #include "ParamPanel.h"
+#include "SizeForm.h"
 #include "app/AppContext.h"
 #include "app/ui/Dialogs.h"
 #include "app/ProductInfo.h"
@@ -89,6 +90,7 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     auto* top = new QHBoxLayout;
     cmbProfile = Named(new QComboBox(profiles), "cmbProfile");
     cmbProfile->addItems(profileNames);
+    cmbProfile->setCurrentIndex(-1); // nothing selected, and nothing loaded, until the user or the host picks
     auto* saveAs = Named(new QPushButton("&Save as...", profiles), "btnSaveAs");
     top->addWidget(cmbProfile, 1);
     top->addWidget(saveAs);
@@ -98,6 +100,8 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     Params = new TParamPanel(160, true, profiles);
     p->addWidget(Params, 1);
     Pages->addTab(profiles, "     Profiles     ");
+    SizeForm = new TSizeForm(Params->Grid(TParamGrids::Video), this);
+    ConnectCustomSizeHandOff(Params->Grid(TParamGrids::Video), SizeForm);
 
     auto* buttons = new QHBoxLayout;
     auto* loadDefault = Named(new QPushButton("&Load Default", this), "btnDefault");
@@ -204,11 +208,11 @@ void TSettingForm::showEvent(QShowEvent* event) {
 
 void TSettingForm::btnOKClick() {
     FHost.SetOutputDirText(edtOutputDir->text());
-    FContext.WorkDir = edtWorkDir->text();
+    FContext.WorkDir = WorkDirOf(edtWorkDir->text(), FContext.ProgramDir);
     try {
         SavePreferences(PreferencesFile(), PageValues());
         const QString path = ProfilePathOf(cmbProfile->currentText());
-        if (QFileInfo(path).isFile())
+        if (path == FLoadedProfile && QFileInfo(path).isFile())
             SaveProfile(path, Params->Rows());
     } catch (const EIniWriteError& e) {
         ShowError(QString::fromStdString(e.what()));
@@ -235,15 +239,21 @@ void TSettingForm::cmbProfileChange() {
     if (!QFileInfo(path).isFile())
         return;
     TParamGrids grids;
+    FLoadedProfile.clear();
     try {
         const TProfileLoad load = LoadProfileRowsWithStore(path, grids);
         Params->ShowRows(grids);
-        if (!load.Error.isEmpty())
+        if (!load.Error.isEmpty()) {
             ShowError(load.Error);
+            return;
+        }
     } catch (const EIniWriteError& e) {
+        // A file the store could not read or rewrite would not take the rows either: they are shown only.
         Params->ShowRows(grids);
         ShowError(QString::fromStdString(e.what()));
+        return;
     }
+    FLoadedProfile = path;
 }
 
 void TSettingForm::btnSaveAsClick() {
@@ -251,7 +261,10 @@ void TSettingForm::btnSaveAsClick() {
     if (target.isEmpty())
         return;
     try {
-        SaveProfileAs(ProfilePathOf(cmbProfile->currentText()), target, Params->Rows());
+        const QString source = ProfilePathOf(cmbProfile->currentText());
+        const TParamGrids rows = Params->Rows();
+        // Rows that are not this profile's would overwrite the copy's choices: it is then copied as it is.
+        SaveProfileAs(source, target, source == FLoadedProfile ? &rows : nullptr);
     } catch (const EIniWriteError& e) {
         ShowError(QString::fromStdString(e.what()));
     }

@@ -11,6 +11,7 @@ class QLineEdit;
 class QRadioButton;
 class QTabWidget;
 class TParamPanel;
+class TSizeForm;
 
 // What the Settings dialog needs of the main window.
 class TSettingsHost {
@@ -59,6 +60,7 @@ public:
     QRadioButton* rdbRename = nullptr;
     QComboBox* cmbProfile = nullptr;
     TParamPanel* Params = nullptr;
+    TSizeForm* SizeForm = nullptr; // asks for the size when "Custom Size" is picked on the Profiles page
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,4 +75,7 @@ private:
     TAppContext& FContext;
     TSettingsHost& FHost;
     TPreferences FCancelCopy;
+    // The profile whose rows the grids hold; empty until one loaded without an error. Only that file is
+    // ever written from the grids, so OK on the General page cannot overwrite a profile with other rows.
+    QString FLoadedProfile;
 };
