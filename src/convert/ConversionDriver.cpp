@@ -108,7 +108,7 @@ bool TConversionDriver::CheckStart(const TRunSettings& settings) {
         FFrontEnd.FocusProfileList();
         return false;
     }
-    if (QString problem; !CheckProfileUsable(ProfilePathOf(settings.ProfileName), problem)) {
+    if (QString problem; !CheckProfileUsable(ProfilePathOf(settings.ProfileName), problem, &settings.Grids)) {
         FFrontEnd.ReportError("Profile", problem);
         FFrontEnd.FocusProfileList();
         return false;

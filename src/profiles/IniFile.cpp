@@ -4,14 +4,6 @@ namespace {
 
 constexpr qsizetype kMaxValue = 2047;
 
-QString Folded(const QString& name) {
-    QString folded = name;
-    for (QChar& c : folded)
-        if (c >= 'a' && c <= 'z')
-            c = QChar(c.unicode() - 'a' + 'A');
-    return folded;
-}
-
 QString KeyName(const QString& line) {
     const qsizetype eq = line.indexOf('=');
     return eq < 0 ? QString() : line.left(eq).trimmed();
@@ -76,7 +68,7 @@ TIniSnapshot::TIniSnapshot(const QString& fileName) : FLines(ReadIniLines(fileNa
                 FSections[section].second = i;
             const QString name = SectionNameOf(line);
             // Only the first section of a name counts; the lines of a later one are not its keys.
-            section = name.isNull() || FSections.contains(Folded(name)) ? QString() : Folded(name);
+            section = name.isNull() || FSections.contains(FoldNoCase(name)) ? QString() : FoldNoCase(name);
             if (!section.isNull())
                 FSections.insert(section, {i, int(FLines.size())});
             continue;
@@ -86,7 +78,7 @@ TIniSnapshot::TIniSnapshot(const QString& fileName) : FLines(ReadIniLines(fileNa
         const QString key = KeyName(line);
         if (key.isEmpty())
             continue;
-        const QString id = section + "\n" + Folded(key);
+        const QString id = section + "\n" + FoldNoCase(key);
         if (!FKeys.contains(id)) // the first line of a key counts
             FKeys.insert(id, i);
     }
@@ -94,7 +86,7 @@ TIniSnapshot::TIniSnapshot(const QString& fileName) : FLines(ReadIniLines(fileNa
 
 QString TIniSnapshot::ReadString(const QString& section, const QString& key,
                                  const QString& defaultValue) const {
-    const auto at = FKeys.constFind(Folded(section) + "\n" + Folded(key));
+    const auto at = FKeys.constFind(FoldNoCase(section) + "\n" + FoldNoCase(key));
     return at == FKeys.constEnd() ? defaultValue : ValueOf(FLines[*at]);
 }
 
@@ -107,7 +99,7 @@ bool TIniSnapshot::ReadBool(const QString& section, const QString& key, bool def
 }
 
 int TIniSnapshot::SectionLineCount(const QString& section) const {
-    const auto at = FSections.constFind(Folded(section));
+    const auto at = FSections.constFind(FoldNoCase(section));
     return at == FSections.constEnd() ? 0 : at->second - at->first;
 }
 

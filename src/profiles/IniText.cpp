@@ -203,6 +203,13 @@ qsizetype IndexOfNoCase(const QString& text, const QString& needle, qsizetype fr
     return -1;
 }
 
+QString FoldNoCase(const QString& text) {
+    QString folded = text;
+    for (QChar& c : folded)
+        c = FoldAscii(c);
+    return folded;
+}
+
 bool SameNoCase(const QString& a, const QString& b) {
     return a.size() == b.size() && IndexOfNoCase(a, b) == 0;
 }

@@ -53,6 +53,8 @@ QString SectionNameOf(const QString& header);
 // everything else exactly; -1 when absent.
 qsizetype IndexOfNoCase(const QString& text, const QString& needle, qsizetype from = 0);
 bool SameNoCase(const QString& a, const QString& b);
+// The text with the letters a to z turned to capitals, for looking names up without regard to case.
+QString FoldNoCase(const QString& text);
 
 // A signed 32-bit integer: leading blanks, a sign, decimal digits or hexadecimal after "$" or "0x".
 // Anything else (a trailing blank, letters, an empty text, out of range) does not convert.

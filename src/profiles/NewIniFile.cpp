@@ -1,5 +1,7 @@
 #include "NewIniFile.h"
 
+#include <algorithm>
+
 namespace {
 
 // Index just after the "]" that closes a header line's name, or the line's length when it has none.
@@ -14,12 +16,26 @@ TNewInifile::TNewInifile(const QString& fileName) : FFileName(fileName), FRead(R
     FLines = FRead.Lines;
 }
 
-int TNewInifile::IndexOfSection(const QString& section) const {
+void TNewInifile::IndexHeaders() const {
+    if (FIndexedLines.constData() == FLines.constData() && FIndexedLines.size() == FLines.size())
+        return;
+    FIndexedLines = FLines;
+    FHeaders.clear();
+    FFirstHeader.clear();
     // Only a line that begins with "[" is a header: a "[" inside a value neither starts nor ends one.
-    for (int i = 0; i < FLines.size(); ++i)
-        if (IsSectionHeader(FLines[i]) && SameNoCase(SectionNameOf(FLines[i]), section))
-            return i;
-    return -1;
+    for (int i = 0; i < FLines.size(); ++i) {
+        if (!IsSectionHeader(FLines[i]))
+            continue;
+        FHeaders.push_back(i);
+        const QString name = SectionNameOf(FLines[i]);
+        if (!name.isNull() && !FFirstHeader.contains(FoldNoCase(name)))
+            FFirstHeader.insert(FoldNoCase(name), i);
+    }
+}
+
+int TNewInifile::IndexOfSection(const QString& section) const {
+    IndexHeaders();
+    return FFirstHeader.value(FoldNoCase(section), -1);
 }
 
 TNewInifile::TSpan TNewInifile::SpanOf(const QString& section) const {
@@ -27,20 +43,9 @@ TNewInifile::TSpan TNewInifile::SpanOf(const QString& section) const {
     span.Header = IndexOfSection(section);
     if (span.Header < 0)
         return span;
-    span.End = span.Header + 1;
-    while (span.End < FLines.size() && !IsSectionHeader(FLines[span.End]))
-        ++span.End;
+    const auto next = std::upper_bound(FHeaders.begin(), FHeaders.end(), span.Header);
+    span.End = next == FHeaders.end() ? int(FLines.size()) : *next;
     return span;
-}
-
-QStringList TNewInifile::SectionText(const QString& section) const {
-    const TSpan span = SpanOf(section);
-    if (span.Header < 0)
-        return {};
-    // Line 0 is the rest of the header line, usually empty; line i is the i-th line below the header.
-    QStringList lines{FLines[span.Header].mid(HeaderEnd(FLines[span.Header]))};
-    lines += FLines.mid(span.Header + 1, span.End - span.Header - 1);
-    return lines;
 }
 
 int TNewInifile::SectionLineCount(const QString& section) const {
@@ -48,27 +53,33 @@ int TNewInifile::SectionLineCount(const QString& section) const {
     return span.Header < 0 ? 0 : span.End - span.Header;
 }
 
-QString TNewInifile::FindValue(const QString& key, const QStringList& lines, const QString& defaultValue) {
+int TNewInifile::KeyLine(const TSpan& span, const QString& key, qsizetype* valueAt) const {
+    if (span.Header < 0)
+        return -1;
+    // The key followed by "=" anywhere in a line of the section, the rest of the header line first.
     const QString pattern = key + "=";
-    for (const QString& line : lines) {
-        const qsizetype at = IndexOfNoCase(line, pattern);
-        if (at >= 0)
-            return line.mid(at + pattern.size());
+    for (int i = span.Header; i < span.End; ++i) {
+        const qsizetype from = i == span.Header ? HeaderEnd(FLines[i]) : 0;
+        if (const qsizetype at = IndexOfNoCase(FLines[i], pattern, from); at >= 0) {
+            *valueAt = at + pattern.size();
+            return i;
+        }
     }
-    return defaultValue;
+    return -1;
 }
 
 int TNewInifile::IndexOfKey(const QString& section, const QString& key) const {
-    const QStringList lines = SectionText(section);
-    for (int i = 0; i < lines.size(); ++i)
-        if (IndexOfNoCase(lines[i], key + "=") >= 0)
-            return i;
-    return -1;
+    const TSpan span = SpanOf(section);
+    qsizetype at = 0;
+    const int line = KeyLine(span, key, &at);
+    return line < 0 ? -1 : line - span.Header;
 }
 
 QString TNewInifile::ReadString(const QString& section, const QString& key,
                                 const QString& defaultValue) const {
-    return FindValue(key, SectionText(section), defaultValue);
+    qsizetype at = 0;
+    const int line = KeyLine(SpanOf(section), key, &at);
+    return line < 0 ? defaultValue : FLines[line].mid(at);
 }
 
 int TNewInifile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {

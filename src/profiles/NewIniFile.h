@@ -2,8 +2,10 @@
 
 #include "IniText.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // The program's own INI store: the whole file as a list of lines, reads by substring search over those
 // lines, writes to the lines in memory, and the whole file written back on Close. Lines it does not
@@ -35,10 +37,16 @@ private:
         int End = -1;    // index of the next header line, or the number of lines
     };
     TSpan SpanOf(const QString& section) const;
-    QStringList SectionText(const QString& section) const;
-    static QString FindValue(const QString& key, const QStringList& lines, const QString& defaultValue);
+    // The line of FLines that holds the key in the span, with the position of its value; -1 when none.
+    int KeyLine(const TSpan& span, const QString& key, qsizetype* valueAt) const;
     int IndexOfSection(const QString& section) const;
     int IndexOfKey(const QString& section, const QString& key) const;
 
     TIniText FRead;
+    // Header lines of FLines, found once per version of the lines: the copy shares FLines' data until
+    // FLines is changed, which gives FLines data of its own and so tells that the index is stale.
+    mutable QStringList FIndexedLines;
+    mutable std::vector<int> FHeaders;
+    mutable QHash<QString, int> FFirstHeader; // folded section name: its first header line
+    void IndexHeaders() const;
 };

@@ -206,7 +206,7 @@ TProfileLoad LoadProfileRowsWithStore(const QString& path, TParamGrids& grids) {
     return load;
 }
 
-bool CheckProfileUsable(const QString& path, QString& problem) {
+bool CheckProfileUsable(const QString& path, QString& problem, const TParamGrids* rows) {
     const TIniText read = ReadIniText(path);
     const auto refuse = [&](const QString& why) {
         problem = path + ": " + why;
@@ -232,25 +232,31 @@ bool CheckProfileUsable(const QString& path, QString& problem) {
     TParamGrids grids;
     if (const TProfileLoad load = LoadRows(TIniSnapshot(path), grids); !load.Error.isEmpty())
         return refuse(load.Error);
+    const TParamGrids& used = rows ? *rows : grids;
     const std::vector<int> gridOf = GridsOf(params);
-    const auto fileValue = [&](const QString& cmd, bool* found) {
+    const auto valueOf = [&](const QString& cmd, bool* found) {
         QString value;
         *found = false;
         for (size_t i = 0; i < params.size(); ++i)
             if (params[i].cmd == cmd) { // the last one wins, as in the builders
                 *found = true;
-                value = CurrentValue(params[i], grids.RowText(gridOf[i], params[i].Name));
+                value = CurrentValue(params[i], used.RowText(gridOf[i], params[i].Name));
             }
         return value;
     };
+    // "Custom Size" stands for a size; without one the conversion would keep the original size unasked.
+    for (size_t i = 0; i < params.size(); ++i)
+        if (params[i].cmd == "-s" && used.RowText(gridOf[i], params[i].Name) == kCustomSizeCaption)
+            return refuse(QStringLiteral("the choice \"%1\" of \"%2\" has no size (key \"Custom\" in [%2])")
+                              .arg(kCustomSizeCaption, params[i].Name));
     bool found = false;
-    const QString sampleRate = fileValue("-ar", &found);
+    const QString sampleRate = valueOf("-ar", &found);
     if (!found)
         return refuse("the profile has no sample rate (no parameter with \"cmd=-ar\")");
     if (sampleRate.isEmpty())
         return refuse("the profile's sample rate (\"cmd=-ar\") has no value");
-    const bool videoOff = !fileValue("-vn", &found).isEmpty();
-    fileValue("-b", &found);
+    const bool videoOff = !valueOf("-vn", &found).isEmpty();
+    valueOf("-b", &found);
     if (!found && !videoOff)
         return refuse("the profile has no video bit rate (no parameter with \"cmd=-b\")");
     return true;

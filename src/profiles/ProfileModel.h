@@ -7,6 +7,7 @@
 
 class TIniSnapshot;
 class TNewInifile;
+struct TParamGrids;
 
 // One parameter section of a profile.
 struct TProfileParam {
@@ -45,11 +46,12 @@ QStringList ProfileNames(const QString& programDir, QString* problem = nullptr);
 // no more parameters than [Main] has lines: a number beyond what the file holds reads nothing more.
 template <class TIni> std::vector<TProfileParam> ReadProfileParams(const TIni& ini);
 
-// Whether the conversion can start with the profile at path. False, with problem naming the file and
-// what it lacks, for a file that cannot be read, is empty or holds binary data, or lacks a parameter
-// stage one takes from it: the sample rate ("cmd=-ar", with a value) and, unless the profile turns
-// video off ("cmd=-vn"), the video bit rate ("cmd=-b").
-bool CheckProfileUsable(const QString& path, QString& problem);
+// Whether the conversion can start with the profile at path and the rows shown for it (the file's own
+// choices when rows is null). False, with problem naming the file and what it lacks, for a file that
+// cannot be read, is empty or holds binary data, or lacks a parameter stage one takes from it: the
+// sample rate ("cmd=-ar", with a value) and, unless the profile turns video off ("cmd=-vn"), the video
+// bit rate ("cmd=-b"); also for a "Custom Size" choice that has no size.
+bool CheckProfileUsable(const QString& path, QString& problem, const TParamGrids* rows = nullptr);
 
 // What an encoder is given for a parameter whose grid row holds rowText.
 QString CurrentValue(const TProfileParam& param, const QString& rowText);

@@ -349,6 +349,19 @@ TEST_F(Profiles, ProfilesAreCheckedBeforeAStart) {
     QString problem;
     EXPECT_FALSE(CheckProfileUsable(Dir.filePath("none.apf"), problem));
 
+    // A "Custom Size" choice without its size is refused; the size the window's rows hold is taken.
+    const QString custom =
+        Write("custom.apf", "[Main]\nPara=3\n0=Size\n1=Bits\n2=Rate\n" + bits + rate +
+                                "[Size]\nSort=1\ncmd=-s\nCaption=Original Size,Custom Size,\n"
+                                "Value=,,\nIndex=1\n");
+    EXPECT_FALSE(CheckProfileUsable(custom, problem));
+    EXPECT_EQ(problem,
+              custom + ": the choice \"Custom Size\" of \"Size\" has no size (key \"Custom\" in [Size])");
+    TParamGrids rows;
+    LoadProfileRows(custom, rows);
+    rows.SetRowText(TParamGrids::Video, "Size", "640x480");
+    EXPECT_TRUE(CheckProfileUsable(custom, problem, &rows)) << problem.toStdString();
+
     // Every profile that ships with the program passes.
     const QString shipped = QStringLiteral(VELLORIC_SOURCE_DIR) + "/share/Profiles/";
     const QStringList files = ListFilesWithExt(shipped, ".apf");
