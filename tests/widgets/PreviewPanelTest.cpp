@@ -1,6 +1,6 @@
+#include "preview/ui/PreviewPanel.h"
 #include "app/TaskNode.h"
 #include "app/TimeText.h"
-#include "preview/ui/PreviewPanel.h"
 #include "profiles/IniFile.h"
 #include "support/FakePlayback.h"
 #include "support/ScriptedDialogs.h"
@@ -81,9 +81,8 @@ private slots:
         rig.Host.Subtitle = 2;
         rig.Panel.bbtnPlayClick();
         const QString ifo = rig.Host.Disc + "VIDEO_TS.IFO";
-        QCOMPARE(rig.Player.Take(),
-                 (QStringList{"Clear", "Deactivate", "Activate", "Render " + ifo, "Run", "PlayChapter 3 2",
-                              "Subpictures on", "Subpicture 1"}));
+        QCOMPARE(rig.Player.Take(), (QStringList{"Clear", "Deactivate", "Activate", "Render " + ifo, "Run",
+                                                 "PlayChapter 3 2", "Subpictures on", "Subpicture 1"}));
         QCOMPARE(rig.Host.Hints, (QStringList{"Loading.   Please wait....", "(hidden)"}));
         QCOMPARE(rig.Panel.labStart->text(), "00:10:00");
         QCOMPARE(rig.Panel.labMiddle->text(), "00:11:00");
