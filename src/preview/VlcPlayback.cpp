@@ -12,29 +12,35 @@ const libvlc_event_e kEvents[] = {libvlc_MediaPlayerEncounteredError, libvlc_Med
 } // namespace
 
 TVlcPlayback::TVlcPlayback(QStringList extraArguments, QObject* parent)
-    : TDvdPlayback(parent), FArguments(std::move(extraArguments)) {}
+    : TDvdPlayback(parent), FArguments(std::move(extraArguments)) {
+    QList<QByteArray> arguments{"--no-video-title-show", "--no-xlib", "--quiet", "--no-osd"};
+    for (const QString& a : FArguments)
+        arguments << a.toUtf8();
+    FStarting = std::async(std::launch::async, [arguments] {
+        std::vector<const char*> argv;
+        for (const QByteArray& a : arguments)
+            argv.push_back(a.constData());
+        return libvlc_new(int(argv.size()), argv.data());
+    });
+}
 
 TVlcPlayback::~TVlcPlayback() {
     Retire();
     for (std::future<void>& f : FRetiring)
         f.wait();
+    if (FStarting.valid())
+        FInstance = FStarting.get();
     if (FInstance)
         libvlc_release(FInstance);
 }
 
-// libVLC starts with the first preview, not with the program.
+// Waits for libVLC only when Play comes before it has started.
 bool TVlcPlayback::EnsureInstance() {
-    if (FInstance)
-        return true;
-    QList<QByteArray> arguments{"--no-video-title-show", "--no-xlib", "--quiet", "--no-osd"};
-    for (const QString& a : FArguments)
-        arguments << a.toUtf8();
-    std::vector<const char*> argv;
-    for (const QByteArray& a : arguments)
-        argv.push_back(a.constData());
-    FInstance = libvlc_new(int(argv.size()), argv.data());
-    if (!FInstance)
-        FInstanceError = "The video library (libVLC) could not be started.";
+    if (FStarting.valid()) {
+        FInstance = FStarting.get();
+        if (!FInstance)
+            FInstanceError = "The video library (libVLC) could not be started.";
+    }
     return FInstance != nullptr;
 }
 
@@ -47,9 +53,10 @@ void TVlcPlayback::NewPlayer() {
     // Clicks and keys stay with the window.
     libvlc_video_set_mouse_input(FPlayer, false);
     libvlc_video_set_key_input(FPlayer, false);
+    FListener = std::make_unique<TListener>(TListener{this, ++FGeneration});
     libvlc_event_manager_t* events = libvlc_media_player_event_manager(FPlayer);
     for (libvlc_event_e e : kEvents)
-        libvlc_event_attach(events, e, &TVlcPlayback::OnEvent, this);
+        libvlc_event_attach(events, e, &TVlcPlayback::OnEvent, FListener.get());
 }
 
 // Stopping a player waits for its input thread, which may sit in a slow read of the disc: that wait
@@ -57,14 +64,16 @@ void TVlcPlayback::NewPlayer() {
 void TVlcPlayback::Retire() {
     FRetiring.erase(std::remove_if(FRetiring.begin(), FRetiring.end(),
                                    [](std::future<void>& f) {
-                                       return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+                                       return f.wait_for(std::chrono::seconds(0)) ==
+                                              std::future_status::ready;
                                    }),
                     FRetiring.end());
     if (!FPlayer)
         return;
     libvlc_event_manager_t* events = libvlc_media_player_event_manager(FPlayer);
     for (libvlc_event_e e : kEvents)
-        libvlc_event_detach(events, e, &TVlcPlayback::OnEvent, this);
+        libvlc_event_detach(events, e, &TVlcPlayback::OnEvent, FListener.get());
+    FListener.reset();
     libvlc_media_player_t* player = FPlayer;
     FRetiring.push_back(std::async(std::launch::async, [player] {
         libvlc_media_player_stop(player);
@@ -74,18 +83,19 @@ void TVlcPlayback::Retire() {
     FHasMedia = false;
 }
 
-void TVlcPlayback::OnEvent(const libvlc_event_t* event, void* self) {
-    if (event->type == libvlc_MediaPlayerESAdded && event->u.media_player_es_changed.i_type != libvlc_track_text)
+// Runs on a libVLC thread: only hands the event over to the owner's thread.
+void TVlcPlayback::OnEvent(const libvlc_event_t* event, void* listener) {
+    if (event->type == libvlc_MediaPlayerESAdded &&
+        event->u.media_player_es_changed.i_type != libvlc_track_text)
         return;
-    auto* playback = static_cast<TVlcPlayback*>(self);
-    auto* player = static_cast<libvlc_media_player_t*>(event->p_obj);
+    const TListener from = *static_cast<const TListener*>(listener);
     const int type = event->type;
     QMetaObject::invokeMethod(
-        playback, [playback, player, type] { playback->HandleEvent(player, type); }, Qt::QueuedConnection);
+        from.Owner, [from, type] { from.Owner->HandleEvent(from.Generation, type); }, Qt::QueuedConnection);
 }
 
-void TVlcPlayback::HandleEvent(libvlc_media_player_t* player, int type) {
-    if (player != FPlayer)
+void TVlcPlayback::HandleEvent(quint64 generation, int type) {
+    if (!FPlayer || generation != FGeneration)
         return; // from a player retired since
     switch (type) {
     case libvlc_MediaPlayerEncounteredError:
@@ -183,7 +193,8 @@ void TVlcPlayback::Play(int title, int chapter) {
     }
     if (!FPlayer)
         return;
-    libvlc_media_t* media = libvlc_media_new_location(FInstance, Location(FDiscFolder, title, chapter).toUtf8());
+    libvlc_media_t* media =
+        libvlc_media_new_location(FInstance, Location(FDiscFolder, title, chapter).toUtf8());
     if (!media)
         return;
     libvlc_media_player_set_media(FPlayer, media);
@@ -204,7 +215,8 @@ void TVlcPlayback::PlayChapterInTitle(int title, int chapter) {
 
 void TVlcPlayback::PlayAtTime(const TDvdTimeCode& time) {
     if (FPlayer && FHasMedia)
-        libvlc_media_player_set_time(FPlayer, ((time.Hours * 60LL + time.Minutes) * 60 + time.Seconds) * 1000);
+        libvlc_media_player_set_time(FPlayer,
+                                     ((time.Hours * 60LL + time.Minutes) * 60 + time.Seconds) * 1000);
 }
 
 void TVlcPlayback::SetSubpictureState(bool on) {

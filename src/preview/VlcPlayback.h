@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <future>
+#include <memory>
 #include <vector>
 
 struct libvlc_instance_t;
@@ -13,7 +14,8 @@ struct libvlc_event_t;
 // The DVD player over libVLC: a title or chapter plays from the disc folder through the location
 // "dvdsimple://<folder>#<title>:<chapter>" into the video window. Nothing here waits for
 // libVLC: a player that is done with is stopped and released on a thread of its own, and libVLC's
-// events come back as queued calls.
+// events come back as queued calls. libVLC itself starts on a thread when this object is made, since
+// loading its modules takes a good part of a second.
 class TVlcPlayback : public TDvdPlayback {
     Q_OBJECT
 public:
@@ -48,12 +50,21 @@ private:
     void Retire();
     void Play(int title, int chapter);
     void ApplySubpicture();
-    static void OnEvent(const libvlc_event_t* event, void* self);
-    void HandleEvent(libvlc_media_player_t* player, int type);
+    static void OnEvent(const libvlc_event_t* event, void* listener);
+    void HandleEvent(quint64 generation, int type);
+
+    // What libVLC's event callbacks get: which player (by generation) they speak of.
+    struct TListener {
+        TVlcPlayback* Owner;
+        quint64 Generation;
+    };
 
     QStringList FArguments;
+    std::future<libvlc_instance_t*> FStarting;
     libvlc_instance_t* FInstance = nullptr;
     libvlc_media_player_t* FPlayer = nullptr;
+    std::unique_ptr<TListener> FListener; // of FPlayer
+    quint64 FGeneration = 0;
     QString FInstanceError;
     quintptr FWindow = 0;
     bool FActive = false;

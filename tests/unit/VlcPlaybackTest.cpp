@@ -101,7 +101,8 @@ TEST_F(VlcPlayback, FolderNamesWithUrlCharactersPlay) {
     for (const QString& name : QDir(from).entryList(QDir::Files))
         QFile::link(from + name, disc + name);
     Start(disc + "VIDEO_TS.IFO", 3, 2); // Title03 chapter 2 starts at 4 s
-    ASSERT_TRUE(WaitFor([&] { return Player.TitleTimeMs() > 0; })) << qPrintable(TVlcPlayback::Location(disc, 3, 2));
+    ASSERT_TRUE(WaitFor([&] { return Player.TitleTimeMs() > 0; }))
+        << qPrintable(TVlcPlayback::Location(disc, 3, 2));
     EXPECT_GE(Player.TitleTimeMs(), 4000) << "not in chapter 2";
     EXPECT_LT(Player.TitleTimeMs(), 7000) << "not in chapter 2";
 }

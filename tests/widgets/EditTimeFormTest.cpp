@@ -1,10 +1,10 @@
+#include "preview/ui/EditTimeForm.h"
 #include "app/AppContext.h"
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
 #include "convert/ConversionDriver.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
-#include "preview/ui/EditTimeForm.h"
 #include "preview/ui/RangeSlider.h"
 #include "support/MediaProbe.h"
 #include "support/RecordingFrontEnd.h"
@@ -55,7 +55,11 @@ struct TEditorRig {
     }
     QString Slider() const {
         const TmkRangeSlider* s = Form.tkbTime;
-        return QString("%1..%2 [%3 %4]").arg(s->Min()).arg(s->Max()).arg(s->MinPosition()).arg(s->MaxPosition());
+        return QString("%1..%2 [%3 %4]")
+            .arg(s->Min())
+            .arg(s->Max())
+            .arg(s->MinPosition())
+            .arg(s->MaxPosition());
     }
     QString Boxes() const { return Form.edtStartTime->text() + " " + Form.edtEndTime->text(); }
     void Type(QLineEdit* box, const QString& text) {
@@ -96,18 +100,36 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("slider");
-        QTest::newRow("start at the end") << true << "00:15:00" << "Invalid Start Time." << "600..900 [600 900]";
-        QTest::newRow("start a second before") << true << "00:14:59" << "Length:00:00:01"
+        QTest::newRow("start at the end") << true << "00:15:00"
+                                          << "Invalid Start Time."
+                                          << "600..900 [600 900]";
+        QTest::newRow("start a second before") << true << "00:14:59"
+                                               << "Length:00:00:01"
                                                << "600..900 [899 900]";
-        QTest::newRow("start before Min") << true << "00:09:59" << "Invalid Start Time." << "600..900 [600 900]";
-        QTest::newRow("short form") << true << "0:11:5" << "Length:00:03:55" << "600..900 [665 900]";
-        QTest::newRow("half second to even") << true << "00:12:30.5" << "Length:00:02:30"
+        QTest::newRow("start before Min") << true << "00:09:59"
+                                          << "Invalid Start Time."
+                                          << "600..900 [600 900]";
+        QTest::newRow("short form") << true << "0:11:5"
+                                    << "Length:00:03:55"
+                                    << "600..900 [665 900]";
+        QTest::newRow("half second to even") << true << "00:12:30.5"
+                                             << "Length:00:02:30"
                                              << "600..900 [750 900]";
-        QTest::newRow("not a time") << true << "abc" << "Invalid Start Time." << "600..900 [600 900]";
-        QTest::newRow("end at the start") << false << "00:10:00" << "Invalid End Time" << "600..900 [600 900]";
-        QTest::newRow("end beyond Max") << false << "00:15:01" << "Invalid End Time" << "600..900 [600 900]";
-        QTest::newRow("one colon only") << false << "12:00" << "Invalid End Time" << "600..900 [600 900]";
-        QTest::newRow("end narrowed") << false << "00:12:00" << "Length:00:02:00" << "600..900 [600 720]";
+        QTest::newRow("not a time") << true << "abc"
+                                    << "Invalid Start Time."
+                                    << "600..900 [600 900]";
+        QTest::newRow("end at the start") << false << "00:10:00"
+                                          << "Invalid End Time"
+                                          << "600..900 [600 900]";
+        QTest::newRow("end beyond Max") << false << "00:15:01"
+                                        << "Invalid End Time"
+                                        << "600..900 [600 900]";
+        QTest::newRow("one colon only") << false << "12:00"
+                                        << "Invalid End Time"
+                                        << "600..900 [600 900]";
+        QTest::newRow("end narrowed") << false << "00:12:00"
+                                      << "Length:00:02:00"
+                                      << "600..900 [600 720]";
     }
     void TypedTimes() {
         QFETCH(bool, startBox);
@@ -148,15 +170,31 @@ private slots:
         QTest::addColumn<QString>("end");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("message");
-        QTest::newRow("start not a time") << "ten" << "00:15:00" << "Invalid Start Time" << "\"ten\" is not a time";
-        QTest::newRow("start empty") << "" << "00:15:00" << "Invalid Start Time" << "\"\" is not a time";
-        QTest::newRow("end beyond the row") << "00:10:00" << "00:20:00" << "Invalid End Time"
-                                            << "00:20:00 lies outside Chapter02, which runs from 00:10:00 to 00:15:00";
-        QTest::newRow("start rounds in, lies out") << "00:09:59.6" << "00:15:00" << "Invalid Start Time"
+        QTest::newRow("start not a time") << "ten"
+                                          << "00:15:00"
+                                          << "Invalid Start Time"
+                                          << "\"ten\" is not a time";
+        QTest::newRow("start empty") << ""
+                                     << "00:15:00"
+                                     << "Invalid Start Time"
+                                     << "\"\" is not a time";
+        QTest::newRow("end beyond the row")
+            << "00:10:00"
+            << "00:20:00"
+            << "Invalid End Time"
+            << "00:20:00 lies outside Chapter02, which runs from 00:10:00 to 00:15:00";
+        QTest::newRow("start rounds in, lies out") << "00:09:59.6"
+                                                   << "00:15:00"
+                                                   << "Invalid Start Time"
                                                    << "lies outside Chapter02";
-        QTest::newRow("end before start") << "00:14:00" << "00:12:00" << "Invalid End Time"
+        QTest::newRow("end before start") << "00:14:00"
+                                          << "00:12:00"
+                                          << "Invalid End Time"
                                           << "The End Time 00:12:00 must be after the Start Time 00:14:00.";
-        QTest::newRow("empty range") << "00:12:00" << "00:12:00" << "Invalid End Time" << "must be after";
+        QTest::newRow("empty range") << "00:12:00"
+                                     << "00:12:00"
+                                     << "Invalid End Time"
+                                     << "must be after";
     }
     void OkRefusesImpossibleRanges() {
         QFETCH(QString, start);
@@ -206,7 +244,8 @@ private slots:
         // A drag of the end picture grabs the end thumb beneath it.
         const QRect end = rig.Form.tkbTime->Core().ThumbRect(TmkRangeSliderCore::EndThumb);
         const QPoint to =
-            end.center() + QPoint(rig.Form.tkbTime->PositionToPixel(720) - rig.Form.tkbTime->PositionToPixel(899), 0);
+            end.center() +
+            QPoint(rig.Form.tkbTime->PositionToPixel(720) - rig.Form.tkbTime->PositionToPixel(899), 0);
         QTest::mousePress(rig.Form.tkbTime, Qt::LeftButton, {}, end.center());
         QTest::mouseMove(rig.Form.tkbTime, to);
         QTest::mouseRelease(rig.Form.tkbTime, Qt::LeftButton, {}, to);
@@ -273,6 +312,7 @@ private slots:
         QCOMPARE(result.Outcome, TRunResult::Completed);
         QCOMPARE(result.Outputs.size(), 1);
         const QJsonObject probe = Probe(result.Outputs[0]);
+        qInfo("output %s: %.3f s for the range 7 to 10.5 s", qPrintable(result.Outputs[0]), Duration(probe));
         QVERIFY2(std::abs(Duration(probe) - 3.5) < 1.0, qPrintable(QString::number(Duration(probe))));
         QVERIFY(!Stream(probe, "video").isEmpty());
         QVERIFY(!Stream(probe, "audio").isEmpty());

@@ -1,6 +1,7 @@
+#include "preview/ui/PreviewPanel.h"
 #include "app/TaskNode.h"
 #include "app/TimeText.h"
-#include "preview/ui/PreviewPanel.h"
+#include "preview/VlcPlayback.h"
 #include "profiles/IniFile.h"
 #include "support/FakePlayback.h"
 #include "support/ScriptedDialogs.h"
@@ -81,9 +82,8 @@ private slots:
         rig.Host.Subtitle = 2;
         rig.Panel.bbtnPlayClick();
         const QString ifo = rig.Host.Disc + "VIDEO_TS.IFO";
-        QCOMPARE(rig.Player.Take(),
-                 (QStringList{"Clear", "Deactivate", "Activate", "Render " + ifo, "Run", "PlayChapter 3 2",
-                              "Subpictures on", "Subpicture 1"}));
+        QCOMPARE(rig.Player.Take(), (QStringList{"Clear", "Deactivate", "Activate", "Render " + ifo, "Run",
+                                                 "PlayChapter 3 2", "Subpictures on", "Subpicture 1"}));
         QCOMPARE(rig.Host.Hints, (QStringList{"Loading.   Please wait....", "(hidden)"}));
         QCOMPARE(rig.Panel.labStart->text(), "00:10:00");
         QCOMPARE(rig.Panel.labMiddle->text(), "00:11:00");
@@ -211,6 +211,36 @@ private slots:
         QCOMPARE(rig.Dialogs.Asked.size(), 1);
         QVERIFY(rig.Dialogs.Asked[0].Text.contains("/no/disc could not be played."));
         QVERIFY(!rig.Panel.tmrPreviewDragDelay->isActive()); // no seek from the slider's return
+    }
+
+    // The panel with the real player, headless: the slider at 50 of Title01 (24 s) seeks to 12 s.
+    void TheSliderSeeksTheRealPlayer() {
+        QTemporaryDir dir;
+        TIniFile(dir.filePath("Preferences.ini")).WriteBool("Main", "FirstUse", false);
+        TVlcPlayback player({"--vout=dummy", "--aout=dummy"});
+        THost host;
+        TTaskNode title;
+        title.Number = 1;
+        SetRange(title, 0, 24);
+        host.Row = &title;
+        host.Disc = SampleDiscDir("pal") + "/VIDEO_TS/";
+        TPreviewPanel panel(player, host, dir.filePath("Preferences.ini"));
+        panel.bbtnPlayClick();
+        QCOMPARE(player.State(), TDvdPlayback::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(player.TitleTimeMs() > 0, 10000);
+        QVERIFY(player.TitleTimeMs() < 6000);
+        panel.TrackBar->setValue(50);
+        QCOMPARE(panel.labPreviewPlayTime->text(), "00:00:12");
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.tmrPreviewDragDelay->isActive(), 2000);
+        QTRY_VERIFY2_WITH_TIMEOUT(std::abs(player.TitleTimeMs() - 12000) < 1000,
+                                  qPrintable(QString("at %1 ms").arg(player.TitleTimeMs())), 2000);
+        panel.bbtnPauseClick();
+        QCOMPARE(player.State(), TDvdPlayback::Paused);
+        panel.bbtnPauseClick();
+        QCOMPARE(player.State(), TDvdPlayback::Playing);
+        panel.Stop();
+        QCOMPARE(player.State(), TDvdPlayback::Stopped);
+        QCOMPARE(panel.TrackBar->value(), 0);
     }
 };
 

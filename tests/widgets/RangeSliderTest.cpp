@@ -11,8 +11,10 @@ struct TEventLog {
     QStringList Events;
     explicit TEventLog(TmkRangeSlider& s) {
         QObject::connect(&s, &TmkRangeSlider::BeforeChange, [this] { Events << "Before"; });
-        QObject::connect(&s, &TmkRangeSlider::MinChange, [this](int v) { Events << QString("Min(%1)").arg(v); });
-        QObject::connect(&s, &TmkRangeSlider::MaxChange, [this](int v) { Events << QString("Max(%1)").arg(v); });
+        QObject::connect(&s, &TmkRangeSlider::MinChange,
+                         [this](int v) { Events << QString("Min(%1)").arg(v); });
+        QObject::connect(&s, &TmkRangeSlider::MaxChange,
+                         [this](int v) { Events << QString("Max(%1)").arg(v); });
         QObject::connect(&s, &TmkRangeSlider::MinPosChange,
                          [this](int v) { Events << QString("MinPos(%1)").arg(v); });
         QObject::connect(&s, &TmkRangeSlider::MaxPosChange,
@@ -64,8 +66,9 @@ private slots:
                                             << "0..10 [2 8]" << QStringList{};
         QTest::newRow("Min to Max refused") << F([](auto& s) { s.SetMin(10); }) << "Min >= Max"
                                             << "0..10 [2 8]" << QStringList{};
-        QTest::newRow("start beyond the end") << F([](auto& s) { s.SetMinPosition(20); }) << ""
-                                              << "0..10 [8 8]" << QStringList{"Before", "MinPos(8)", "Change"};
+        QTest::newRow("start beyond the end")
+            << F([](auto& s) { s.SetMinPosition(20); }) << ""
+            << "0..10 [8 8]" << QStringList{"Before", "MinPos(8)", "Change"};
         QTest::newRow("start below Min") << F([](auto& s) { s.SetMinPosition(-5); }) << ""
                                          << "0..10 [0 8]" << QStringList{"Before", "MinPos(0)", "Change"};
         QTest::newRow("end below the start") << F([](auto& s) { s.SetMaxPosition(1); }) << ""
@@ -85,13 +88,14 @@ private slots:
                    s.SetMinPosition(8);
                    s.SetMinPosition(13);
                })
-            << "" << "0..10 [8 8]" << QStringList{"Before", "MinPos(8)", "Change", "Before", "MinPos(8)", "Change"};
+            << ""
+            << "0..10 [8 8]" << QStringList{"Before", "MinPos(8)", "Change", "Before", "MinPos(8)", "Change"};
         QTest::newRow("negative frequency ignored") << F([](auto& s) { s.SetFrequency(-1); }) << ""
                                                     << "0..10 [2 8]" << QStringList{};
-        QTest::newRow("frequency") << F([](auto& s) { s.SetFrequency(5); }) << "" << "0..10 [2 8]"
-                                   << QStringList{"Before"};
-        QTest::newRow("thumb style") << F([](auto& s) { s.SetThumbStyle(rsArrow); }) << "" << "0..10 [2 8]"
-                                     << QStringList{"Before"};
+        QTest::newRow("frequency") << F([](auto& s) { s.SetFrequency(5); }) << ""
+                                   << "0..10 [2 8]" << QStringList{"Before"};
+        QTest::newRow("thumb style") << F([](auto& s) { s.SetThumbStyle(rsArrow); }) << ""
+                                     << "0..10 [2 8]" << QStringList{"Before"};
     }
     void SettersClampAndRaiseEventsInOrder() {
         QFETCH(std::function<void(TmkRangeSlider&)>, action);
@@ -127,8 +131,8 @@ private slots:
         QTest::newRow("Shift+Right: both") << h << 2 << 8 << int(Qt::Key_Right) << shift << "0..10 [3 9]";
         QTest::newRow("Shift+Right at Max") << h << 2 << 10 << int(Qt::Key_Right) << shift << "0..10 [2 10]";
         QTest::newRow("Shift+Left at Min") << h << 0 << 5 << int(Qt::Key_Left) << shift << "0..10 [0 5]";
-        QTest::newRow("Shift+Right, thumbs together") << h << 5 << 5 << int(Qt::Key_Right) << shift
-                                                      << "0..10 [5 6]";
+        QTest::newRow("Shift+Right, thumbs together")
+            << h << 5 << 5 << int(Qt::Key_Right) << shift << "0..10 [5 6]";
         QTest::newRow("Left at Min") << h << 0 << 8 << int(Qt::Key_Left) << 0 << "0..10 [0 8]";
         QTest::newRow("Right into the end") << h << 8 << 8 << int(Qt::Key_Right) << 0 << "0..10 [8 8]";
         QTest::newRow("vertical Down: toward Max") << v << 2 << 8 << int(Qt::Key_Down) << 0 << "0..10 [3 8]";

@@ -174,8 +174,8 @@ TEditTimeForm::TEditTimeForm(TTaskListModel& tasks, QWidget* parent) : QDialog(p
 
 bool TEditTimeForm::tbtnTrimClick(TTaskNode* focusedRow) {
     if (!focusedRow) {
-        Dialogs::Message(parentWidget(), "No Title/Chapter selected", "Please select a Title/Chapter firstly.",
-                         Dialogs::TIcon::Information);
+        Dialogs::Message(parentWidget(), "No Title/Chapter selected",
+                         "Please select a Title/Chapter firstly.", Dialogs::TIcon::Information);
         return false;
     }
     // Whole-second slider ends: a range that rounds to nothing cannot be edited either.
@@ -323,7 +323,8 @@ void TEditTimeForm::PaintOverlay(QPainter& painter) {
         painter.drawImage(QRect(QPoint(left + pMin, 7), QPoint(left + pMax - 1, 14)), FRangePicture);
     painter.drawImage(tkbTime->Core().ThumbRect(TmkRangeSliderCore::StartThumb).adjusted(0, 0, 0, -1),
                       FStartPicture);
-    painter.drawImage(tkbTime->Core().ThumbRect(TmkRangeSliderCore::EndThumb).adjusted(0, 0, 0, -1), FEndPicture);
+    painter.drawImage(tkbTime->Core().ThumbRect(TmkRangeSliderCore::EndThumb).adjusted(0, 0, 0, -1),
+                      FEndPicture);
     if (tkbTime->hasFocus()) {
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
         painter.drawRect(QRect(QPoint(left - 1, 6), QPoint(tkbTime->width() - left, 15)));

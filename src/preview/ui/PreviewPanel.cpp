@@ -43,6 +43,7 @@ TPreviewPanel::TPreviewPanel(TDvdPlayback& playback, TPreviewHost& host, const Q
     VideoWindow = new QWidget(this);
     VideoWindow->setObjectName("VideoWindow");
     VideoWindow->setAttribute(Qt::WA_NativeWindow);
+    VideoWindow->setAttribute(Qt::WA_DontCreateNativeAncestors);
     VideoWindow->setAutoFillBackground(true);
     QPalette black = VideoWindow->palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -137,7 +138,8 @@ void TPreviewPanel::bbtnPlayClick() {
     const QString ifo = FHost.DiscPath() + "VIDEO_TS.IFO";
     if (!QFileInfo(ifo).isFile()) {
         Dialogs::Message(window(), "VIDEO_TS.IFO not found",
-                         ifo + " can not be found. Please insert and open the DVD.", Dialogs::TIcon::Information);
+                         ifo + " can not be found. Please insert and open the DVD.",
+                         Dialogs::TIcon::Information);
         FHost.HideHintPanel();
         return;
     }

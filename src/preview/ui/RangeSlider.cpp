@@ -79,7 +79,8 @@ QImage TmkRangeSlider::ThumbPicture(TmkRangeSliderCore::TThumb thumb) const {
     const struct {
         int Dx, Dy;
         QPalette::ColorRole Role;
-    } edges[] = {{0, 1, QPalette::Light}, {1, 0, QPalette::Light}, {0, -1, QPalette::Dark}, {-1, 0, QPalette::Dark}};
+    } edges[] = {
+        {0, 1, QPalette::Light}, {1, 0, QPalette::Light}, {0, -1, QPalette::Dark}, {-1, 0, QPalette::Dark}};
     for (const auto& edge : edges) {
         QImage scratch(size, QImage::Format_ARGB32_Premultiplied);
         scratch.fill(Qt::transparent);
