@@ -65,8 +65,9 @@ done
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 ssim() {
-  ffmpeg -hide_banner -nostats -i "$1" -ss "$start" -i "$vob" \
-    -lavfi "[0:v]setsar=1[a];[1:v:0]setsar=1[b];[a][b]ssim=shortest=1" -f null - 2>&1 |
+  ffmpeg -hide_banner -nostats -i "$1" -i "$vob" -lavfi \
+    "[0:v]setpts=PTS-STARTPTS,setsar=1[a];[1:v:0]trim=start=$start,setpts=PTS-STARTPTS,setsar=1[b];[a][b]ssim=shortest=1" \
+    -f null - 2>&1 |
     sed -n 's/.* All:\([0-9.]*\).*/\1/p' | tail -1
 }
 fw=$(cut -d' ' -f1 "$work/floor.times" | median)

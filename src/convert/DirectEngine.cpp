@@ -43,7 +43,8 @@ QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row
 
 TDirectFeeder::TDirectFeeder(TDvdStreamReader& reader, QProcess& process, qint64 bufferBytes)
     : FReader(reader), FProcess(process), FBufferBytes(bufferBytes) {
-    FChunk.resize(qsizetype(std::max<qint64>(TDvdStreamReader::kSectorBytes, bufferBytes / 4)));
+    // Small reads: a read from a drive holds up the event loop, and an optical drive is slow.
+    FChunk.resize(qsizetype(std::clamp<qint64>(bufferBytes / 16, TDvdStreamReader::kSectorBytes, 256 << 10)));
     FConnections << QObject::connect(&process, &QProcess::bytesWritten, [this](qint64) { TopUp(); })
                  << QObject::connect(&process, &QProcess::started, [this] { TopUp(); })
                  << QObject::connect(&process, &QProcess::finished, [this] { Stop(); })
@@ -68,21 +69,30 @@ void TDirectFeeder::Stop() {
 }
 
 void TDirectFeeder::TopUp() {
-    if (FDone || FFeeding) // write() can report bytes written while we are still in here
+    if (FFeeding) { // write() reported bytes written while we were still in here: feed again after it
+        FAgain = true;
         return;
-    FFeeding = true;
-    while (!FDone && FProcess.state() == QProcess::Running && FProcess.bytesToWrite() < FBufferBytes) {
-        const qint64 got = FReader.Read(FChunk.data(), FChunk.size());
-        if (got <= 0) {
-            if (got < 0) {
-                FFailed = true;
-                FError = FReader.ErrorText();
-            }
-            Stop();
-            break;
-        }
-        if (FProcess.write(FChunk.constData(), got) != got)
-            Stop();
     }
+    FFeeding = true;
+    do {
+        FAgain = false;
+        FeedOneChunk();
+    } while (FAgain && !FDone);
     FFeeding = false;
+}
+
+// One chunk at a time: each write the process takes reports back and asks for the next.
+void TDirectFeeder::FeedOneChunk() {
+    if (FDone || FProcess.state() != QProcess::Running || FProcess.bytesToWrite() >= FBufferBytes)
+        return;
+    const qint64 got = FReader.Read(FChunk.data(), FChunk.size());
+    if (got <= 0) {
+        if (got < 0) {
+            FFailed = true;
+            FError = FReader.ErrorText();
+        }
+        Stop();
+    } else if (FProcess.write(FChunk.constData(), got) != got) {
+        Stop();
+    }
 }

@@ -41,12 +41,13 @@ public:
 
 private:
     void TopUp();
+    void FeedOneChunk();
 
     TDvdStreamReader& FReader;
     QProcess& FProcess;
     qint64 FBufferBytes;
     QByteArray FChunk;
-    bool FDone = false, FFailed = false, FFeeding = false;
+    bool FDone = false, FFailed = false, FFeeding = false, FAgain = false;
     QString FError;
     QList<QMetaObject::Connection> FConnections;
 };

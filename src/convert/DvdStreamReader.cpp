@@ -1,5 +1,7 @@
 #include "DvdStreamReader.h"
 
+#include "convert/ProgramStreamPacks.h"
+
 #include <QFileInfo>
 #include <cerrno>
 #include <csignal>
@@ -56,12 +58,6 @@ double Seconds(const dvd_time_t& t) {
     return Bcd(t.hour) * 3600.0 + Bcd(t.minute) * 60.0 + Bcd(t.second) + frames;
 }
 
-// A navigation pack: a pack header, a system header, then the PCI and DSI private-stream-2 packets.
-bool IsNavPack(const unsigned char* b) {
-    return b[0] == 0 && b[1] == 0 && b[2] == 1 && b[3] == 0xba && b[38] == 0 && b[39] == 0 && b[40] == 1 &&
-           b[41] == 0xbf && b[1024] == 0 && b[1025] == 0 && b[1026] == 1 && b[1027] == 0xbf;
-}
-
 int AudioId(unsigned format, int stream) {
     switch (format) {
     case 0:
@@ -76,40 +72,6 @@ int AudioId(unsigned format, int stream) {
     default:
         return -1;
     }
-}
-
-// The earliest PTS of the audio and video packets in a stretch of packs, and the first video PTS: FFmpeg
-// counts its time from the former. False when no packet carries one.
-bool FirstTimestamps(const unsigned char* packs, int count, int64_t& earliest, int64_t& video) {
-    earliest = video = -1;
-    for (int p = 0; p < count; ++p) {
-        const unsigned char* b = packs + qsizetype(p) * kSector;
-        if (b[0] != 0 || b[1] != 0 || b[2] != 1 || b[3] != 0xba || (b[4] & 0xc0) != 0x40)
-            continue; // not an MPEG-2 pack
-        for (int at = 14 + (b[13] & 7); at + 14 <= kSector;) {
-            if (b[at] != 0 || b[at + 1] != 0 || b[at + 2] != 1)
-                break;
-            const int id = b[at + 3], length = (b[at + 4] << 8) | b[at + 5];
-            const bool media = (id >= 0xc0 && id <= 0xef) || id == 0xbd;
-            const int headerLength = b[at + 8];
-            bool audio = id < 0xe0;
-            if (id == 0xbd) { // private stream 1: audio only from sub-stream 0x80 on, sub-pictures below
-                const int sub = at + 9 + headerLength;
-                audio = sub < kSector && b[sub] >= 0x80;
-            }
-            if (media && (audio || id >= 0xe0) && (b[at + 6] & 0xc0) == 0x80 && (b[at + 7] & 0x80)) {
-                const unsigned char* t = b + at + 9;
-                const int64_t pts = (int64_t(t[0] & 0x0e) << 29) | (int64_t(t[1]) << 22) |
-                                    (int64_t(t[2] & 0xfe) << 14) | (int64_t(t[3]) << 7) | (t[4] >> 1);
-                if (earliest < 0 || pts < earliest)
-                    earliest = pts;
-                if (id >= 0xe0 && video < 0)
-                    video = pts;
-            }
-            at += 6 + length;
-        }
-    }
-    return earliest >= 0;
 }
 
 } // namespace
@@ -312,51 +274,8 @@ bool TDvdStreamReader::NextRun() {
 }
 
 void TDvdStreamReader::AnnounceSubPicture(int streamId) {
-    if (streamId < 0x20 || streamId > 0x3f || FFirstPicturePts < 0)
-        return;
-    // A 2x2 sub-picture, shown at once, every pixel transparent: decoded, it shows nothing.
-    const unsigned char spu[32] = {0x00, 32,   0x00, 8,    // size, offset of the control sequence
-                                   0x00, 0x00, 0x00, 0x00, // one line of each field: to the end in colour 0
-                                   0x00, 0x00, 0x00, 8,    // at once; the last sequence
-                                   0x03, 0x00, 0x00,       // colours
-                                   0x04, 0x00, 0x00,       // contrast: all transparent
-                                   0x05, 0x00, 0x00, 0x01, 0x00, 0x00, 0x01, // area 0..1 x 0..1
-                                   0x06, 0x00, 0x04, 0x00, 0x06,             // field offsets
-                                   0x01, 0xff};                              // show; end
-    const int64_t pts = FFirstPicturePts;
-    QByteArray pack(kSector, '\0');
-    auto* b = reinterpret_cast<unsigned char*>(pack.data());
-    const unsigned char header[14] = {0x00, 0x00, 0x01, 0xba, 0x44, 0x00, 0x04,
-                                      0x00, 0x04, 0x01, 0x01, 0x89, 0xc3, 0xf8};
-    const bool copied = FFirstPackHeader.size() == 14 && (quint8(FFirstPackHeader[4]) & 0xc0) == 0x40;
-    std::memcpy(b, copied ? FFirstPackHeader.constData() : reinterpret_cast<const char*>(header), 14);
-    b[13] = (b[13] & 0xf8); // no stuffing bytes follow
-    unsigned char* p = b + 14;
-    const int length = 3 + 5 + 1 + int(sizeof spu);
-    const unsigned char pes[] = {0x00,
-                                 0x00,
-                                 0x01,
-                                 0xbd,
-                                 0x00,
-                                 (unsigned char)length,
-                                 0x81,
-                                 0x80,
-                                 0x05,
-                                 (unsigned char)(0x21 | ((pts >> 29) & 0x0e)),
-                                 (unsigned char)(pts >> 22),
-                                 (unsigned char)(((pts >> 14) & 0xfe) | 1),
-                                 (unsigned char)(pts >> 7),
-                                 (unsigned char)(((pts << 1) & 0xfe) | 1),
-                                 (unsigned char)streamId};
-    std::memcpy(p, pes, sizeof pes);
-    std::memcpy(p + sizeof pes, spu, sizeof spu);
-    p += sizeof pes + sizeof spu;
-    const int padding = int(b + kSector - p) - 6; // the rest of the pack is a padding packet
-    const unsigned char pad[] = {
-        0x00, 0x00, 0x01, 0xbe, (unsigned char)(padding >> 8), (unsigned char)padding};
-    std::memcpy(p, pad, sizeof pad);
-    std::memset(p + sizeof pad, 0xff, size_t(padding));
-    FPrefix = pack;
+    if (streamId >= 0x20 && streamId <= 0x3f && FFirstPicturePts >= 0)
+        FPrefix = BlankSubPicturePack(FFirstPackHeader, streamId, FFirstPicturePts);
 }
 
 qint64 TDvdStreamReader::Read(char* data, qint64 maxBytes) {
