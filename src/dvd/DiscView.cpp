@@ -15,12 +15,12 @@ QString InfoStem(int number) {
 
 } // namespace
 
-TDiscView::TDiscView(const QString& videoTs) : FSource(videoTs) {
+TDiscView::TDiscView(const QString& videoTs, const QString& menuProblem) : FSource(videoTs) {
     if (!FFolder.isValid()) {
         FError = QStringLiteral("%1: cannot make a temporary folder: %2").arg(videoTs, FFolder.errorString());
         return;
     }
-    const TInfoFileChoice menu = ChooseVideoManagerFile(videoTs);
+    const TInfoFileChoice menu = ChooseVideoManagerFile(videoTs, menuProblem);
     if (!menu.Error.isEmpty()) {
         FError = menu.Error;
         return;

@@ -11,8 +11,9 @@
 class TDiscView {
 public:
     // videoTs is the disc's VIDEO_TS folder, ending in "/". A menu file without a good copy leaves the view
-    // invalid with Error() set; a title set without one is left out, as if it were missing.
-    explicit TDiscView(const QString& videoTs);
+    // invalid with Error() set; a title set without one is left out, as if it were missing. menuProblem,
+    // when set, rules out VIDEO_TS.IFO (see ChooseVideoManagerFile).
+    explicit TDiscView(const QString& videoTs, const QString& menuProblem = {});
 
     bool IsValid() const { return FError.isEmpty(); }
     QString Error() const { return FError; }
