@@ -26,6 +26,7 @@ TDiscView::TDiscView(const QString& videoTs, const QString& menuProblem) : FSour
         return;
     }
     FFiles[0] = menu.Path;
+    FMenuPassedOver = menu.PassedOver;
     bool linked = Link(menu.Path, "VIDEO_TS.IFO") && Link(menu.Path, "VIDEO_TS.BUP");
     for (int number : TitleSetNumbers(videoTs)) {
         const TInfoFileChoice set = ChooseTitleSetFile(videoTs, number);

@@ -20,6 +20,8 @@ public:
     QString Path() const { return FFolder.path(); }
     // The copy read for title set number (0: the menu), or the .IFO's name where there is none.
     QString FileOf(int number) const;
+    // "<file>: <problem>" of VIDEO_TS.IFO when the view holds the backup in its place.
+    QString MenuPassedOver() const { return FMenuPassedOver; }
 
 private:
     bool Link(const QString& target, const QString& name);
@@ -27,5 +29,6 @@ private:
     QString FSource;
     QTemporaryDir FFolder;
     std::map<int, QString> FFiles;
+    QString FMenuPassedOver;
     QString FError;
 };

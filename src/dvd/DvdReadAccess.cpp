@@ -30,7 +30,8 @@ public:
             table = view->IsValid() ? Read(*view) : TDvdTitleTable{{}, view->Error()};
         }
         if (!table.Error.isEmpty()) {
-            FError = table.Error;
+            FError =
+                view->MenuPassedOver().isEmpty() ? table.Error : view->MenuPassedOver() + "; " + table.Error;
             return false;
         }
         FTitles = table.Titles;

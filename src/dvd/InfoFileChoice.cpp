@@ -50,9 +50,10 @@ TInfoFileChoice Choose(const QString& folder, const QString& stem, const TCheck&
         return choice;
     }
     const QString bupError = CheckCopy(bup, check);
-    if (bupError.isEmpty())
+    if (bupError.isEmpty()) {
         choice.Path = bup;
-    else
+        choice.PassedOver = ifoError;
+    } else
         choice.Error = ifoError + "; " + bupError;
     return choice;
 }

@@ -10,8 +10,9 @@
 // refused with the file's name and its problem. Names match in any letter case.
 
 struct TInfoFileChoice {
-    QString Path;  // the copy to read; empty when neither passes
-    QString Error; // "<file>: <problem>" (and the backup's problem) when neither passes
+    QString Path;       // the copy to read; empty when neither passes
+    QString Error;      // "<file>: <problem>" (and the backup's problem) when neither passes
+    QString PassedOver; // "<file>: <problem>" of the .IFO when the .BUP was chosen
 };
 
 // The entry named name in folder, in whatever letter case it is stored; folder + name when there is none.
