@@ -15,17 +15,18 @@ QString InfoStem(int number) {
 
 } // namespace
 
-TDiscView::TDiscView(const QString& videoTs) : FSource(videoTs) {
+TDiscView::TDiscView(const QString& videoTs, const QString& menuProblem) : FSource(videoTs) {
     if (!FFolder.isValid()) {
         FError = QStringLiteral("%1: cannot make a temporary folder: %2").arg(videoTs, FFolder.errorString());
         return;
     }
-    const TInfoFileChoice menu = ChooseVideoManagerFile(videoTs);
+    const TInfoFileChoice menu = ChooseVideoManagerFile(videoTs, menuProblem);
     if (!menu.Error.isEmpty()) {
         FError = menu.Error;
         return;
     }
     FFiles[0] = menu.Path;
+    FMenuPassedOver = menu.PassedOver;
     bool linked = Link(menu.Path, "VIDEO_TS.IFO") && Link(menu.Path, "VIDEO_TS.BUP");
     for (int number : TitleSetNumbers(videoTs)) {
         const TInfoFileChoice set = ChooseTitleSetFile(videoTs, number);

@@ -14,17 +14,24 @@ public:
     bool OpenDVD(const QString& videoTsPath) override {
         FTitles.clear();
         FError.clear();
-        const TDiscView view(videoTsPath.endsWith('/') ? videoTsPath : videoTsPath + '/');
-        if (!view.IsValid()) {
-            FError = view.Error();
+        const QString folder = videoTsPath.endsWith('/') ? videoTsPath : videoTsPath + '/';
+        auto view = std::make_unique<TDiscView>(folder);
+        if (!view->IsValid()) {
+            FError = view->Error();
             return false;
         }
-        const auto fileOf = [&view](int number) { return view.FileOf(number); };
-        const TDvdTitleTable table = FProcess == TLibraryProcess::Child
-                                         ? ReadDvdTitleTable(view.Path(), fileOf)
-                                         : ReadDvdTitleTableHere(view.Path(), fileOf);
+        TDvdTitleTable table = Read(*view);
+        // The library may refuse a menu file that passed our checks; as the library itself would, try the
+        // backup then.
+        const QString menu = view->FileOf(0);
+        if (!table.Error.isEmpty() && table.Error.startsWith(menu + ": ") &&
+            menu.endsWith(".IFO", Qt::CaseInsensitive)) {
+            view = std::make_unique<TDiscView>(folder, table.Error.mid(menu.size() + 2));
+            table = view->IsValid() ? Read(*view) : TDvdTitleTable{{}, view->Error()};
+        }
         if (!table.Error.isEmpty()) {
-            FError = table.Error;
+            FError =
+                view->MenuPassedOver().isEmpty() ? table.Error : view->MenuPassedOver() + "; " + table.Error;
             return false;
         }
         FTitles = table.Titles;
@@ -48,6 +55,12 @@ public:
     QString ErrorText() const override { return FError; }
 
 private:
+    TDvdTitleTable Read(const TDiscView& view) const {
+        const auto fileOf = [&view](int number) { return view.FileOf(number); };
+        return FProcess == TLibraryProcess::Child ? ReadDvdTitleTable(view.Path(), fileOf)
+                                                  : ReadDvdTitleTableHere(view.Path(), fileOf);
+    }
+
     TLibraryProcess FProcess;
     std::vector<TDvdTitle> FTitles;
     QString FError;

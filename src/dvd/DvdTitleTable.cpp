@@ -172,6 +172,7 @@ void WriteDvdTitleTable(const char* folder, const std::function<void(const int32
         out.PutLog(log);
         return;
     }
+    log.Text[0] = '\0'; // opening a folder logs that it has no device: not a problem of the files
     out.Put({kReading, 0});
     ifo_handle_t* vmg = ifoOpen(dvd, 0);
     out.Put({kRead, 0, vmg && vmg->tt_srpt ? 1 : 0});

@@ -35,11 +35,12 @@ QString CheckCopy(const QString& path, const TCheck& check) {
     return check(file, path);
 }
 
-TInfoFileChoice Choose(const QString& folder, const QString& stem, const TCheck& check) {
+TInfoFileChoice Choose(const QString& folder, const QString& stem, const TCheck& check,
+                       const QString& ifoProblem = {}) {
     const QString ifo = FindEntry(folder, stem + ".IFO");
     const QString bup = FindEntry(folder, stem + ".BUP");
     TInfoFileChoice choice;
-    const QString ifoError = CheckCopy(ifo, check);
+    const QString ifoError = ifoProblem.isEmpty() ? CheckCopy(ifo, check) : ifo + ": " + ifoProblem;
     if (ifoError.isEmpty()) {
         choice.Path = ifo;
         return choice;
@@ -49,9 +50,10 @@ TInfoFileChoice Choose(const QString& folder, const QString& stem, const TCheck&
         return choice;
     }
     const QString bupError = CheckCopy(bup, check);
-    if (bupError.isEmpty())
+    if (bupError.isEmpty()) {
         choice.Path = bup;
-    else
+        choice.PassedOver = ifoError;
+    } else
         choice.Error = ifoError + "; " + bupError;
     return choice;
 }
@@ -67,11 +69,14 @@ QString FindEntry(const QString& folder, const QString& name) {
     return folder + (found.isEmpty() ? name : found.first());
 }
 
-TInfoFileChoice ChooseVideoManagerFile(const QString& folder) {
-    return Choose(folder, "VIDEO_TS", [](QIODevice& file, const QString& path) {
-        const QString problem = CheckVideoManagerFile(file);
-        return problem.isEmpty() ? problem : path + ": " + problem;
-    });
+TInfoFileChoice ChooseVideoManagerFile(const QString& folder, const QString& ifoProblem) {
+    return Choose(
+        folder, "VIDEO_TS",
+        [](QIODevice& file, const QString& path) {
+            const QString problem = CheckVideoManagerFile(file);
+            return problem.isEmpty() ? problem : path + ": " + problem;
+        },
+        ifoProblem);
 }
 
 TInfoFileChoice ChooseTitleSetFile(const QString& folder, int number, TIFO* parsed) {

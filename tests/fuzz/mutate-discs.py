@@ -2,7 +2,9 @@
 """Damages copies of real disc folders at random and runs `velloric-cli list` on each: every run must end
 with exit 0 (listed) or 2 (refused with a message), within the time limit.
 
-    mutate-discs.py CLI COUNT DISC_FOLDER... [--seed N] [--keep DIR]
+    mutate-discs.py CLI COUNT DISC_FOLDER... [--seed N] [--keep DIR] [--only N]
+
+--only N makes the mutations of the same seed but runs and keeps case N alone (to look at a reported case).
 
 Prints the figures: mutations tried, exits 0 and 2 (and how many of those the DVD library failed on in its
 child process), crashes, hangs. A failing case is kept under --keep.
@@ -44,14 +46,16 @@ def damage(rng, path):
 
 def main():
     args = sys.argv[1:]
-    seed, keep = 1, None
+    seed, keep, only = 1, None, None
     if "--seed" in args:
         i = args.index("--seed"); seed = int(args[i + 1]); del args[i : i + 2]
+    if "--only" in args:
+        i = args.index("--only"); only = int(args[i + 1]); del args[i : i + 2]
     if "--keep" in args:
         i = args.index("--keep"); keep = args[i + 1]; del args[i : i + 2]
     cli, count, discs = args[0], int(args[1]), args[2:]
     rng = random.Random(seed)
-    figures = {"tried": 0, "exit 0": 0, "exit 2": 0, "library faults contained": 0, "crashes": 0, "hangs": 0}
+    figures = {"tried": 0, "exit 0": 0, "exit 2": 0, "library crashes contained": 0, "crashes": 0, "hangs": 0}
     for n in range(count):
         base = rng.choice(discs)
         src = os.path.join(base, "VIDEO_TS") if os.path.isdir(os.path.join(base, "VIDEO_TS")) else base
@@ -66,14 +70,20 @@ def main():
             files = info_files(dst)
             for name in rng.sample(files, rng.choice([1, 1, 1, 2, 3])):
                 damage(rng, os.path.join(dst, name))
+            if only is not None:
+                if n == only and keep:
+                    shutil.copytree(dst, os.path.join(keep, f"case{n}", "VIDEO_TS"), symlinks=True)
+                continue
             figures["tried"] += 1
             try:
                 r = subprocess.run([cli, "list", root], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                    timeout=TIME_LIMIT)
                 outcome = {0: "exit 0", 2: "exit 2"}.get(r.returncode, "crashes")
-                # exit 2 after the library failed in its child process: the fault was contained
+                # exit 2 after the library crashed or hung in its child process: the fault was contained
+                if outcome == "exit 2" and (b"crashed reading" in r.stderr or b"did not finish" in r.stderr):
+                    figures["library crashes contained"] += 1
                 if outcome == "exit 2" and b"the DVD library" in r.stderr:
-                    figures["library faults contained"] += 1
+                    print(f"case {n}: {r.stderr.decode(errors='replace').strip()}", file=sys.stderr)
             except subprocess.TimeoutExpired:
                 outcome = "hangs"
             figures[outcome] += 1

@@ -67,6 +67,9 @@ const TCase kCases[] = {
      nullptr},
     {"0xFF block at 1450 of the menu file, good backup",
      [](const QString& d) { Overwrite(d + "VIDEO_TS.IFO", 1450, QByteArray(2048, '\xFF')); }, 3, 3, nullptr},
+    // Its tables are whole, but the library refuses a file that ends inside a sector.
+    {"menu file cut short of its last sector, good backup",
+     [](const QString& d) { Truncate(d + "VIDEO_TS.IFO", 5802); }, 3, 3, nullptr},
     {"menu file and backup both truncated",
      [](const QString& d) {
          Truncate(d + "VIDEO_TS.IFO", 2048);
