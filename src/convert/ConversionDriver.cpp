@@ -5,14 +5,22 @@
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
 #include "convert/CommandLine.h"
+#include "convert/FreeSpace.h"
+#include "convert/StallWatch.h"
+#include "convert/StreamCheck.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
+#include "profiles/IniFile.h"
 #include "profiles/IniText.h"
+#include "profiles/Preferences.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -39,8 +47,12 @@ bool NonEmptyFile(const QString& path) {
     return info.isFile() && info.size() > 0;
 }
 
-QString Describe(const TEncoderSlot& slot, const QString& encoder) {
+QString WithTail(const QString& what, const TEncoderSlot& slot) {
     const QString tail = slot.LastLines(8);
+    return tail.isEmpty() ? what + "." : what + ":\n" + tail;
+}
+
+QString Describe(const TEncoderSlot& slot, const QString& encoder) {
     QString what;
     if (slot.ExitStatus() == QProcess::CrashExit)
         what = encoder + " was ended abnormally";
@@ -48,8 +60,21 @@ QString Describe(const TEncoderSlot& slot, const QString& encoder) {
         what = encoder + " exited with code " + QString::number(slot.ExitCode());
     else
         what = encoder + " wrote no output file";
-    return tail.isEmpty() ? what + "." : what + ":\n" + tail;
+    return WithTail(what, slot);
 }
+
+QString Stalled(const TEncoderSlot& slot, const QString& encoder, const TStallWatch& watch) {
+    return WithTail(encoder + " stalled: its progress did not advance for " +
+                        QString::number(watch.LimitSeconds()) + " s, so it was ended",
+                    slot);
+}
+
+QString ReinstallText() {
+    return QStringLiteral("Error. Please re-install %1").arg(kProductTitle);
+}
+
+const QString kStageOne = QStringLiteral("Stage one (MEncoder)");
+const QString kStageTwo = QStringLiteral("Stage two (FFmpeg)");
 
 } // namespace
 
@@ -73,7 +98,8 @@ QString TConversionDriver::StageTwoExePath() const {
     return FContext.ProgramDir + "wmaspi.dll";
 }
 QString TConversionDriver::WorkFilePath() const {
-    return IncludeTrailingSeparator(FContext.WorkDir) + "temp.avi";
+    return FWorkFile.Owned() ? FWorkFile.Path()
+                             : IncludeTrailingSeparator(FContext.WorkDir) + "temp-XXXXXX.avi";
 }
 QString TConversionDriver::ProfilePathOf(const QString& name) const {
     return ProfilePath(FContext.ProgramDir, name);
@@ -84,8 +110,7 @@ void TConversionDriver::Show() {
 }
 
 void TConversionDriver::DeleteWorkFile() {
-    if (QFileInfo::exists(WorkFilePath()))
-        QFile::remove(WorkFilePath());
+    FWorkFile.Remove();
 }
 
 bool TConversionDriver::CheckStart(const TRunSettings& settings) {
@@ -109,13 +134,37 @@ bool TConversionDriver::CheckStart(const TRunSettings& settings) {
     return true;
 }
 
+void TConversionDriver::ReadStallSettings() {
+    bool ok = false;
+    const double seconds =
+        TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Stall Seconds", "").toDouble(&ok);
+    if (!ok)
+        return;
+    StallSeconds = seconds;
+    PreparatoryStallSeconds = seconds > 0 ? std::min(seconds, 30.0) : seconds;
+}
+
+// The work folder falls back to the program folder before anything is started in it, and the run makes its
+// own work file there.
+bool TConversionDriver::PrepareWorkFile() {
+    if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
+        FContext.WorkDir = FContext.ProgramDir;
+    QString error;
+    if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error))
+        return true;
+    FFrontEnd.ReportError(kProductTitle, "The work file cannot be created.\n" + error);
+    return false;
+}
+
 TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     if (FRunning || !CheckStart(settings))
         return {};
     FRunning = true;
+    FNotes.clear();
     FFrontEnd.LockInterface();
     const QString stageOneText =
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
+    ReadStallSettings();
     TRunResult result;
     int width = 0;
     if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
@@ -123,11 +172,14 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
                               "The output size \"" + FContext.MencOutputSettings.Size +
                                   "\" is not a width and a height. Please choose another Video Size.");
         result.Outcome = TRunResult::LaunchFailed;
+    } else if (!PrepareWorkFile()) {
+        result.Outcome = TRunResult::LaunchFailed;
     } else {
         result = ConvertCheckedItems(stageOneText, settings);
     }
     FFrontEnd.UnlockInterface();
     DeleteWorkFile();
+    result.Notes = FNotes;
     FRunning = false;
     return result;
 }
@@ -156,6 +208,10 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     if (end < title.FullEnd)
         args << "-endpos" << Seconds3(end - start);
     args << SplitCommandLine(stageOneText);
+    // MEncoder's default AC3 decoder loses most of some streams (a mono track came out a fraction of a
+    // second long); liba52 decodes them whole, and the trailing comma leaves the others for other formats.
+    args << "-ac"
+         << "a52,";
     const int audio = item.AudioLanguageIndex;
     const QString language =
         audio >= 0 && audio < title.AudioLanguages.size() ? title.AudioLanguages[audio] : QString();
@@ -191,77 +247,256 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
     return plan;
 }
 
-void TConversionDriver::RunPreparatoryPass(int titleNumber) {
+// Reads a stage's output to its end, handing each chunk on. A stage whose progress stalls is ended, and the
+// result is false.
+bool TConversionDriver::ReadStage(TEncoderSlot& slot, TStallWatch& watch,
+                                  const std::function<void(const QString&, int)>& onChunk,
+                                  const std::function<void(qint64)>& onSilence) {
+    bool stalled = false;
+    const auto endIfStalled = [&] {
+        if (!stalled && watch.Stalled()) {
+            stalled = true;
+            slot.Terminate();
+        }
+    };
+    slot.Watch = [&](qint64 silentMs) {
+        if (onSilence)
+            onSilence(silentMs);
+        endIfStalled();
+    };
+    QString chunk;
+    for (int read = 0; slot.ReadChunk(chunk); ++read) {
+        onChunk(chunk, read);
+        endIfStalled();
+    }
+    slot.Watch = nullptr;
+    return !stalled;
+}
+
+bool TConversionDriver::RunPreparatoryPass(int titleNumber, QString& problem) {
     const QString disc = ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
     FStageOneSlot.Terminate();
-    // It opens the disc and ends: what it writes is not read, and it runs in the work folder so that its
-    // "temp.avi" can only be the work file.
+    // It opens the disc and ends: what it writes is not read. It runs in the work folder and names the run's
+    // own work file, so that whatever it might write can only land there.
+    const QFileInfo work(WorkFilePath());
     if (!FStageOneSlot.Launch(
             StageOneExePath(),
-            {"dvd://" + QString::number(titleNumber), "-dvd-device", disc, "-o", "temp.avi"},
-            QFileInfo(WorkFilePath()).absolutePath())) {
-        FFrontEnd.ReportError(kProductTitle,
-                              QStringLiteral("Error. Please re-install %1").arg(kProductTitle));
-        return;
+            {"dvd://" + QString::number(titleNumber), "-dvd-device", disc, "-o", work.fileName()},
+            work.absolutePath())) {
+        FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + FStageOneSlot.StartError());
+        return true; // stage one follows and reports for itself
     }
-    QString chunk;
-    while (FStageOneSlot.ReadChunk(chunk)) {
-    }
+    TStallWatch watch(PreparatoryStallSeconds);
+    const bool ended = ReadStage(FStageOneSlot, watch, [](const QString&, int) {});
     FStageOneSlot.Terminate();
+    if (!ended)
+        problem = Stalled(FStageOneSlot, kStageOne + " (opening the disc)", watch);
+    return ended;
 }
 
 bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
     const double length = ItemSeconds(item);
     double lastPosition = -1;
     bool endedAtRangeEnd = false;
+    TStallWatch watch(StallSeconds);
     // A stage one that has reported the end of its range and then falls silent is stuck there: end it.
-    FStageOneSlot.Watch = [&](qint64 silentMs) {
+    const auto atRangeEnd = [&](qint64 silentMs) {
         if (lastPosition >= length - 1.5 && lastPosition >= 0 && silentMs >= EndOfRangeSilenceMs) {
             endedAtRangeEnd = true;
             FStageOneSlot.Terminate();
         }
     };
-    QString chunk;
-    for (int read = 0; FStageOneSlot.ReadChunk(chunk); ++read) {
-        double position = 0;
-        if (LastStageOnePosition(chunk, position))
-            lastPosition = position;
-        FProgress.StageOneChunk(chunk, read);
-        Show();
-    }
-    FStageOneSlot.Watch = nullptr;
+    const bool ended = ReadStage(
+        FStageOneSlot, watch,
+        [&](const QString& chunk, int read) {
+            double position = 0;
+            if (LastStageOnePosition(chunk, position)) {
+                lastPosition = position;
+                watch.Progress(position);
+            }
+            FProgress.StageOneChunk(chunk, read);
+            Show();
+        },
+        atRangeEnd);
     FFrontEnd.PumpEvents();
     const bool exitedWell =
         FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
     FStageOneSlot.Terminate();
+    if (!ended) {
+        problem = Stalled(FStageOneSlot, kStageOne, watch);
+        return false;
+    }
     if ((exitedWell || endedAtRangeEnd) && NonEmptyFile(WorkFilePath()))
         return true;
-    problem = Describe(FStageOneSlot, "Stage one (MEncoder)");
+    problem = Describe(FStageOneSlot, kStageOne);
     return false;
 }
 
-bool TConversionDriver::RunStageTwo(const QStringList& arguments, const QString& outputPath,
-                                    QString& problem) {
+namespace {
+
+// "Title01.partial-XXXXXX.mp4": beside the final file, with its extension, which tells FFmpeg the format.
+QString PartialPattern(const QString& outputPath, const QString& extension) {
+    QString name = QFileInfo(outputPath).fileName();
+    if (!extension.isEmpty() && name.endsWith(extension))
+        name.chop(extension.size());
+    return name + ".partial-XXXXXX" + extension;
+}
+
+// Replaces target with source in one step (rename(2) replaces an existing target).
+bool ReplaceFile(const QString& source, const QString& target, QString& error) {
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0)
+        return true;
+    error = target + ": " + QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+} // namespace
+
+// Stage two writes to a file of its own beside the output and replaces the output only when it succeeded:
+// a failed or cancelled item leaves no broken file and never touches one that was there.
+bool TConversionDriver::RunStageTwo(const QString& stageTwoText, const QString& outputPath,
+                                    double rangeSeconds, QString& problem) {
     FProgress.StartStageTwo();
-    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments)) {
-        FFrontEnd.ReportError(kProductTitle, "Error");
-        problem = "Stage two (FFmpeg) could not be started: " + FStageTwoSlot.StartError();
+    TOwnedFile partial;
+    QString error;
+    if (!partial.Create(QFileInfo(outputPath).absolutePath(), PartialPattern(outputPath, FContext.OutputExt),
+                        error)) {
+        problem = "The output file cannot be written: " + error;
         return false;
     }
-    QString chunk;
-    for (int read = 0; FStageTwoSlot.ReadChunk(chunk); ++read) {
-        FProgress.StageTwoChunk(chunk, read);
-        Show();
+    const QStringList arguments = StageTwoArguments(stageTwoText, partial.Path());
+    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments)) {
+        FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());
+        problem = kStageTwo + " could not be started: " + FStageTwoSlot.StartError();
+        return false;
     }
+    TStallWatch watch(StallSeconds);
+    const bool ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
+        FProgress.StageTwoChunk(chunk, read);
+        watch.Progress(FProgress.StageTwoTime());
+        Show();
+    });
     if (FState == CancelRequested)
-        return true;
+        return false;
     const bool exitedWell =
         FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
     FStageTwoSlot.Terminate();
-    if (exitedWell && NonEmptyFile(outputPath))
+    if (!ended) {
+        problem = Stalled(FStageTwoSlot, kStageTwo, watch);
+        return false;
+    }
+    if (!exitedWell || !NonEmptyFile(partial.Path())) {
+        problem = Describe(FStageTwoSlot, kStageTwo);
+        return false;
+    }
+    const bool whole = CheckStreamLengths(partial.Path(), arguments, rangeSeconds, problem);
+    if (FState == CancelRequested)
+        return false;
+    if (!whole) {
+        // The file is kept for the user to judge, under the output's name unless that holds a file already.
+        const QString kept = QFileInfo::exists(outputPath) ? partial.Path() : outputPath;
+        if (kept == partial.Path() || ReplaceFile(partial.Path(), outputPath, error))
+            partial.Release();
+        problem += " The file is kept as " + (partial.Owned() ? partial.Path() : kept) + ".";
+        return false;
+    }
+    if (!ReplaceFile(partial.Path(), outputPath, error)) {
+        problem = "The output file cannot be put in place: " + error;
+        return false;
+    }
+    partial.Release();
+    return true;
+}
+
+// Measures each stream the profile keeps with the ffprobe of the stage-two encoder: encoders exit with
+// success when their writes fail or the disc is damaged, and only the lengths tell.
+bool TConversionDriver::CheckStreamLengths(const QString& file, const QStringList& arguments,
+                                           double rangeSeconds, QString& problem) {
+    const QString probe = FindStreamProbe(StageTwoExePath());
+    if (probe.isEmpty()) {
+        const QString note = "The lengths of the output streams were not checked: no ffprobe beside " +
+                             QFileInfo(StageTwoExePath()).canonicalFilePath() + " or on the PATH.";
+        if (!FNotes.contains(note))
+            FNotes << note;
         return true;
-    problem = Describe(FStageTwoSlot, "Stage two (FFmpeg)");
-    return false;
+    }
+    QByteArray json;
+    TStallWatch watch(PreparatoryStallSeconds);
+    if (!FStageTwoSlot.Launch(probe, StreamProbeArguments(file)) ||
+        !ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int) { json += chunk.toLatin1(); })) {
+        FStageTwoSlot.Terminate();
+        problem = "The output file could not be measured with " + probe + ".";
+        return false;
+    }
+    FStageTwoSlot.Terminate();
+    if (FState == CancelRequested)
+        return true;
+    TStreamLengths lengths;
+    if (!ParseStreamLengths(json, lengths)) {
+        problem = "The output file holds no stream that " + probe + " can read.";
+        return false;
+    }
+    problem = ShortStreamProblem(lengths, rangeSeconds, KeepsVideo(arguments), KeepsAudio(arguments));
+    return problem.isEmpty();
+}
+
+bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
+    if (!QFileInfo::exists(output))
+        return true;
+    switch (FFrontEnd.OverwritePolicy()) {
+    case TPreferences::Ask:
+        return FFrontEnd.AskYesNo("Output File Exists",
+                                  "The output file " + QFileInfo(output).fileName() +
+                                      " is already existent." + "\n\r" +
+                                      "Click \"Yes\" to overwrite it. Click \"No\" to skip this file");
+    case TPreferences::Rename:
+        output = StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
+                 FContext.OutputExt;
+        return true;
+    case TPreferences::Overwrite:
+        return true;
+    }
+    return true;
+}
+
+TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, const QString& output,
+                                                               const QString& stageOneText,
+                                                               const TRunSettings& settings,
+                                                               QString& problem) {
+    const double seconds = ItemSeconds(item);
+    const QString stageTwoText = BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
+    problem = SpaceProblem(FContext.WorkDir, WorkFileBytes(FContext.MencOutputSettings, seconds),
+                           QFileInfo(output).absolutePath(),
+                           OutputFileBytes(SplitCommandLine(stageTwoText), seconds));
+    if (!problem.isEmpty())
+        return ItemFailed;
+
+    const bool opened = RunPreparatoryPass(TitleOf(item).Number, problem);
+    if (FState == CancelRequested) // Stop before stage one: it is not started
+        return ItemCancelled;
+    if (!opened)
+        return ItemFailed;
+
+    const QStringList stageOne = StageOneArguments(item, stageOneText);
+    FStageTwoSlot.Terminate();
+    FWorkFile.Truncate(); // what an earlier item left must not pass for this one's
+    if (!FStageOneSlot.Launch(StageOneExePath(), stageOne)) {
+        FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + FStageOneSlot.StartError());
+        problem = kStageOne + " could not be started: " + FStageOneSlot.StartError();
+        return ItemLaunchFailed;
+    }
+    FFrontEnd.SetHintText("Converting: " + ShortPrefix(FContext.DVDInformation.OutputPrefix) + "-" +
+                          item.OutputName + FContext.OutputExt);
+    const bool stageOneDone = RunStageOne(item, problem);
+    if (FState == CancelRequested)
+        return ItemCancelled;
+
+    const bool converted = stageOneDone && RunStageTwo(stageTwoText, output, seconds, problem);
+    FProgress.ItemConverted();
+    Show();
+    if (FState == CancelRequested)
+        return ItemCancelled;
+    return converted ? ItemDone : ItemFailed;
 }
 
 TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings) {
@@ -287,67 +522,27 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         Show();
 
         QString output = OutputPathOf(*item, outputDir);
-        if (QFileInfo::exists(output)) {
-            switch (FFrontEnd.OverwritePolicy()) {
-            case TPreferences::Ask:
-                if (!FFrontEnd.AskYesNo(
-                        "Output File Exists",
-                        "The output file " + QFileInfo(output).fileName() + " is already existent." + "\n\r" +
-                            "Click \"Yes\" to overwrite it. Click \"No\" to skip this file")) {
-                    ++result.Skipped;
-                    continue;
-                }
-                break;
-            case TPreferences::Rename:
-                output = StripExtension(output) + "-" +
-                         QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") + FContext.OutputExt;
-                break;
-            case TPreferences::Overwrite:
-                break;
-            }
+        if (!ApplyOverwritePolicy(output)) {
+            result.Skipped << QFileInfo(output).fileName();
+            continue;
         }
-
-        RunPreparatoryPass(TitleOf(*item).Number);
-        if (FState == CancelRequested) // Stop before stage one: it is not started
+        QString problem;
+        switch (ConvertItem(*item, output, stageOneText, settings, problem)) {
+        case ItemCancelled:
             return Cancel(result);
-        if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
-            FContext.WorkDir = FContext.ProgramDir;
-        const QStringList stageOne = StageOneArguments(*item, stageOneText);
-
-        FStageTwoSlot.Terminate();
-        DeleteWorkFile(); // a work file left from an earlier item must not pass for this one's
-        if (!FStageOneSlot.Launch(StageOneExePath(), stageOne)) {
-            FFrontEnd.ReportError(kProductTitle,
-                                  QStringLiteral("Error. Please re-install %1").arg(kProductTitle));
-            result.Failures.push_back(
-                {QFileInfo(output).fileName(),
-                 "Stage one (MEncoder) could not be started: " + FStageOneSlot.StartError()});
+        case ItemLaunchFailed:
+            result.Failures.push_back({QFileInfo(output).fileName(), problem});
             FTimerTime.stop();
             FFrontEnd.ShowProgressPanel(false);
             result.Outcome = TRunResult::LaunchFailed;
             return result;
-        }
-        FFrontEnd.SetHintText("Converting: " + ShortPrefix(FContext.DVDInformation.OutputPrefix) + "-" +
-                              item->OutputName + FContext.OutputExt);
-        QString problem;
-        const bool stageOneDone = RunStageOne(*item, problem);
-        if (FState == CancelRequested)
-            return Cancel(result);
-
-        bool converted = false;
-        if (stageOneDone) {
-            const QString stageTwoText =
-                BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
-            converted = RunStageTwo(StageTwoArguments(stageTwoText, output), output, problem);
-        }
-        FProgress.ItemConverted();
-        Show();
-        if (FState == CancelRequested)
-            return Cancel(result);
-        if (converted)
+        case ItemDone:
             result.Outputs << output;
-        else
+            break;
+        case ItemFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});
+            break;
+        }
         FProgress.ItemFinished();
     }
     return Complete(result, settings.OutputDirText);
@@ -378,6 +573,8 @@ TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputD
                            .arg(result.Failures.size() + size_t(result.Outputs.size()));
         for (const TItemFailure& f : result.Failures)
             text += "\n\n" + f.Output + ": " + f.Problem;
+        if (!result.Skipped.isEmpty())
+            text += "\n\nSkipped, as the files exist: " + result.Skipped.join(", ");
         FFrontEnd.ReportError("Complete", text);
         FState = Idle;
         FFrontEnd.ShowProgressPanel(false);
