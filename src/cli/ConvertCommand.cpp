@@ -34,7 +34,8 @@ const char* const kConvertUsage =
     "    --output DIR           output folder (default: the saved one)\n"
     "    --work-dir DIR         folder for the work file (default: the saved one)\n"
     "    --prefix TEXT          output name prefix\n"
-    "    --overwrite ask|overwrite|rename   what to do with an existing output file\n"
+    "    --overwrite ask|overwrite|rename   what to do with an existing output file (ask: on the\n"
+    "                           terminal; without one, give overwrite or rename)\n"
     "    --dry-run              print both command lines of each row, run nothing\n"
     "    --progress text|json   progress on standard error (text) or standard output (json)\n";
 

@@ -97,9 +97,12 @@ QString TConversionDriver::StageOneExePath() const {
 QString TConversionDriver::StageTwoExePath() const {
     return FContext.ProgramDir + "wmaspi.dll";
 }
-QString TConversionDriver::WorkFilePath() const {
+QString TConversionDriver::CurrentWorkFile() const {
     return FWorkFile.Owned() ? FWorkFile.Path()
                              : IncludeTrailingSeparator(FContext.WorkDir) + "temp-XXXXXX.avi";
+}
+QString TConversionDriver::WorkFilePath() const {
+    return FWorkFile.Owned() || FLastWorkFile.isEmpty() ? CurrentWorkFile() : FLastWorkFile;
 }
 QString TConversionDriver::ProfilePathOf(const QString& name) const {
     return ProfilePath(FContext.ProgramDir, name);
@@ -150,8 +153,10 @@ bool TConversionDriver::PrepareWorkFile() {
     if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
         FContext.WorkDir = FContext.ProgramDir;
     QString error;
-    if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error))
+    if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+        FLastWorkFile = FWorkFile.Path();
         return true;
+    }
     FFrontEnd.ReportError(kProductTitle, "The work file cannot be created.\n" + error);
     return false;
 }
@@ -223,13 +228,14 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
         args << "-sid" << QString::number(item.SubtitleIndex - 1);
     else
         args << "-nosub";
-    args << "-o" << WorkFilePath();
+    args << "-o" << CurrentWorkFile();
     return args;
 }
 
 QStringList TConversionDriver::StageTwoArguments(const QString& stageTwoText,
                                                  const QString& outputPath) const {
-    return QStringList{"-y", "-i", WorkFilePath()} + SplitCommandLine(stageTwoText) + QStringList{outputPath};
+    return QStringList{"-y", "-i", CurrentWorkFile()} + SplitCommandLine(stageTwoText) +
+           QStringList{outputPath};
 }
 
 std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings) {
@@ -278,7 +284,7 @@ bool TConversionDriver::RunPreparatoryPass(int titleNumber, QString& problem) {
     FStageOneSlot.Terminate();
     // It opens the disc and ends: what it writes is not read. It runs in the work folder and names the run's
     // own work file, so that whatever it might write can only land there.
-    const QFileInfo work(WorkFilePath());
+    const QFileInfo work(CurrentWorkFile());
     if (!FStageOneSlot.Launch(
             StageOneExePath(),
             {"dvd://" + QString::number(titleNumber), "-dvd-device", disc, "-o", work.fileName()},
@@ -326,7 +332,7 @@ bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
         problem = Stalled(FStageOneSlot, kStageOne, watch);
         return false;
     }
-    if ((exitedWell || endedAtRangeEnd) && NonEmptyFile(WorkFilePath()))
+    if ((exitedWell || endedAtRangeEnd) && NonEmptyFile(CurrentWorkFile()))
         return true;
     problem = Describe(FStageOneSlot, kStageOne);
     return false;
@@ -354,8 +360,8 @@ bool ReplaceFile(const QString& source, const QString& target, QString& error) {
 
 // Stage two writes to a file of its own beside the output and replaces the output only when it succeeded:
 // a failed or cancelled item leaves no broken file and never touches one that was there.
-bool TConversionDriver::RunStageTwo(const QString& stageTwoText, const QString& outputPath,
-                                    double rangeSeconds, QString& problem) {
+bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageTwoText,
+                                    const QString& outputPath, QString& problem) {
     FProgress.StartStageTwo();
     TOwnedFile partial;
     QString error;
@@ -389,7 +395,7 @@ bool TConversionDriver::RunStageTwo(const QString& stageTwoText, const QString& 
         problem = Describe(FStageTwoSlot, kStageTwo);
         return false;
     }
-    const bool whole = CheckStreamLengths(partial.Path(), arguments, rangeSeconds, problem);
+    const bool whole = CheckStreamLengths(item, partial.Path(), arguments, problem);
     if (FState == CancelRequested)
         return false;
     if (!whole) {
@@ -410,8 +416,8 @@ bool TConversionDriver::RunStageTwo(const QString& stageTwoText, const QString& 
 
 // Measures each stream the profile keeps with the ffprobe of the stage-two encoder: encoders exit with
 // success when their writes fail or the disc is damaged, and only the lengths tell.
-bool TConversionDriver::CheckStreamLengths(const QString& file, const QStringList& arguments,
-                                           double rangeSeconds, QString& problem) {
+bool TConversionDriver::CheckStreamLengths(const TTaskNode& item, const QString& file,
+                                           const QStringList& arguments, QString& problem) {
     const QString probe = FindStreamProbe(StageTwoExePath());
     if (probe.isEmpty()) {
         const QString note = "The lengths of the output streams were not checked: no ffprobe beside " +
@@ -436,7 +442,9 @@ bool TConversionDriver::CheckStreamLengths(const QString& file, const QStringLis
         problem = "The output file holds no stream that " + probe + " can read.";
         return false;
     }
-    problem = ShortStreamProblem(lengths, rangeSeconds, KeepsVideo(arguments), KeepsAudio(arguments));
+    // A title without audio tracks gives a file without audio, whatever the profile keeps.
+    const bool audio = KeepsAudio(arguments) && !TitleOf(item).AudioTracks.isEmpty();
+    problem = ShortStreamProblem(lengths, ItemSeconds(item), KeepsVideo(arguments), audio);
     return problem.isEmpty();
 }
 
@@ -491,7 +499,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
     if (FState == CancelRequested)
         return ItemCancelled;
 
-    const bool converted = stageOneDone && RunStageTwo(stageTwoText, output, seconds, problem);
+    const bool converted = stageOneDone && RunStageTwo(item, stageTwoText, output, problem);
     FProgress.ItemConverted();
     Show();
     if (FState == CancelRequested)

@@ -63,7 +63,8 @@ public:
 
     QString StageOneExePath() const;
     QString StageTwoExePath() const;
-    // The run's own work file while a run goes on; before, the pattern its name is made from.
+    // The run's own work file while a run goes on, else the last run's; before any run, the pattern its
+    // name is made from.
     QString WorkFilePath() const;
 
     // Seconds without output after which a stage one that has reported the end of its range is ended.
@@ -87,11 +88,12 @@ private:
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
     QStringList StageTwoArguments(const QString& stageTwoText, const QString& outputPath) const;
     QString OutputPathOf(const TTaskNode& item, const QString& outputDir) const;
+    QString CurrentWorkFile() const;
     bool RunPreparatoryPass(int titleNumber, QString& problem);
     bool RunStageOne(const TTaskNode& item, QString& problem);
-    bool RunStageTwo(const QString& stageTwoText, const QString& outputPath, double rangeSeconds,
+    bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
                      QString& problem);
-    bool CheckStreamLengths(const QString& file, const QStringList& arguments, double rangeSeconds,
+    bool CheckStreamLengths(const TTaskNode& item, const QString& file, const QStringList& arguments,
                             QString& problem);
     bool ReadStage(TEncoderSlot& slot, TStallWatch& watch,
                    const std::function<void(const QString&, int)>& onChunk,
@@ -113,5 +115,6 @@ private:
     TProgressTracker FProgress;
     QTimer FTimerTime;
     TOwnedFile FWorkFile;
+    QString FLastWorkFile;
     QStringList FNotes;
 };

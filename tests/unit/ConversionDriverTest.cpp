@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -459,8 +460,13 @@ TEST_F(ConversionDriver, AStalledStageIsEndedWithItsHelpers) {
     // The stalled encoder's helper process went with it (gone, or a zombie that init has not reaped yet).
     const QString pid = Contents(helper).trimmed();
     ASSERT_FALSE(pid.isEmpty());
-    const QString stat = Contents("/proc/" + pid + "/stat");
-    EXPECT_TRUE(stat.isEmpty() || stat.section(") ", 1).startsWith("Z")) << stat.toStdString();
+    const auto ended = [&] {
+        const QString stat = Contents("/proc/" + pid + "/stat");
+        return stat.isEmpty() || stat.section(") ", 1).startsWith("Z");
+    };
+    for (int i = 0; i < 50 && !ended(); ++i) // a killed process takes a moment to go
+        QThread::msleep(100);
+    EXPECT_TRUE(ended()) << Contents("/proc/" + pid + "/stat").toStdString();
 }
 
 TEST_F(ConversionDriver, AnOutputStreamShorterThanTheRangeFailsTheItem) {
