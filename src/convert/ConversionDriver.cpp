@@ -296,7 +296,9 @@ bool TConversionDriver::RunPreparatoryPass(int titleNumber, QString& problem) {
     const bool ended = ReadStage(FStageOneSlot, watch, [](const QString&, int) {});
     FStageOneSlot.Terminate();
     if (!ended)
-        problem = Stalled(FStageOneSlot, kStageOne + " (opening the disc)", watch);
+        problem = WithTail(kStageOne + " did not finish opening the disc within " +
+                               QString::number(watch.LimitSeconds()) + " s, so it was ended (stalled)",
+                           FStageOneSlot);
     return ended;
 }
 

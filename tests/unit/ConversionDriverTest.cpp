@@ -443,8 +443,8 @@ TEST_F(ConversionDriver, AStalledStageIsEndedWithItsHelpers) {
         const char *Variable, *Value, *Expected;
     };
     for (const Case& c : {Case{"FAKE_PREP", "hang",
-                               "Stage one (MEncoder) (opening the disc) stalled: its "
-                               "progress did not advance for 0.6 s, so it was ended"},
+                               "Stage one (MEncoder) did not finish opening the disc within 0.6 s, so it was "
+                               "ended (stalled)"},
                           Case{"FAKE_STAGE1", "stall",
                                "Stage one (MEncoder) stalled: its progress did not "
                                "advance for 0.6 s, so it was ended:\nPos:   1.0s"}}) {
