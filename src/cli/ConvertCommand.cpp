@@ -135,7 +135,8 @@ public:
     void OpenFolder(const QString&) override {}
     void PumpEvents() override {
         QCoreApplication::processEvents();
-        if (gInterrupted && Driver) {
+        // A signal that comes before the run is under way waits for it: Stop does nothing until then.
+        if (gInterrupted && Driver && Driver->ConvertState() == TConversionDriver::Converting) {
             gInterrupted = 0;
             EndProgressLine();
             std::fprintf(stderr, "Stopping...\n");
