@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
+#include "convert/StreamCheck.h"
 #include "support/RecordingFrontEnd.h"
 
 #include <QDir>
@@ -508,6 +509,34 @@ TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
     EXPECT_EQ(plan[0].StageOne.first(), "dvd://2");
     EXPECT_EQ(plan[0].StageTwo.last(), Output + "Title02.mp4");
     EXPECT_TRUE(Runs().isEmpty());
+}
+
+// What ffprobe prints for the containers the profiles write: MP4 and AVI give each stream's length, Matroska
+// and WebM only a tag, and some forms only the file's.
+TEST(StreamLengths, FromEachFormThatFfprobePrints) {
+    struct Case {
+        const char* Json;
+        bool Parsed;
+        double Video, Audio;
+    };
+    for (const Case& c : {
+             Case{R"({"streams":[{"codec_type":"video","duration":"12.040000"},
+                                {"codec_type":"audio","duration":"0.130000"}],"format":{"duration":"12.0"}})",
+                  true, 12.04, 0.13},
+             Case{R"({"streams":[{"codec_type":"video","tags":{"DURATION":"00:00:03.023000000"}},
+                                {"codec_type":"audio","tags":{"DURATION":"00:01:01.5"}}],
+                     "format":{"duration":"61.5"}})",
+                  true, 3.023, 61.5},
+             Case{R"({"streams":[{"codec_type":"audio"}],"format":{"duration":"7.5"}})", true, -1, 7.5},
+             Case{R"({"programs":[],"streams":[]})", false, -1, -1},
+             Case{"not json", false, -1, -1},
+         }) {
+        SCOPED_TRACE(c.Json);
+        TStreamLengths lengths;
+        EXPECT_EQ(ParseStreamLengths(c.Json, lengths), c.Parsed);
+        EXPECT_DOUBLE_EQ(lengths.Video, c.Video);
+        EXPECT_DOUBLE_EQ(lengths.Audio, c.Audio);
+    }
 }
 
 } // namespace
