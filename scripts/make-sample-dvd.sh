@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Builds a small DVD-Video folder for trying the program and for the tests.
 #
-#   make-sample-dvd.sh DIR [pal|ntsc]
+#   make-sample-dvd.sh DIR [pal|ntsc|mono-ac3]
 #
-# DIR/VIDEO_TS is written. The disc has two title sets:
+# DIR/VIDEO_TS is written. The pal and ntsc discs have two title sets:
 #   title set 1 (16:9): Title01, 24 s, four chapters, audio English + Deutsch, one English subtitle;
 #                       Title02, 8 s, two chapters, same streams without subtitles
 #   title set 2 (4:3):  Title03, 12 s, three chapters, French audio
+# The mono-ac3 disc (PAL) has one title: Title01, 12 s, 4:3, two chapters, one Italian mono AC3 track at
+# 500 Hz, the kind of stream that some AC3 decoders cut short.
 # Nothing is written when DIR/VIDEO_TS/VIDEO_TS.IFO exists already (the tests cache the disc).
 set -euo pipefail
 
 out=${1:?usage: make-sample-dvd.sh DIR [pal|ntsc]}
 std=${2:-pal}
 case "$std" in
-  pal)  target=pal-dvd;  size=720x576; rate=25 ;;
+  pal|mono-ac3)  target=pal-dvd;  size=720x576; rate=25 ;;
   ntsc) target=ntsc-dvd; size=720x480; rate=30000/1001 ;;
   *) echo "make-sample-dvd.sh: unknown standard '$std' (pal or ntsc)" >&2; exit 2 ;;
 esac
@@ -26,12 +28,14 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$out"
-export VIDEO_FORMAT=${std^^}
+format=$std; [ "$std" = mono-ac3 ] && format=pal
+export VIDEO_FORMAT=${format^^}
 
 ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
 
 # One clip: a moving test picture, one tone per audio language, encoded to the DVD target at a low rate.
-# $1 name, $2 seconds, $3 aspect, $4 picture source, then the audio frequencies
+# $1 name, $2 seconds, $3 aspect, $4 picture source, then the audio frequencies; $channels audio channels.
+channels=2
 clip() {
   local name=$1 secs=$2 aspect=$3 src=$4; shift 4
   local inputs=(-f lavfi -i "$src=size=$size:rate=$rate:duration=$secs")
@@ -43,8 +47,34 @@ clip() {
     n=$((n + 1))
   done
   ff "${inputs[@]}" "${maps[@]}" -target "$target" -aspect "$aspect" \
-     -b:v 400k -maxrate 1500k -bufsize 1835k -b:a 64k -ac 2 "$work/$name.mpg"
+     -b:v 400k -maxrate 1500k -bufsize 1835k -b:a 64k -ac "$channels" "$work/$name.mpg"
 }
+
+author() {
+  dvdauthor -x "$work/dvd.xml" >"$work/dvdauthor.log" 2>&1 || { cat "$work/dvdauthor.log" >&2; exit 1; }
+  rm -rf "$out/AUDIO_TS"
+}
+
+if [ "$std" = mono-ac3 ]; then
+  channels=1
+  clip m 12 4:3 testsrc 500
+  cat > "$work/dvd.xml" <<XML
+<dvdauthor dest="$out">
+  <vmgm />
+  <titleset>
+    <titles>
+      <video format="pal" aspect="4:3" />
+      <audio lang="it" />
+      <pgc>
+        <vob file="$work/m.mpg" chapters="0,0:06" />
+      </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author
+  exit 0
+fi
 
 clip t1 24 16:9 testsrc2 440 660
 clip t2 8 16:9 smptebars 330 550
@@ -93,5 +123,4 @@ cat > "$work/dvd.xml" <<XML
   </titleset>
 </dvdauthor>
 XML
-dvdauthor -x "$work/dvd.xml" >"$work/dvdauthor.log" 2>&1 || { cat "$work/dvdauthor.log" >&2; exit 1; }
-rm -rf "$out/AUDIO_TS"
+author

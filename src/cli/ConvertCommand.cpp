@@ -34,17 +34,22 @@ const char* const kConvertUsage =
     "    --output DIR           output folder (default: the saved one)\n"
     "    --work-dir DIR         folder for the work file (default: the saved one)\n"
     "    --prefix TEXT          output name prefix\n"
-    "    --overwrite ask|overwrite|rename   what to do with an existing output file\n"
+    "    --overwrite ask|overwrite|rename   what to do with an existing output file (ask: on the\n"
+    "                           terminal; without one, give overwrite or rename)\n"
     "    --dry-run              print both command lines of each row, run nothing\n"
     "    --progress text|json   progress on standard error (text) or standard output (json)\n";
 
 namespace {
 
-constexpr int ExitOk = 0, ExitFailed = 1, ExitBadInput = 2, ExitCancelled = 130;
+constexpr int ExitOk = 0, ExitFailed = 1, ExitBadInput = 2;
 
+// Ctrl+C, a closed terminal and a polite kill all stop the run the same way: the encoders are ended, the
+// work and partial files removed, and the exit code is 128 + the signal's number.
 volatile std::sig_atomic_t gInterrupted = 0;
-void OnInterrupt(int) {
+volatile std::sig_atomic_t gSignal = 0;
+void OnInterrupt(int signal) {
     gInterrupted = 1;
+    gSignal = signal;
 }
 
 struct TBadInput {
@@ -77,10 +82,6 @@ public:
     void ReportError(const QString& caption, const QString& text) override { Print(caption, text); }
     bool AskYesNo(const QString& caption, const QString& text) override {
         Print(caption, text);
-        if (!isatty(STDIN_FILENO)) {
-            std::fprintf(stderr, "(no terminal to answer: No)\n");
-            return false;
-        }
         std::fprintf(stderr, "[y/N] ");
         std::string answer;
         std::getline(std::cin, answer);
@@ -134,7 +135,8 @@ public:
     void OpenFolder(const QString&) override {}
     void PumpEvents() override {
         QCoreApplication::processEvents();
-        if (gInterrupted && Driver) {
+        // A signal that comes before the run is under way waits for it: Stop does nothing until then.
+        if (gInterrupted && Driver && Driver->ConvertState() == TConversionDriver::Converting) {
             gInterrupted = 0;
             EndProgressLine();
             std::fprintf(stderr, "Stopping...\n");
@@ -303,6 +305,20 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         if (!QFileInfo(o.Disc).isDir())
             throw TBadInput{o.Disc + ": not a folder"};
 
+        // Defaults as the window has them: Preferences.ini in the program folder, read without writing it.
+        const QString ini = PreferencesPath(programDir);
+        const TPreferences prefs = ReadPreferences(ini, programDir);
+        const TPreferences::TOverwritePolicy policy = o.Overwrite == "overwrite" ? TPreferences::Overwrite
+                                                      : o.Overwrite == "rename"  ? TPreferences::Rename
+                                                      : o.Overwrite == "ask"     ? TPreferences::Ask
+                                                                                 : prefs.Policy;
+        // Asking needs someone to answer: without a terminal the question would skip rows unseen.
+        if (policy == TPreferences::Ask && !o.DryRun && !isatty(STDIN_FILENO))
+            throw TBadInput{QString(o.Overwrite.isEmpty() ? "the saved overwrite choice is Ask Me, but "
+                                                          : "--overwrite ask needs a terminal, and ") +
+                            "standard input is not a terminal: give --overwrite overwrite or --overwrite "
+                            "rename"};
+
         TAppContext context;
         context.ProgramDir = programDir;
         TTaskListModel tasks(context);
@@ -317,10 +333,6 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         if (tasks.IsEmpty())
             throw TBadInput{o.Disc + ": the disc has no titles"};
         SelectRows(tasks, o);
-
-        // Defaults as the window has them: Preferences.ini in the program folder, read without writing it.
-        const QString ini = PreferencesPath(programDir);
-        const TPreferences prefs = ReadPreferences(ini, programDir);
         const QStringList profiles = ProfileNames(programDir);
         QString profile = o.Profile;
         if (profile.isEmpty()) {
@@ -345,10 +357,7 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
 
         TCliFrontEnd frontEnd;
         frontEnd.ProgressMode = o.Progress;
-        frontEnd.Policy = o.Overwrite == "overwrite" ? TPreferences::Overwrite
-                          : o.Overwrite == "rename"  ? TPreferences::Rename
-                          : o.Overwrite == "ask"     ? TPreferences::Ask
-                                                     : prefs.Policy;
+        frontEnd.Policy = policy;
         TConversionDriver driver(context, tasks, frontEnd);
         frontEnd.Driver = &driver;
 
@@ -361,16 +370,20 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
             return ExitOk;
         }
 
-        std::signal(SIGINT, OnInterrupt);
-        std::signal(SIGTERM, OnInterrupt);
+        for (int signal : {SIGINT, SIGHUP, SIGTERM})
+            std::signal(signal, OnInterrupt);
         const TRunResult result = driver.Start(settings);
+        for (const QString& note : result.Notes)
+            std::fprintf(stderr, "Note: %s\n", qPrintable(note));
+        for (const QString& skipped : result.Skipped)
+            std::fprintf(stderr, "Skipped %s: the file exists\n", qPrintable(skipped));
         switch (result.Outcome) {
         case TRunResult::Completed:
             for (const QString& output : result.Outputs)
                 std::fprintf(stderr, "Wrote %s\n", qPrintable(output));
             return ExitOk;
         case TRunResult::Cancelled:
-            return ExitCancelled;
+            return 128 + (gSignal ? int(gSignal) : SIGINT);
         case TRunResult::Refused:
             return ExitBadInput;
         default:

@@ -6,15 +6,21 @@
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
 #include "convert/CommandLine.h"
+#include "convert/ConversionHelpers.h"
 #include "convert/DisplayAspect.h"
+#include "convert/FreeSpace.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
+#include "profiles/IniFile.h"
 #include "profiles/IniText.h"
+#include "profiles/Preferences.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+using namespace ConversionHelpers;
 
 namespace {
 
@@ -22,35 +28,9 @@ QString Seconds3(double seconds) {
     return QString::number(seconds, 'f', 3);
 } // "." whatever the locale
 
-const TTaskNode& TitleOf(const TTaskNode& item) {
-    return item.IsTitle() ? item : *item.Parent;
-}
-
-// The current range's length, from the texts the row shows.
-double ItemSeconds(const TTaskNode& item) {
-    return TimeTextToSeconds(item.CurEndText) - TimeTextToSeconds(item.CurStartText);
-}
-
 // A prefix of up to 18 characters is shown whole, a longer one cut to 15 and "...".
 QString ShortPrefix(const QString& prefix) {
     return prefix.size() <= 18 ? prefix : prefix.left(15) + "...";
-}
-
-bool NonEmptyFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.isFile() && info.size() > 0;
-}
-
-QString Describe(const TEncoderSlot& slot, const QString& encoder) {
-    const QString tail = slot.LastLines(8);
-    QString what;
-    if (slot.ExitStatus() == QProcess::CrashExit)
-        what = encoder + " was ended abnormally";
-    else if (slot.ExitCode() != 0)
-        what = encoder + " exited with code " + QString::number(slot.ExitCode());
-    else
-        what = encoder + " wrote no output file";
-    return tail.isEmpty() ? what + "." : what + ":\n" + tail;
 }
 
 } // namespace
@@ -74,8 +54,12 @@ QString TConversionDriver::StageOneExePath() const {
 QString TConversionDriver::StageTwoExePath() const {
     return FContext.ProgramDir + "wmaspi.dll";
 }
+QString TConversionDriver::CurrentWorkFile() const {
+    return FWorkFile.Owned() ? FWorkFile.Path()
+                             : IncludeTrailingSeparator(FContext.WorkDir) + "temp-XXXXXX.avi";
+}
 QString TConversionDriver::WorkFilePath() const {
-    return IncludeTrailingSeparator(FContext.WorkDir) + "temp.avi";
+    return FWorkFile.Owned() || FLastWorkFile.isEmpty() ? CurrentWorkFile() : FLastWorkFile;
 }
 QString TConversionDriver::ProfilePathOf(const QString& name) const {
     return ProfilePath(FContext.ProgramDir, name);
@@ -86,8 +70,7 @@ void TConversionDriver::Show() {
 }
 
 void TConversionDriver::DeleteWorkFile() {
-    if (QFileInfo::exists(WorkFilePath()))
-        QFile::remove(WorkFilePath());
+    FWorkFile.Remove();
 }
 
 bool TConversionDriver::CheckStart(const TRunSettings& settings) {
@@ -116,13 +99,39 @@ bool TConversionDriver::CheckStart(const TRunSettings& settings) {
     return true;
 }
 
+void TConversionDriver::ReadStallSettings() {
+    bool ok = false;
+    const double seconds =
+        TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Stall Seconds", "").toDouble(&ok);
+    if (!ok)
+        return;
+    StallSeconds = seconds;
+    PreparatoryStallSeconds = seconds > 0 ? std::min(seconds, 30.0) : seconds;
+}
+
+// The work folder falls back to the program folder before anything is started in it, and the run makes its
+// own work file there.
+bool TConversionDriver::PrepareWorkFile() {
+    if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
+        FContext.WorkDir = FContext.ProgramDir;
+    QString error;
+    if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+        FLastWorkFile = FWorkFile.Path();
+        return true;
+    }
+    FFrontEnd.ReportError(kProductTitle, "The work file cannot be created.\n" + error);
+    return false;
+}
+
 TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     if (FRunning || !CheckStart(settings))
         return {};
     FRunning = true;
+    FNotes.clear();
     FFrontEnd.LockInterface();
     const QString stageOneText =
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
+    ReadStallSettings();
     TRunResult result;
     int width = 0;
     if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
@@ -130,11 +139,14 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
                               "The output size \"" + FContext.MencOutputSettings.Size +
                                   "\" is not a width and a height. Please choose another Video Size.");
         result.Outcome = TRunResult::LaunchFailed;
+    } else if (!PrepareWorkFile()) {
+        result.Outcome = TRunResult::LaunchFailed;
     } else {
         result = ConvertCheckedItems(stageOneText, settings);
     }
     FFrontEnd.UnlockInterface();
     DeleteWorkFile();
+    result.Notes = FNotes;
     FRunning = false;
     return result;
 }
@@ -163,6 +175,10 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     if (end < title.FullEnd)
         args << "-endpos" << Seconds3(end - start);
     args << SplitCommandLine(stageOneText);
+    // MEncoder's default AC3 decoder loses most of some streams (a mono track came out a fraction of a
+    // second long); liba52 decodes them whole, and the trailing comma leaves the others for other formats.
+    args << "-ac"
+         << "a52,";
     const int audio = item.AudioLanguageIndex;
     const QString language =
         audio >= 0 && audio < title.AudioLanguages.size() ? title.AudioLanguages[audio] : QString();
@@ -174,7 +190,7 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
         args << "-sid" << QString::number(item.SubtitleIndex - 1);
     else
         args << "-nosub";
-    args << "-o" << WorkFilePath();
+    args << "-o" << CurrentWorkFile();
     return args;
 }
 
@@ -182,7 +198,7 @@ QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QS
                                                  const QString& outputPath) const {
     // The work file's pixels are square whatever the title's shape: the output is told its display aspect.
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
-    return QStringList{"-y", "-i", WorkFilePath()} + SplitCommandLine(stageTwoText) +
+    return QStringList{"-y", "-i", CurrentWorkFile()} + SplitCommandLine(stageTwoText) +
            (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + QStringList{outputPath};
 }
 
@@ -201,77 +217,63 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
     return plan;
 }
 
-void TConversionDriver::RunPreparatoryPass(int titleNumber) {
-    const QString disc = ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
-    FStageOneSlot.Terminate();
-    // It opens the disc and ends: what it writes is not read, and it runs in the work folder so that its
-    // "temp.avi" can only be the work file.
-    if (!FStageOneSlot.Launch(
-            StageOneExePath(),
-            {"dvd://" + QString::number(titleNumber), "-dvd-device", disc, "-o", "temp.avi"},
-            QFileInfo(WorkFilePath()).absolutePath())) {
-        FFrontEnd.ReportError(kProductTitle,
-                              QStringLiteral("Error. Please re-install %1").arg(kProductTitle));
-        return;
+bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
+    if (!QFileInfo::exists(output))
+        return true;
+    switch (FFrontEnd.OverwritePolicy()) {
+    case TPreferences::Ask:
+        return FFrontEnd.AskYesNo("Output File Exists",
+                                  "The output file " + QFileInfo(output).fileName() +
+                                      " is already existent." + "\n\r" +
+                                      "Click \"Yes\" to overwrite it. Click \"No\" to skip this file");
+    case TPreferences::Rename:
+        output = StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
+                 FContext.OutputExt;
+        return true;
+    case TPreferences::Overwrite:
+        return true;
     }
-    QString chunk;
-    while (FStageOneSlot.ReadChunk(chunk)) {
-    }
-    FStageOneSlot.Terminate();
+    return true;
 }
 
-bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
-    const double length = ItemSeconds(item);
-    double lastPosition = -1;
-    bool endedAtRangeEnd = false;
-    // A stage one that has reported the end of its range and then falls silent is stuck there: end it.
-    FStageOneSlot.Watch = [&](qint64 silentMs) {
-        if (lastPosition >= length - 1.5 && lastPosition >= 0 && silentMs >= EndOfRangeSilenceMs) {
-            endedAtRangeEnd = true;
-            FStageOneSlot.Terminate();
-        }
-    };
-    QString chunk;
-    for (int read = 0; FStageOneSlot.ReadChunk(chunk); ++read) {
-        double position = 0;
-        if (LastStageOnePosition(chunk, position))
-            lastPosition = position;
-        FProgress.StageOneChunk(chunk, read);
-        Show();
-    }
-    FStageOneSlot.Watch = nullptr;
-    FFrontEnd.PumpEvents();
-    const bool exitedWell =
-        FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
-    FStageOneSlot.Terminate();
-    if ((exitedWell || endedAtRangeEnd) && NonEmptyFile(WorkFilePath()))
-        return true;
-    problem = Describe(FStageOneSlot, "Stage one (MEncoder)");
-    return false;
-}
+TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, const QString& output,
+                                                               const QString& stageOneText,
+                                                               const TRunSettings& settings,
+                                                               QString& problem) {
+    const double seconds = ItemSeconds(item);
+    const QString stageTwoText = BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
+    problem = SpaceProblem(FContext.WorkDir, WorkFileBytes(FContext.MencOutputSettings, seconds),
+                           QFileInfo(output).absolutePath(),
+                           OutputFileBytes(SplitCommandLine(stageTwoText), seconds));
+    if (!problem.isEmpty())
+        return ItemFailed;
 
-bool TConversionDriver::RunStageTwo(const QStringList& arguments, const QString& outputPath,
-                                    QString& problem) {
-    FProgress.StartStageTwo();
-    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments)) {
-        FFrontEnd.ReportError(kProductTitle, "Error");
-        problem = "Stage two (FFmpeg) could not be started: " + FStageTwoSlot.StartError();
-        return false;
-    }
-    QString chunk;
-    for (int read = 0; FStageTwoSlot.ReadChunk(chunk); ++read) {
-        FProgress.StageTwoChunk(chunk, read);
-        Show();
-    }
-    if (FState == CancelRequested)
-        return true;
-    const bool exitedWell =
-        FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
+    const bool opened = RunPreparatoryPass(TitleOf(item).Number, problem);
+    if (FState == CancelRequested) // Stop before stage one: it is not started
+        return ItemCancelled;
+    if (!opened)
+        return ItemFailed;
+
+    const QStringList stageOne = StageOneArguments(item, stageOneText);
     FStageTwoSlot.Terminate();
-    if (exitedWell && NonEmptyFile(outputPath))
-        return true;
-    problem = Describe(FStageTwoSlot, "Stage two (FFmpeg)");
-    return false;
+    FWorkFile.Truncate(); // what an earlier item left must not pass for this one's
+    if (!FStageOneSlot.Launch(StageOneExePath(), stageOne)) {
+        FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + FStageOneSlot.StartError());
+        problem = kStageOne + " could not be started: " + FStageOneSlot.StartError();
+        return ItemLaunchFailed;
+    }
+    FFrontEnd.SetHintText("Converting: " + ShortPrefix(FContext.DVDInformation.OutputPrefix) + "-" +
+                          item.OutputName + FContext.OutputExt);
+    const bool stageOneDone = RunStageOne(item, problem);
+    if (FState == CancelRequested)
+        return ItemCancelled;
+
+    const bool converted = stageOneDone && RunStageTwo(item, stageTwoText, output, problem);
+    FProgress.ItemConverted();
+    Show();
+    if (FState == CancelRequested)
+        return ItemCancelled;
+    return converted ? ItemDone : ItemFailed;
 }
 
 TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings) {
@@ -297,67 +299,27 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         Show();
 
         QString output = OutputPathOf(*item, outputDir);
-        if (QFileInfo::exists(output)) {
-            switch (FFrontEnd.OverwritePolicy()) {
-            case TPreferences::Ask:
-                if (!FFrontEnd.AskYesNo(
-                        "Output File Exists",
-                        "The output file " + QFileInfo(output).fileName() + " is already existent." + "\n\r" +
-                            "Click \"Yes\" to overwrite it. Click \"No\" to skip this file")) {
-                    ++result.Skipped;
-                    continue;
-                }
-                break;
-            case TPreferences::Rename:
-                output = StripExtension(output) + "-" +
-                         QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") + FContext.OutputExt;
-                break;
-            case TPreferences::Overwrite:
-                break;
-            }
+        if (!ApplyOverwritePolicy(output)) {
+            result.Skipped << QFileInfo(output).fileName();
+            continue;
         }
-
-        RunPreparatoryPass(TitleOf(*item).Number);
-        if (FState == CancelRequested) // Stop before stage one: it is not started
+        QString problem;
+        switch (ConvertItem(*item, output, stageOneText, settings, problem)) {
+        case ItemCancelled:
             return Cancel(result);
-        if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
-            FContext.WorkDir = FContext.ProgramDir;
-        const QStringList stageOne = StageOneArguments(*item, stageOneText);
-
-        FStageTwoSlot.Terminate();
-        DeleteWorkFile(); // a work file left from an earlier item must not pass for this one's
-        if (!FStageOneSlot.Launch(StageOneExePath(), stageOne)) {
-            FFrontEnd.ReportError(kProductTitle,
-                                  QStringLiteral("Error. Please re-install %1").arg(kProductTitle));
-            result.Failures.push_back(
-                {QFileInfo(output).fileName(),
-                 "Stage one (MEncoder) could not be started: " + FStageOneSlot.StartError()});
+        case ItemLaunchFailed:
+            result.Failures.push_back({QFileInfo(output).fileName(), problem});
             FTimerTime.stop();
             FFrontEnd.ShowProgressPanel(false);
             result.Outcome = TRunResult::LaunchFailed;
             return result;
-        }
-        FFrontEnd.SetHintText("Converting: " + ShortPrefix(FContext.DVDInformation.OutputPrefix) + "-" +
-                              item->OutputName + FContext.OutputExt);
-        QString problem;
-        const bool stageOneDone = RunStageOne(*item, problem);
-        if (FState == CancelRequested)
-            return Cancel(result);
-
-        bool converted = false;
-        if (stageOneDone) {
-            const QString stageTwoText =
-                BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
-            converted = RunStageTwo(StageTwoArguments(*item, stageTwoText, output), output, problem);
-        }
-        FProgress.ItemConverted();
-        Show();
-        if (FState == CancelRequested)
-            return Cancel(result);
-        if (converted)
+        case ItemDone:
             result.Outputs << output;
-        else
+            break;
+        case ItemFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});
+            break;
+        }
         FProgress.ItemFinished();
     }
     return Complete(result, settings.OutputDirText);
@@ -388,6 +350,8 @@ TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputD
                            .arg(result.Failures.size() + size_t(result.Outputs.size()));
         for (const TItemFailure& f : result.Failures)
             text += "\n\n" + f.Output + ": " + f.Problem;
+        if (!result.Skipped.isEmpty())
+            text += "\n\nSkipped, as the files exist: " + result.Skipped.join(", ");
         FFrontEnd.ReportError("Complete", text);
         FState = Idle;
         FFrontEnd.ShowProgressPanel(false);

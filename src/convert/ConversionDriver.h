@@ -3,15 +3,18 @@
 #include "convert/ConversionFrontEnd.h"
 #include "convert/EncoderSlot.h"
 #include "convert/ProgressTracker.h"
+#include "convert/WorkFile.h"
 #include "profiles/ProfileModel.h"
 
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 struct TAppContext;
 struct TTaskNode;
 class TTaskListModel;
+class TStallWatch;
 
 // What Start takes from the window at the moment it is pressed.
 struct TRunSettings {
@@ -30,7 +33,8 @@ struct TRunResult {
     TOutcome Outcome = Refused;
     std::vector<TItemFailure> Failures;
     QStringList Outputs; // files written, in order
-    int Skipped = 0;
+    QStringList Skipped; // output file names the user chose not to overwrite
+    QStringList Notes;   // what the run could not check
 };
 
 // Both command lines of one item, as they are started.
@@ -59,21 +63,42 @@ public:
 
     QString StageOneExePath() const;
     QString StageTwoExePath() const;
+    // The run's own work file while a run goes on, else the last run's; before any run, the pattern its
+    // name is made from.
     QString WorkFilePath() const;
 
     // Seconds without output after which a stage one that has reported the end of its range is ended.
     int EndOfRangeSilenceMs = 5000;
+    // Seconds without progress after which a stage is ended as stalled (the preparatory pass reports no
+    // progress: it is given this long in all). Key "Stall Seconds" of [Main] in Preferences.ini sets both,
+    // the pass's at most 30.
+    double StallSeconds = 120;
+    double PreparatoryStallSeconds = 30;
 
 private:
+    enum TItemOutcome { ItemDone, ItemFailed, ItemCancelled, ItemLaunchFailed };
+
     bool CheckStart(const TRunSettings& settings);
+    void ReadStallSettings();
+    bool PrepareWorkFile();
     TRunResult ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings);
+    bool ApplyOverwritePolicy(QString& output);
+    TItemOutcome ConvertItem(const TTaskNode& item, const QString& output, const QString& stageOneText,
+                             const TRunSettings& settings, QString& problem);
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
     QStringList StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
                                   const QString& outputPath) const;
     QString OutputPathOf(const TTaskNode& item, const QString& outputDir) const;
-    void RunPreparatoryPass(int titleNumber);
+    QString CurrentWorkFile() const;
+    bool RunPreparatoryPass(int titleNumber, QString& problem);
     bool RunStageOne(const TTaskNode& item, QString& problem);
-    bool RunStageTwo(const QStringList& arguments, const QString& outputPath, QString& problem);
+    bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+                     QString& problem);
+    bool CheckStreamLengths(const TTaskNode& item, const QString& file, const QStringList& arguments,
+                            QString& problem);
+    bool ReadStage(TEncoderSlot& slot, TStallWatch& watch,
+                   const std::function<void(const QString&, int)>& onChunk,
+                   const std::function<void(qint64)>& onSilence = nullptr);
     TRunResult Cancel(TRunResult result);
     TRunResult Complete(TRunResult result, const QString& outputDirText);
     void DeleteWorkFile();
@@ -90,4 +115,7 @@ private:
     TEncoderSlot FStageTwoSlot;
     TProgressTracker FProgress;
     QTimer FTimerTime;
+    TOwnedFile FWorkFile;
+    QString FLastWorkFile;
+    QStringList FNotes;
 };

@@ -3,7 +3,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -16,6 +21,29 @@ qint64 NowMs() {
     if (!clock.isValid())
         clock.start();
     return clock.elapsed();
+}
+
+// Why a program cannot be started, in the system's words where it has them.
+QString WhyNotStartable(const QString& program, const QString& fallback) {
+    const QFileInfo info(program);
+    if (info.isSymLink() && !info.exists())
+        return "the link points to " + info.symLinkTarget() + ", which does not exist";
+    if (::access(QFile::encodeName(program).constData(), X_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (info.isDir())
+        return QString::fromLocal8Bit(std::strerror(EISDIR));
+    return fallback;
+}
+
+// Control bytes (escape sequences among them) shown as "?"; a tab as a blank.
+QString Printable(QString line) {
+    for (QChar& c : line) {
+        if (c == '\t')
+            c = ' ';
+        else if (c.category() == QChar::Other_Control)
+            c = '?';
+    }
+    return line;
 }
 
 } // namespace
@@ -37,11 +65,13 @@ bool TEncoderSlot::Launch(const QString& program, const QStringList& arguments, 
     QObject::connect(FProcess.get(), &QProcess::readChannelFinished, [this] { FOutputClosed = true; });
     FProcess->start(program, arguments, QIODevice::ReadOnly);
     if (!FProcess->waitForStarted(10000)) {
-        FStartError = program + ": " + FProcess->errorString();
+        FStartError = program + ": " + WhyNotStartable(program, FProcess->errorString());
         FTail = FStartError.toLocal8Bit();
         return false;
     }
     FStartError.clear();
+    FProcessGroup = FProcess->processId();
+    FGroupEnded = false;
     FLastOutputMs = NowMs();
     return true;
 }
@@ -86,8 +116,13 @@ bool TEncoderSlot::ReadChunk(QString& text) {
 }
 
 void TEncoderSlot::Terminate() {
+    // An encoder stuck at the end of its input ignores anything gentler than SIGKILL. Helpers it started
+    // share its group and would otherwise outlive it, holding the pipe open.
+    if (!FGroupEnded && FProcessGroup > 0)
+        ::kill(-pid_t(FProcessGroup), SIGKILL);
+    FGroupEnded = true;
     if (FProcess && FProcess->state() != QProcess::NotRunning) {
-        FProcess->kill(); // an encoder stuck at the end of its input ignores anything gentler
+        FProcess->kill();
         FProcess->waitForFinished(5000);
     }
 }
@@ -110,7 +145,7 @@ QString TEncoderSlot::LastLines(int count) const {
         const QList<QByteArray> records = line.split('\r');
         for (const QByteArray& r : records)
             if (!r.trimmed().isEmpty())
-                lines << QString::fromLocal8Bit(r.trimmed());
+                lines << Printable(QString::fromLocal8Bit(r.trimmed()));
     }
     return lines.mid(std::max<qsizetype>(0, lines.size() - count)).join('\n');
 }

@@ -15,14 +15,16 @@ public:
     TEncoderSlot(const TEncoderSlot&) = delete;
     TEncoderSlot& operator=(const TEncoderSlot&) = delete;
 
-    // Starts the program; false, with StartError() set, when it cannot be started.
+    // Starts the program in a process group of its own; false, with StartError() set to the program's
+    // path and the system's reason, when it cannot be started.
     bool Launch(const QString& program, const QStringList& arguments, const QString& workingDir = QString());
 
     // One step of a read loop. Handles pending events while it waits, so the window stays live while the
     // encoder is silent. False when the output has ended (the child exited, was ended or closed it).
     bool ReadChunk(QString& text);
 
-    // Ends the last child by force; nothing when it has ended already.
+    // Ends the last child and everything it started (its whole process group) by force. The group is
+    // ended once, right after its leader: later calls do nothing.
     void Terminate();
 
     bool Running() const;
@@ -30,7 +32,8 @@ public:
     QProcess::ExitStatus ExitStatus() const;
     int ExitCode() const;
     QString StartError() const { return FStartError; }
-    // The last lines the child wrote (progress records that end in a carriage return count as lines).
+    // The last lines the child wrote (progress records that end in a carriage return count as lines),
+    // with control bytes replaced so that they cannot act on a terminal.
     QString LastLines(int count) const;
 
     std::function<void()> Pump;        // handles pending events; empty: QCoreApplication::processEvents
@@ -43,5 +46,7 @@ private:
     QString FStartError;
     QByteArray FTail;
     bool FOutputClosed = false;
+    bool FGroupEnded = true;
+    qint64 FProcessGroup = 0;
     qint64 FLastOutputMs = 0;
 };

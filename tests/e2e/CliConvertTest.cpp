@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,15 +38,20 @@ protected:
         QDir().mkpath(Work);
     }
 
-    TRun Convert(const QString& disc, QStringList args) {
-        args =
-            QStringList{"convert", disc, "--output", Output, "--work-dir", Work, "--overwrite", "overwrite"} +
-            args;
-        QProcess p;
-        p.start(ProgramBinDir() + "/velloric-cli", args);
+    QStringList ConvertArguments(const QString& disc, const QStringList& args) const {
+        return QStringList{"convert",    disc, "--output",    Output,
+                           "--work-dir", Work, "--overwrite", "overwrite"} +
+               args;
+    }
+    static TRun Finish(QProcess& p) {
         p.waitForFinished(300000);
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
                 p.readAllStandardError()};
+    }
+    TRun Convert(const QString& disc, QStringList args) {
+        QProcess p;
+        p.start(ProgramBinDir() + "/velloric-cli", ConvertArguments(disc, args));
+        return Finish(p);
     }
 
     static QTemporaryDir* Root;
@@ -160,40 +166,144 @@ TEST_F(CliConvert, ProgressAsJson) {
     EXPECT_TRUE(halfway) << run.Out.toStdString();
 }
 
-TEST_F(CliConvert, CtrlCStopsTheRun) {
-    QProcess p;
-    p.start(ProgramBinDir() + "/velloric-cli",
-            {"convert", Disc, "--title", "1", "--output", Output, "--work-dir", Work, "--profile",
-             "WebM - VP8 Vorbis", "--progress", "json"});
-    ASSERT_TRUE(p.waitForStarted());
-    // Wait until stage one reports progress, then interrupt as Ctrl+C would.
-    QByteArray seen;
-    const auto started = [&] {
-        for (const QByteArray& line : seen.split('\n'))
-            if (QJsonDocument::fromJson(line).object()["current"].toInt() >= 5)
-                return true;
-        return false;
+TEST_F(CliConvert, CtrlCHangupAndTerminateStopTheRunAndLeaveNothingBehind) {
+    struct Case {
+        int Signal, ExitCode, AtProgress; // AtProgress above 50: during stage two
     };
-    for (int i = 0; i < 600 && !started(); ++i) {
-        p.waitForReadyRead(100);
-        seen += p.readAllStandardOutput();
+    for (const Case& c : {Case{SIGINT, 130, 5}, Case{SIGHUP, 129, 5}, Case{SIGTERM, 143, 60}}) {
+        SCOPED_TRACE(c.Signal);
+        QFile old(Output + "Title01.webm");
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the user's good file");
+        old.close();
+        QProcess p;
+        p.start(
+            ProgramBinDir() + "/velloric-cli",
+            ConvertArguments(Disc, {"--title", "1", "--profile", "WebM - VP8 Vorbis", "--progress", "json"}));
+        ASSERT_TRUE(p.waitForStarted());
+        // Wait until the run reports progress, then send the signal.
+        QByteArray seen;
+        const auto reached = [&] {
+            for (const QByteArray& line : seen.split('\n'))
+                if (QJsonDocument::fromJson(line).object()["current"].toInt() >= c.AtProgress)
+                    return true;
+            return false;
+        };
+        for (int i = 0; i < 1200 && !reached(); ++i) {
+            p.waitForReadyRead(100);
+            seen += p.readAllStandardOutput();
+        }
+        ASSERT_TRUE(reached()) << seen.toStdString();
+        ::kill(p.processId(), c.Signal);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), c.ExitCode) << p.readAllStandardError().toStdString();
+        EXPECT_TRUE(p.readAllStandardError().contains("The conversion is canceled."));
+        EXPECT_TRUE(QDir(Work).isEmpty());
+        EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.webm"});
+        QFile kept(Output + "Title01.webm");
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), "the user's good file");
     }
-    ASSERT_TRUE(started()) << seen.toStdString();
-    ::kill(p.processId(), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 130) << p.readAllStandardError().toStdString();
-    EXPECT_TRUE(p.readAllStandardError().contains("The conversion is canceled."));
-    EXPECT_FALSE(QFile::exists(Work + "temp.avi"));
+}
+
+TEST_F(CliConvert, TwoRunsAtOnceInOneWorkFolderEachConvertTheirOwnRow) {
+    // Title02 carries 330 Hz and lasts 8 s, Title03 880 Hz and 12 s.
+    QProcess first, second;
+    first.start(ProgramBinDir() + "/velloric-cli", ConvertArguments(Disc, {"--title", "2"}));
+    second.start(ProgramBinDir() + "/velloric-cli", ConvertArguments(Disc, {"--title", "3"}));
+    const TRun a = Finish(first), b = Finish(second);
+    ASSERT_CONVERTED(a);
+    ASSERT_CONVERTED(b);
+    const QJsonObject two = Probe(Output + "Title02.mp4"), three = Probe(Output + "Title03.mp4");
+    EXPECT_NEAR(Duration(two), 8, 1.0);
+    EXPECT_NEAR(Duration(three), 12, 1.0);
+    EXPECT_NEAR(AudioFrequency(Output + "Title02.mp4", 4.0), 330, 25);
+    EXPECT_NEAR(AudioFrequency(Output + "Title03.mp4", 4.0), 880, 25);
+    EXPECT_EQ(Stream(three, "video")["height"].toInt(), 576);
+    EXPECT_TRUE(QDir(Work).isEmpty());
+}
+
+TEST_F(CliConvert, AMonoAc3TitleComesOutWhole) {
+    const TRun run = Convert(SampleDiscDir("mono-ac3"), {"--title", "1"});
+    ASSERT_CONVERTED(run);
+    const QString file = Output + "Title01.mp4";
+    EXPECT_NEAR(Stream(ProbeStreams(file), "audio")["duration"].toString().toDouble(), 12, 0.5);
+    EXPECT_NEAR(Stream(ProbeStreams(file), "video")["duration"].toString().toDouble(), 12, 0.5);
+    EXPECT_NEAR(AudioFrequency(file, 10.0), 500, 25);
+}
+
+// A small tmpfs mounted for the length of a test; needs root, else the test is skipped.
+class TSmallFilesystem {
+public:
+    TSmallFilesystem(const QString& folder, const QString& size) : FFolder(folder) {
+        QDir().mkpath(folder);
+        QProcess mount;
+        mount.start("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", folder});
+        FMounted =
+            mount.waitForFinished() && mount.exitStatus() == QProcess::NormalExit && mount.exitCode() == 0;
+    }
+    ~TSmallFilesystem() {
+        if (FMounted)
+            QProcess::execute("umount", {FFolder});
+    }
+    bool Mounted() const { return FMounted; }
+
+private:
+    QString FFolder;
+    bool FMounted = false;
+};
+
+TEST_F(CliConvert, AFullFilesystemFailsTheItemAndTouchesNoExistingFile) {
+    // Title01 is 24 s; at this profile's bit rates the work file needs about 4 MB and the output as much.
+    struct Case {
+        bool WorkFolder; // else the output folder is the small one
+        const char* Size;
+        const char* Expected;
+    };
+    for (const Case& c :
+         {Case{true, "1m", "There is not enough free space in the work folder"},
+          // Room enough to try: the encoder's writes fail, it still exits with success, and the lengths tell.
+          Case{true, "3m", "The output is incomplete: its video is "},
+          Case{false, "3m", "Stage two (FFmpeg) exited with code"}}) {
+        SCOPED_TRACE(std::string(c.WorkFolder ? "work " : "output ") + c.Size);
+        SetUp();
+        TSmallFilesystem small(c.WorkFolder ? Work : Output, c.Size);
+        if (!small.Mounted())
+            GTEST_SKIP() << "cannot mount a tmpfs here";
+        QFile old(Output + "Title01.mp4");
+        if (!c.WorkFolder) {
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("the user's good file");
+            old.close();
+        }
+        const TRun run = Convert(Disc, {"--title", "1", "--profile", "Any Player - MPEG-4 (MP4)"});
+        EXPECT_EQ(run.ExitCode, 1) << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains(c.Expected)) << run.Err.toStdString();
+        EXPECT_TRUE(QDir(Work).isEmpty());
+        if (c.WorkFolder) {
+            // A short output is kept for the user to judge; nothing is made when there was plainly no room.
+            EXPECT_EQ(QDir(Output).entryList(QDir::Files).size(), QString(c.Size) == "1m" ? 0 : 1);
+        } else {
+            EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.mp4"});
+            ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+            EXPECT_EQ(old.readAll(), "the user's good file");
+        }
+    }
 }
 
 TEST_F(CliConvert, BadArgumentsAndDryRun) {
-    for (const QStringList& args : {QStringList{"--title", "9"}, QStringList{"--chapter", "1:9"},
-                                    QStringList{"--audio", "5"}, QStringList{"--profile", "None Such"},
-                                    QStringList{"--start", "00:00:30"}, QStringList{"--bogus"}}) {
+    for (const QStringList& args :
+         {QStringList{"--title", "9"}, QStringList{"--chapter", "1:9"}, QStringList{"--audio", "5"},
+          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"},
+          QStringList{"--overwrite", "ask"}}) {
         const TRun run = Convert(Disc, args);
         EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.Err.startsWith("velloric-cli: ")) << run.Err.toStdString();
     }
+    // Asking needs a terminal to answer on: refused before anything is converted.
+    const TRun ask = Convert(Disc, {"--overwrite", "ask"});
+    EXPECT_TRUE(ask.Err.contains("--overwrite")) << ask.Err.toStdString();
+    EXPECT_TRUE(QDir(Output).isEmpty());
     TRun run = Convert(Root->filePath("nothing here"), {});
     EXPECT_EQ(run.ExitCode, 2);
 

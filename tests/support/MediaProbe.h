@@ -25,6 +25,14 @@ inline QJsonObject Probe(const QString& file) {
         .object();
 }
 
+// Each stream's own length, in "duration" of its entry.
+inline QJsonObject ProbeStreams(const QString& file) {
+    return QJsonDocument::fromJson(
+               RunForOutput("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,duration", "-of",
+                                        "json", file}))
+        .object();
+}
+
 inline double Duration(const QJsonObject& probe) {
     return probe["format"].toObject()["duration"].toString().toDouble();
 }

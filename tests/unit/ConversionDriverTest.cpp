@@ -3,12 +3,14 @@
 #include "app/AppContext.h"
 #include "app/TaskListModel.h"
 #include "app/TimeText.h"
+#include "convert/StreamCheck.h"
 #include "support/RecordingFrontEnd.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -55,7 +57,8 @@ protected:
 
         Log = Root.filePath("encoders.log");
         qputenv("FAKE_LOG", Log.toLocal8Bit());
-        for (const char* v : {"FAKE_STAGE1", "FAKE_STAGE2", "FAKE_STAGE1_STEPS"})
+        for (const char* v : {"FAKE_STAGE1", "FAKE_STAGE2", "FAKE_STAGE1_STEPS", "FAKE_PREP",
+                              "FAKE_PROBE_VIDEO", "FAKE_PROBE_AUDIO"})
             qunsetenv(v);
         Settings.OutputDirText = Output;
         Settings.ProfileName = "Test";
@@ -107,7 +110,20 @@ protected:
                 kinds << r.mid(1).join(' ');
         return kinds;
     }
-    QString WorkFile() const { return Context.WorkDir + "temp.avi"; }
+    // Work files left in the work folder.
+    QStringList WorkFilesLeft() const { return QDir(Context.WorkDir).entryList({"temp*"}, QDir::Files); }
+    // A run's arguments with its own work file and partial output file named by what they are.
+    static QStringList Generic(QStringList args) {
+        static const QRegularExpression unique("(temp|\\.partial)-[A-Za-z0-9]{6}");
+        for (QString& a : args)
+            a.replace(unique, "\\1-XXXXXX");
+        return args;
+    }
+    QString Contents(const QString& path) const {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return QString::fromLocal8Bit(f.readAll());
+    }
 
     QTemporaryDir Root;
     QString ProgramDir, Output, Log;
@@ -153,18 +169,24 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     ASSERT_EQ(r.Outcome, TRunResult::Completed) << FrontEnd.Messages.value(0).Text.toStdString();
     EXPECT_EQ(r.Outputs, (QStringList{Output + "Title01.mp4", Output + "Title01-Chapter01.mp4"}));
     const QString disc = Root.filePath("-it's \"a\" $disc; x") + "/VIDEO_TS";
+    const QString work = Context.WorkDir + "temp-XXXXXX.avi";
     const QString common = " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800000:mbd=2:autoaspect -oac mp3lame "
-                           "-lameopts vbr=2:q=5 -channels 2 -srate 44100 -af volume=10:0 -alang de "
+                           "-lameopts vbr=2:q=5 -channels 2 -srate 44100 -af volume=10:0 -ac a52, -alang de "
                            "-vf scale=640:360,expand=640:480 -sid 0 -o " +
-                           WorkFile();
+                           work;
     // The whole title is read to its end: no -endpos, on which the encoder would hang.
-    EXPECT_EQ(Runs()[1], QStringList({"stage1", "dvd://1", "-dvd-device", disc, "-ss", "0.000"}) +
-                             (common.mid(1)).split(' '));
-    EXPECT_EQ(RunsOf("stage1")[1], "dvd://1 -dvd-device " + disc + " -ss 0.000 -endpos 5.000" + common);
-    EXPECT_EQ(RunsOf("prep"), QStringList(2, "dvd://1 -dvd-device " + disc + " -o temp.avi"));
-    // The work file's pixels are square: stage two is told the frame's display aspect.
-    EXPECT_EQ(Runs()[2], (QStringList{"stage2", "-y", "-i", WorkFile(), "-s", "640x480", "-b", "800000",
-                                      "-ar", "44100", "-aspect", "640:480", Output + "Title01.mp4"}));
+    EXPECT_EQ(Generic(Runs()[1]), QStringList({"stage1", "dvd://1", "-dvd-device", disc, "-ss", "0.000"}) +
+                                      (common.mid(1)).split(' '));
+    EXPECT_EQ(Generic(RunsOf("stage1"))[1],
+              "dvd://1 -dvd-device " + disc + " -ss 0.000 -endpos 5.000" + common);
+    EXPECT_EQ(Generic(RunsOf("prep")), QStringList(2, "dvd://1 -dvd-device " + disc + " -o temp-XXXXXX.avi"));
+    // The work file's pixels are square: stage two is told the frame's display aspect. It writes beside the
+    // output under a name of its own, renamed into place when it succeeded.
+    EXPECT_EQ(Generic(Runs()[2]),
+              (QStringList{"stage2", "-y", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
+                           "-aspect", "640:480", Output + "Title01.partial-XXXXXX.mp4"}));
+    EXPECT_EQ(Contents(Output + "Title01.mp4"), "partial\nwhole\n");
+    EXPECT_EQ(QDir(Output).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(FrontEnd.Hints,
               (QStringList{"Converting: -Title01.mp4", "Converting: -Title01-Chapter01.mp4"}));
     EXPECT_EQ(FrontEnd.Captions(), QStringList{"Complete"});
@@ -175,7 +197,7 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     EXPECT_EQ(FrontEnd.Locks, 1);
     EXPECT_GE(FrontEnd.Unlocks, 1);
     EXPECT_EQ(Driver.ConvertState(), TConversionDriver::Idle);
-    EXPECT_FALSE(QFile::exists(WorkFile()));
+    EXPECT_TRUE(WorkFilesLeft().isEmpty());
     EXPECT_EQ(Power.Calls, 0);
 }
 
@@ -207,7 +229,7 @@ TEST_F(ConversionDriver, OverwritePolicies) {
 
     FrontEnd.Answers = {false}; // No: skipped, no encoder runs for it
     TRunResult r = Driver.Start(Settings);
-    EXPECT_EQ(r.Skipped, 1);
+    EXPECT_EQ(r.Skipped, QStringList{"Title02.mp4"});
     EXPECT_TRUE(Runs().isEmpty());
     EXPECT_EQ(FrontEnd.Messages[0].Caption, "Output File Exists");
     EXPECT_EQ(FrontEnd.Messages[0].Text,
@@ -244,14 +266,19 @@ TEST_F(ConversionDriver, StopDuringStageOne) {
     EXPECT_EQ(FrontEnd.Captions(), QStringList{"Cancel"});
     EXPECT_EQ(FrontEnd.Messages[0].Text, "The conversion is canceled.");
     EXPECT_TRUE(RunsOf("stage2").isEmpty());
-    EXPECT_FALSE(QFile::exists(WorkFile()));
+    EXPECT_TRUE(WorkFilesLeft().isEmpty());
     EXPECT_EQ(Driver.ConvertState(), TConversionDriver::CancelRequested);
     EXPECT_GE(FrontEnd.Unlocks, 1);
 }
 
-TEST_F(ConversionDriver, StopDuringStageTwoKeepsThePartialOutput) {
+TEST_F(ConversionDriver, StopDuringStageTwoLeavesNoPartialFileAndTheOldOneIntact) {
     Tasks.SetChecked(T2, true);
     Tasks.SetChecked(T1, true);
+    QFile old(Output + "Title01.mp4");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the user's good file");
+    old.close();
+    FrontEnd.Policy = TPreferences::Overwrite;
     qputenv("FAKE_STAGE2", "slow");
     FrontEnd.OnPump = [&] {
         if (!RunsOf("stage2").isEmpty())
@@ -260,10 +287,9 @@ TEST_F(ConversionDriver, StopDuringStageTwoKeepsThePartialOutput) {
     const TRunResult r = Driver.Start(Settings);
     EXPECT_EQ(r.Outcome, TRunResult::Cancelled);
     EXPECT_EQ(RunsOf("stage1").size(), 1); // the second item never starts
-    QFile partial(Output + "Title01.mp4");
-    ASSERT_TRUE(partial.open(QIODevice::ReadOnly));
-    EXPECT_EQ(partial.readAll(), "partial\n");
-    EXPECT_FALSE(QFile::exists(WorkFile()));
+    EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.mp4"});
+    EXPECT_EQ(Contents(Output + "Title01.mp4"), "the user's good file");
+    EXPECT_TRUE(WorkFilesLeft().isEmpty());
     EXPECT_EQ(FrontEnd.Last.CurrentBar, 100); // the item shows as finished before the cancel message
 }
 
@@ -281,16 +307,20 @@ TEST_F(ConversionDriver, MissingEncoders) {
     EXPECT_EQ(r.Outcome, TRunResult::LaunchFailed);
     // once for the preparatory pass and once for stage one
     EXPECT_EQ(FrontEnd.Captions(), QStringList(2, "Velloric DVD Converter"));
-    EXPECT_EQ(FrontEnd.Messages[0].Text, "Error. Please re-install Velloric DVD Converter");
+    EXPECT_EQ(FrontEnd.Messages[0].Text, "Error. Please re-install Velloric DVD Converter\n" + ProgramDir +
+                                             "asapi.dll: No such file or directory");
     EXPECT_GE(FrontEnd.Unlocks, 1);
 
     QFile::link(kFakes + "asapi.dll", ProgramDir + "asapi.dll");
     QFile::remove(ProgramDir + "wmaspi.dll");
+    QFile::link(Root.filePath("gone/ffmpeg"), ProgramDir + "wmaspi.dll");
     FrontEnd.Messages.clear();
     r = Driver.Start(Settings);
     EXPECT_EQ(r.Outcome, TRunResult::CompletedWithFailures);
     ASSERT_EQ(FrontEnd.Captions(), (QStringList{"Velloric DVD Converter", "Complete"}));
-    EXPECT_EQ(FrontEnd.Messages[0].Text, "Error");
+    EXPECT_EQ(FrontEnd.Messages[0].Text, "Error\n" + ProgramDir + "wmaspi.dll: the link points to " +
+                                             Root.filePath("gone/ffmpeg") + ", which does not exist");
+    EXPECT_TRUE(QDir(Output).isEmpty());
     EXPECT_TRUE(FrontEnd.Messages[1].Text.contains("could not be started"));
 }
 
@@ -302,7 +332,7 @@ TEST_F(ConversionDriver, FailingEncodersAreReportedNotCalledSuccess) {
         int StageTwoRuns;
     };
     for (const Case& c :
-         {Case{"fail", "ok", "Stage one (MEncoder) exited with code 1:\nCannot open DVD device.", 0},
+         {Case{"fail", "ok", "Stage one (MEncoder) exited with code 1:\nCannot open DVD device.?[2J", 0},
           Case{"nowork", "ok", "Stage one (MEncoder) wrote no output file.", 0},
           Case{"ok", "fail", "Stage two (FFmpeg) exited with code 1:\nUnknown encoder 'none'", 2},
           Case{"ok", "noout", "Stage two (FFmpeg) wrote no output file.", 2}}) {
@@ -327,7 +357,8 @@ TEST_F(ConversionDriver, FailingEncodersAreReportedNotCalledSuccess) {
             FrontEnd.Messages[0].Text.startsWith("The conversion is completed, but 2 of 2 files could not "
                                                  "be made:\n\nTitle01.mp4: "));
         EXPECT_TRUE(FrontEnd.OpenedFolders.isEmpty());
-        EXPECT_FALSE(QFile::exists(WorkFile()));
+        EXPECT_TRUE(WorkFilesLeft().isEmpty());
+        EXPECT_TRUE(QDir(Output).isEmpty()) << QDir(Output).entryList().join(' ').toStdString();
     }
 }
 
@@ -360,13 +391,116 @@ TEST_F(ConversionDriver, CompletionActions) {
     EXPECT_TRUE(FrontEnd.Messages.isEmpty());
 }
 
-TEST_F(ConversionDriver, AMissingWorkFolderFallsBackToTheProgramFolder) {
+TEST_F(ConversionDriver, AMissingWorkFolderFallsBackToTheProgramFolderBeforeAnythingStarts) {
     Tasks.SetChecked(T2, true);
-    Context.WorkDir = Root.filePath("no such work dir");
+    FrontEnd.Policy = TPreferences::Overwrite;
+    QFile notAFolder(Root.filePath("a file"));
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    for (const QString& work : {Root.filePath("no such work dir"), Root.filePath("a file")}) {
+        SCOPED_TRACE(work.toStdString());
+        QFile::remove(Log);
+        FrontEnd.Messages.clear();
+        Context.WorkDir = work;
+        ASSERT_EQ(Driver.Start(Settings).Outcome, TRunResult::Completed);
+        EXPECT_EQ(FrontEnd.Captions(), QStringList{"Complete"}); // the preparatory pass started too
+        EXPECT_EQ(Context.WorkDir, ProgramDir);
+        EXPECT_EQ(Generic(RunsOf("stage1"))[0].section(" -o ", 1), ProgramDir + "temp-XXXXXX.avi");
+        EXPECT_TRUE(QDir(ProgramDir).entryList({"temp*"}).isEmpty());
+    }
+}
+
+TEST_F(ConversionDriver, TwoRunsInOneWorkFolderEachOwnTheirWorkFile) {
+    Tasks.SetChecked(T2, true);
+    QFile foreign(Context.WorkDir + "temp.avi"); // another run's, or a file left by an old version
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write("someone else's");
+    foreign.close();
+    TRecordingFrontEnd otherFrontEnd;
+    TTaskListModel otherTasks{Context};
+    TConversionDriver other{Context, otherTasks, otherFrontEnd};
+    QString mine, theirs;
+    FrontEnd.OnPump = [&] {
+        if (mine.isEmpty() && !RunsOf("stage1").isEmpty()) {
+            mine = Driver.WorkFilePath();
+            theirs = other.WorkFilePath(); // the other driver is idle: its pattern only
+        }
+    };
     ASSERT_EQ(Driver.Start(Settings).Outcome, TRunResult::Completed);
-    EXPECT_EQ(Context.WorkDir, ProgramDir);
-    EXPECT_TRUE(RunsOf("stage1")[0].endsWith(" -o " + ProgramDir + "temp.avi"));
-    EXPECT_FALSE(QFile::exists(ProgramDir + "temp.avi"));
+    EXPECT_TRUE(QFileInfo(mine).fileName().startsWith("temp-")) << mine.toStdString();
+    EXPECT_NE(mine, Context.WorkDir + "temp.avi");
+    EXPECT_TRUE(theirs.endsWith("temp-XXXXXX.avi"));
+    EXPECT_EQ(WorkFilesLeft(), QStringList{"temp.avi"}); // its own removed, the other left alone
+    EXPECT_EQ(Contents(Context.WorkDir + "temp.avi"), "someone else's");
+}
+
+TEST_F(ConversionDriver, AStalledStageIsEndedWithItsHelpers) {
+    Tasks.SetChecked(T2, true);
+    Tasks.SetChecked(T1->Children[0].get(), true);
+    QFile prefs(ProgramDir + "Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.write("[Main]\r\nStall Seconds=0.6\r\n");
+    prefs.close();
+    const QString helper = Root.filePath("helper.pid");
+    qputenv("FAKE_HELPER_PID", helper.toLocal8Bit());
+    struct Case {
+        const char *Variable, *Value, *Expected;
+    };
+    for (const Case& c : {Case{"FAKE_PREP", "hang",
+                               "Stage one (MEncoder) did not finish opening the disc within 0.6 s, so it was "
+                               "ended (stalled)"},
+                          Case{"FAKE_STAGE1", "stall",
+                               "Stage one (MEncoder) stalled: its progress did not "
+                               "advance for 0.6 s, so it was ended:\nPos:   1.0s"}}) {
+        SCOPED_TRACE(c.Value);
+        qputenv(c.Variable, c.Value);
+        const TRunResult r = Driver.Start(Settings);
+        qunsetenv(c.Variable);
+        ASSERT_EQ(r.Failures.size(), 2u); // the run goes on with the next item, which stalls as well
+        EXPECT_TRUE(r.Failures[0].Problem.startsWith(c.Expected)) << r.Failures[0].Problem.toStdString();
+        EXPECT_EQ(r.Outcome, TRunResult::CompletedWithFailures);
+        EXPECT_TRUE(RunsOf("stage2").isEmpty());
+    }
+    // The stalled encoder's helper process went with it (gone, or a zombie that init has not reaped yet).
+    const QString pid = Contents(helper).trimmed();
+    ASSERT_FALSE(pid.isEmpty());
+    const auto ended = [&] {
+        const QString stat = Contents("/proc/" + pid + "/stat");
+        return stat.isEmpty() || stat.section(") ", 1).startsWith("Z");
+    };
+    for (int i = 0; i < 50 && !ended(); ++i) // a killed process takes a moment to go
+        QThread::msleep(100);
+    EXPECT_TRUE(ended()) << Contents("/proc/" + pid + "/stat").toStdString();
+}
+
+TEST_F(ConversionDriver, AnOutputStreamShorterThanTheRangeFailsTheItem) {
+    Tasks.SetChecked(T2, true); // 20 s
+    struct Case {
+        const char *Video, *Audio;
+        QString Expected; // empty: the item succeeds
+    };
+    const QString cause =
+        ", but the range is 20.00 s. The disc may be damaged, the work or output folder may "
+        "have run out of space, or an encoder could not decode the stream.";
+    for (const Case& c : {Case{"20.1", "19.9", ""}, Case{"18.1", "20", ""},
+                          Case{"20", "0.13", "The output is incomplete: its audio is 0.13 s long" + cause},
+                          Case{"9.5", "9.5",
+                               "The output is incomplete: its video is 9.50 s long and its audio "
+                               "is 9.50 s long" +
+                                   cause}}) {
+        SCOPED_TRACE(c.Video + std::string(" ") + c.Audio);
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+        qputenv("FAKE_PROBE_VIDEO", c.Video);
+        qputenv("FAKE_PROBE_AUDIO", c.Audio);
+        const TRunResult r = Driver.Start(Settings);
+        if (c.Expected.isEmpty()) {
+            EXPECT_EQ(r.Outcome, TRunResult::Completed);
+            continue;
+        }
+        ASSERT_EQ(r.Failures.size(), 1u);
+        EXPECT_EQ(r.Failures[0].Problem, c.Expected + " The file is kept as " + Output + "Title02.mp4.");
+        EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title02.mp4"});
+    }
 }
 
 TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
@@ -377,6 +511,34 @@ TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
     EXPECT_EQ(plan[0].StageOne.first(), "dvd://2");
     EXPECT_EQ(plan[0].StageTwo.last(), Output + "Title02.mp4");
     EXPECT_TRUE(Runs().isEmpty());
+}
+
+// What ffprobe prints for the containers the profiles write: MP4 and AVI give each stream's length, Matroska
+// and WebM only a tag, and some forms only the file's.
+TEST(StreamLengths, FromEachFormThatFfprobePrints) {
+    struct Case {
+        const char* Json;
+        bool Parsed;
+        double Video, Audio;
+    };
+    for (const Case& c : {
+             Case{R"({"streams":[{"codec_type":"video","duration":"12.040000"},
+                                {"codec_type":"audio","duration":"0.130000"}],"format":{"duration":"12.0"}})",
+                  true, 12.04, 0.13},
+             Case{R"({"streams":[{"codec_type":"video","tags":{"DURATION":"00:00:03.023000000"}},
+                                {"codec_type":"audio","tags":{"DURATION":"00:01:01.5"}}],
+                     "format":{"duration":"61.5"}})",
+                  true, 3.023, 61.5},
+             Case{R"({"streams":[{"codec_type":"audio"}],"format":{"duration":"7.5"}})", true, -1, 7.5},
+             Case{R"({"programs":[],"streams":[]})", false, -1, -1},
+             Case{"not json", false, -1, -1},
+         }) {
+        SCOPED_TRACE(c.Json);
+        TStreamLengths lengths;
+        EXPECT_EQ(ParseStreamLengths(c.Json, lengths), c.Parsed);
+        EXPECT_DOUBLE_EQ(lengths.Video, c.Video);
+        EXPECT_DOUBLE_EQ(lengths.Audio, c.Audio);
+    }
 }
 
 } // namespace

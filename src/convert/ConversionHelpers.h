@@ -1,0 +1,29 @@
+#pragma once
+
+// What the conversion driver's two source files share: the row facts they read and the names they report
+// encoders by.
+#include "app/ProductInfo.h"
+#include "app/TaskNode.h"
+#include "app/TimeText.h"
+
+#include <QString>
+
+namespace ConversionHelpers {
+
+inline const TTaskNode& TitleOf(const TTaskNode& item) {
+    return item.IsTitle() ? item : *item.Parent;
+}
+
+// The current range's length, from the texts the row shows.
+inline double ItemSeconds(const TTaskNode& item) {
+    return TimeTextToSeconds(item.CurEndText) - TimeTextToSeconds(item.CurStartText);
+}
+
+inline QString ReinstallText() {
+    return QStringLiteral("Error. Please re-install %1").arg(kProductTitle);
+}
+
+inline const QString kStageOne = QStringLiteral("Stage one (MEncoder)");
+inline const QString kStageTwo = QStringLiteral("Stage two (FFmpeg)");
+
+} // namespace ConversionHelpers

@@ -1,0 +1,241 @@
+// The stages of one item: the preparatory pass, stage one, stage two into a file of its own, and the
+// measuring of what stage two wrote.
+#include "ConversionDriver.h"
+
+#include "app/AppContext.h"
+#include "convert/ConversionHelpers.h"
+#include "convert/StallWatch.h"
+#include "convert/StreamCheck.h"
+#include "dvd/DiscLoader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+using namespace ConversionHelpers;
+
+namespace {
+
+bool NonEmptyFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > 0;
+}
+
+QString WithTail(const QString& what, const TEncoderSlot& slot) {
+    const QString tail = slot.LastLines(8);
+    return tail.isEmpty() ? what + "." : what + ":\n" + tail;
+}
+
+QString Describe(const TEncoderSlot& slot, const QString& encoder) {
+    QString what;
+    if (slot.ExitStatus() == QProcess::CrashExit)
+        what = encoder + " was ended abnormally";
+    else if (slot.ExitCode() != 0)
+        what = encoder + " exited with code " + QString::number(slot.ExitCode());
+    else
+        what = encoder + " wrote no output file";
+    return WithTail(what, slot);
+}
+
+QString Stalled(const TEncoderSlot& slot, const QString& encoder, const TStallWatch& watch) {
+    return WithTail(encoder + " stalled: its progress did not advance for " +
+                        QString::number(watch.LimitSeconds()) + " s, so it was ended",
+                    slot);
+}
+
+// "Title01.partial-XXXXXX.mp4": beside the final file, with its extension, which tells FFmpeg the format.
+QString PartialPattern(const QString& outputPath, const QString& extension) {
+    QString name = QFileInfo(outputPath).fileName();
+    if (!extension.isEmpty() && name.endsWith(extension))
+        name.chop(extension.size());
+    return name + ".partial-XXXXXX" + extension;
+}
+
+// Replaces target with source in one step (rename(2) replaces an existing target).
+bool ReplaceFile(const QString& source, const QString& target, QString& error) {
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0)
+        return true;
+    error = target + ": " + QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+} // namespace
+
+// Reads a stage's output to its end, handing each chunk on. A stage whose progress stalls is ended, and the
+// result is false.
+bool TConversionDriver::ReadStage(TEncoderSlot& slot, TStallWatch& watch,
+                                  const std::function<void(const QString&, int)>& onChunk,
+                                  const std::function<void(qint64)>& onSilence) {
+    bool stalled = false;
+    const auto endIfStalled = [&] {
+        if (!stalled && watch.Stalled()) {
+            stalled = true;
+            slot.Terminate();
+        }
+    };
+    slot.Watch = [&](qint64 silentMs) {
+        if (onSilence)
+            onSilence(silentMs);
+        endIfStalled();
+    };
+    QString chunk;
+    for (int read = 0; slot.ReadChunk(chunk); ++read) {
+        onChunk(chunk, read);
+        endIfStalled();
+    }
+    slot.Watch = nullptr;
+    return !stalled;
+}
+
+bool TConversionDriver::RunPreparatoryPass(int titleNumber, QString& problem) {
+    const QString disc = ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
+    FStageOneSlot.Terminate();
+    // It opens the disc and ends: what it writes is not read. It runs in the work folder and names the run's
+    // own work file, so that whatever it might write can only land there.
+    const QFileInfo work(CurrentWorkFile());
+    if (!FStageOneSlot.Launch(
+            StageOneExePath(),
+            {"dvd://" + QString::number(titleNumber), "-dvd-device", disc, "-o", work.fileName()},
+            work.absolutePath())) {
+        FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + FStageOneSlot.StartError());
+        return true; // stage one follows and reports for itself
+    }
+    TStallWatch watch(PreparatoryStallSeconds);
+    const bool ended = ReadStage(FStageOneSlot, watch, [](const QString&, int) {});
+    FStageOneSlot.Terminate();
+    if (!ended)
+        problem = WithTail(kStageOne + " did not finish opening the disc within " +
+                               QString::number(watch.LimitSeconds()) + " s, so it was ended (stalled)",
+                           FStageOneSlot);
+    return ended;
+}
+
+bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
+    const double length = ItemSeconds(item);
+    double lastPosition = -1;
+    bool endedAtRangeEnd = false;
+    TStallWatch watch(StallSeconds);
+    // A stage one that has reported the end of its range and then falls silent is stuck there: end it.
+    const auto atRangeEnd = [&](qint64 silentMs) {
+        if (lastPosition >= length - 1.5 && lastPosition >= 0 && silentMs >= EndOfRangeSilenceMs) {
+            endedAtRangeEnd = true;
+            FStageOneSlot.Terminate();
+        }
+    };
+    const bool ended = ReadStage(
+        FStageOneSlot, watch,
+        [&](const QString& chunk, int read) {
+            double position = 0;
+            if (LastStageOnePosition(chunk, position)) {
+                lastPosition = position;
+                watch.Progress(position);
+            }
+            FProgress.StageOneChunk(chunk, read);
+            Show();
+        },
+        atRangeEnd);
+    FFrontEnd.PumpEvents();
+    const bool exitedWell =
+        FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
+    FStageOneSlot.Terminate();
+    if (!ended) {
+        problem = Stalled(FStageOneSlot, kStageOne, watch);
+        return false;
+    }
+    if ((exitedWell || endedAtRangeEnd) && NonEmptyFile(CurrentWorkFile()))
+        return true;
+    problem = Describe(FStageOneSlot, kStageOne);
+    return false;
+}
+
+// Stage two writes to a file of its own beside the output and replaces the output only when it succeeded:
+// a failed or cancelled item leaves no broken file and never touches one that was there.
+bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageTwoText,
+                                    const QString& outputPath, QString& problem) {
+    FProgress.StartStageTwo();
+    TOwnedFile partial;
+    QString error;
+    if (!partial.Create(QFileInfo(outputPath).absolutePath(), PartialPattern(outputPath, FContext.OutputExt),
+                        error)) {
+        problem = "The output file cannot be written: " + error;
+        return false;
+    }
+    const QStringList arguments = StageTwoArguments(item, stageTwoText, partial.Path());
+    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments)) {
+        FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());
+        problem = kStageTwo + " could not be started: " + FStageTwoSlot.StartError();
+        return false;
+    }
+    TStallWatch watch(StallSeconds);
+    const bool ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
+        FProgress.StageTwoChunk(chunk, read);
+        watch.Progress(FProgress.StageTwoTime());
+        Show();
+    });
+    if (FState == CancelRequested)
+        return false;
+    const bool exitedWell =
+        FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
+    FStageTwoSlot.Terminate();
+    if (!ended) {
+        problem = Stalled(FStageTwoSlot, kStageTwo, watch);
+        return false;
+    }
+    if (!exitedWell || !NonEmptyFile(partial.Path())) {
+        problem = Describe(FStageTwoSlot, kStageTwo);
+        return false;
+    }
+    const bool whole = CheckStreamLengths(item, partial.Path(), arguments, problem);
+    if (FState == CancelRequested)
+        return false;
+    if (!whole) {
+        // The file is kept for the user to judge, under the output's name unless that holds a file already.
+        const QString kept = QFileInfo::exists(outputPath) ? partial.Path() : outputPath;
+        if (kept == partial.Path() || ReplaceFile(partial.Path(), outputPath, error))
+            partial.Release();
+        problem += " The file is kept as " + (partial.Owned() ? partial.Path() : kept) + ".";
+        return false;
+    }
+    if (!ReplaceFile(partial.Path(), outputPath, error)) {
+        problem = "The output file cannot be put in place: " + error;
+        return false;
+    }
+    partial.Release();
+    return true;
+}
+
+// Measures each stream the profile keeps with the ffprobe of the stage-two encoder: encoders exit with
+// success when their writes fail or the disc is damaged, and only the lengths tell.
+bool TConversionDriver::CheckStreamLengths(const TTaskNode& item, const QString& file,
+                                           const QStringList& arguments, QString& problem) {
+    const QString probe = FindStreamProbe(StageTwoExePath());
+    if (probe.isEmpty()) {
+        const QString note = "The lengths of the output streams were not checked: no ffprobe beside " +
+                             QFileInfo(StageTwoExePath()).canonicalFilePath() + " or on the PATH.";
+        if (!FNotes.contains(note))
+            FNotes << note;
+        return true;
+    }
+    QByteArray json;
+    TStallWatch watch(PreparatoryStallSeconds);
+    if (!FStageTwoSlot.Launch(probe, StreamProbeArguments(file)) ||
+        !ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int) { json += chunk.toLatin1(); })) {
+        FStageTwoSlot.Terminate();
+        problem = "The output file could not be measured with " + probe + ".";
+        return false;
+    }
+    FStageTwoSlot.Terminate();
+    if (FState == CancelRequested)
+        return true;
+    TStreamLengths lengths;
+    if (!ParseStreamLengths(json, lengths)) {
+        problem = "The output file holds no stream that " + probe + " can read.";
+        return false;
+    }
+    // A title without audio tracks gives a file without audio, whatever the profile keeps.
+    const bool audio = KeepsAudio(arguments) && !TitleOf(item).AudioTracks.isEmpty();
+    problem = ShortStreamProblem(lengths, ItemSeconds(item), KeepsVideo(arguments), audio);
+    return problem.isEmpty();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// A file that belongs to one run: created under a unique name from a pattern ("temp-XXXXXX.avi"), with
+// O_EXCL so that no other run can hold the same one, and removed only by its owner. The encoders write
+// over it.
+class TOwnedFile {
+public:
+    TOwnedFile() = default;
+    ~TOwnedFile() { Remove(); }
+    TOwnedFile(const TOwnedFile&) = delete;
+    TOwnedFile& operator=(const TOwnedFile&) = delete;
+
+    // Creates the file in folder; false, with error set to the path and the reason, when it cannot.
+    bool Create(const QString& folder, const QString& pattern, QString& error);
+    void Remove();
+    // Gives up ownership without removing the file (it was renamed into place).
+    void Release() { FPath.clear(); }
+    // Empties the file (the next item writes it afresh); it stays ours.
+    void Truncate();
+
+    const QString& Path() const { return FPath; }
+    bool Owned() const { return !FPath.isEmpty(); }
+
+private:
+    QString FPath;
+};
