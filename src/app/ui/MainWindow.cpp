@@ -78,6 +78,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FSplitter = new TPanelSplitter(central);
     FSplitter->addWidget(BuildMainPanel());
     FSplitter->addWidget(BuildProfilePanel());
+    FSplitter->handle(1)->setObjectName("panSplitter");
     FSplitter->setStretchFactor(0, 1);
     FSplitter->setStretchFactor(1, 0);
     FSplitter->setSizes({798 - 10 - TPanelSplitter::BarWidth - 200, 200});
