@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusUnixFileDescriptor>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,8 @@
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QtTest>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +56,39 @@ public:
 public slots:
     void Open(const QUrl& url) { Opened << url; }
 };
+
+// The login manager's Inhibit on a private bus: records the call and hands out the write end of a pipe,
+// whose read end sees the end of file once every copy of the lock is closed.
+class TFakeLogind : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    QStringList Call;
+    int ReadEnd = -1;
+    ~TFakeLogind() override {
+        if (ReadEnd >= 0)
+            ::close(ReadEnd);
+    }
+public slots:
+    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why,
+                                    const QString& mode) {
+        Call = {what, who, why, mode};
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return {};
+        ReadEnd = ends[0];
+        QDBusUnixFileDescriptor lock(ends[1]); // a copy of its own
+        ::close(ends[1]);
+        return lock;
+    }
+};
+
+// True once nothing holds the pipe's write end any more.
+bool WriteEndClosed(int readEnd) {
+    pollfd p{readEnd, POLLIN, 0};
+    char byte;
+    return ::poll(&p, 1, 0) == 1 && ::read(readEnd, &byte, 1) == 0;
+}
 
 QAction* Action(const TMainForm& window, const char* name) {
     return window.findChild<QAction*>(name);
@@ -495,6 +531,40 @@ private slots:
         QVERIFY(answered.wait(1000));
         QCOMPARE(answered.first().first().toBool(), false);
         QVERIFY(!lock.Held());
+    }
+
+    void SleepLockAsksTheLoginManagerAndHoldsItsLock() {
+        // A private bus with a stand-in login manager; nothing here reaches the real one.
+        QProcess daemon;
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        if (!daemon.waitForStarted(5000))
+            QSKIP("no dbus-daemon");
+        QVERIFY(daemon.waitForReadyRead(5000));
+        const QString address = QString::fromLocal8Bit(daemon.readLine()).trimmed();
+        TFakeLogind logind;
+        {
+            QDBusConnection service = QDBusConnection::connectToBus(address, "fake-logind");
+            QVERIFY(service.registerService("org.freedesktop.login1"));
+            QVERIFY(
+                service.registerObject("/org/freedesktop/login1", &logind, QDBusConnection::ExportAllSlots));
+            auto lock =
+                std::make_unique<TLogindSleepLock>("Velloric DVD Converter", "A conversion must not stop",
+                                                   QDBusConnection::connectToBus(address, "lock-client"));
+            QSignalSpy answered(lock.get(), &TLogindSleepLock::Answered);
+            QVERIFY(answered.wait(5000));
+            QCOMPARE(answered.first().first().toBool(), true);
+            QVERIFY(lock->Held());
+            QCOMPARE(logind.Call,
+                     QStringList({"sleep", "Velloric DVD Converter", "A conversion must not stop", "block"}));
+            QTest::qWait(50);
+            QVERIFY(!WriteEndClosed(logind.ReadEnd)); // held while the lock lives
+            lock.reset();
+            QTRY_VERIFY(WriteEndClosed(logind.ReadEnd)); // and released with it
+        }
+        QDBusConnection::disconnectFromBus("fake-logind");
+        QDBusConnection::disconnectFromBus("lock-client");
+        daemon.kill();
+        daemon.waitForFinished(3000);
     }
 
     void EnabledStatesThroughRealConversions() {
