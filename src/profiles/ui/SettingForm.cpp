@@ -2,8 +2,8 @@
 
 #include "ParamPanel.h"
 #include "app/AppContext.h"
-#include "app/ui/Dialogs.h"
 #include "app/ProductInfo.h"
+#include "app/ui/Dialogs.h"
 #include "app/ui/WidgetNames.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/IniText.h"
