@@ -140,5 +140,5 @@ TDriveList FillDriveList(const std::vector<TOpticalDrive>& drives) {
 }
 
 QString VideoTsFolderOf(const QString& root) {
-    return IncludeTrailingSeparator(IncludeTrailingSeparator(root) + "VIDEO_TS");
+    return (root.isEmpty() ? QString() : IncludeTrailingSeparator(root)) + "VIDEO_TS/";
 }

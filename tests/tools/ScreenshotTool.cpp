@@ -6,6 +6,7 @@
 #include "app/ui/MainWindow.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -16,6 +17,16 @@
 #include <cstdio>
 
 namespace {
+
+// Folders and pages the run would open on the desktop are left closed.
+class TNoDesktop : public QObject {
+    Q_OBJECT
+public:
+    TNoDesktop() { QDesktopServices::setUrlHandler("file", this, "Open"); }
+    ~TNoDesktop() override { QDesktopServices::unsetUrlHandler("file"); }
+public slots:
+    void Open(const QUrl&) {}
+};
 
 // The run's closing messages are answered at once, so the tool never waits for a user.
 class TAutoAnswer : public Dialogs::TAnswerer {
@@ -64,12 +75,15 @@ int main(int argc, char** argv) {
     QTemporaryDir output;
     TAutoAnswer answers;
     Dialogs::SetAnswerer(&answers);
+    TNoDesktop desktop;
 
     TMainForm window(nullptr, nullptr, folder);
     window.show();
     bool ok = Shoot(window, outDir + "/start-screen.png");
 
     window.OpenDiscFolder(disc);
+    window.Context().DVDInformation.OutputPrefix = "SAMPLE";
+    window.Tasks().RefreshTexts();
     window.findChild<QLineEdit*>("edtOutputDir")->setText(output.path());
     window.TaskView()->expandAll();
     window.TaskView()->setCurrentIndex(window.Tasks().IndexOf(window.Tasks().Title(0)));
@@ -83,3 +97,5 @@ int main(int argc, char** argv) {
     window.close();
     return ok ? 0 : 1;
 }
+
+#include "ScreenshotTool.moc"

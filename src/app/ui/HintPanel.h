@@ -21,8 +21,6 @@ public:
     void SetText(const QString& text);
     // Shrinks the panel and hides it at the end; returns at once.
     void HideHint();
-    // True from ShowHint until HideHint's animation has ended.
-    bool Showing() const { return FShowing || isVisible(); }
     bool Animating() const;
 
     QLabel* labHint = nullptr;

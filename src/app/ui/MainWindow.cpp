@@ -40,6 +40,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
@@ -57,10 +58,11 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FContext.DVDInformation.DiscPath.clear();
     const QString version =
         TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Version", "2.0");
-    QApplication::setApplicationDisplayName(QString());
     setWindowTitle(QStringLiteral("%1 V%2").arg(kProductTitle, version));
     setWindowIcon(Pictures::Load("open-dvd", {48, 48}));
     resize(798, 544);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     setAcceptDrops(true);
 
     FTasks = new TTaskListModel(FContext, this);
@@ -78,6 +80,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FSplitter = new TPanelSplitter(central);
     FSplitter->addWidget(BuildMainPanel());
     FSplitter->addWidget(BuildProfilePanel());
+    FSplitter->handle(1)->setObjectName("panSplitter");
     FSplitter->setStretchFactor(0, 1);
     FSplitter->setStretchFactor(1, 0);
     FSplitter->setSizes({798 - 10 - TPanelSplitter::BarWidth - 200, 200});

@@ -16,11 +16,10 @@ QImage TTaskHeader::TiledBackground(const QPixmap& tile, QSize size) {
     if (tile.isNull() || size.isEmpty())
         return image;
     QPainter painter(&image);
+    // The tile before the first one fills the column that the one-pixel shift leaves open.
     for (int y = 0; y < size.height(); y += tile.height())
-        for (int x = 0; x < size.width() + 1; x += tile.width())
+        for (int x = -tile.width(); x < size.width(); x += tile.width())
             painter.drawPixmap(x + 1, y, tile);
-    // The column left open by the one-pixel shift is filled from the tile's last column.
-    painter.drawPixmap(QRect(0, 0, 1, size.height()), tile, QRect(tile.width() - 1, 0, 1, tile.height()));
     return image;
 }
 

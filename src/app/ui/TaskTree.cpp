@@ -58,6 +58,7 @@ TTaskTree::TTaskTree(TTaskListModel* model, QWidget* parent)
     FHeader->setStretchLastSection(false);
     FHeader->setSectionsMovable(false);
     FHeader->setFixedHeight(22);
+    FHeader->setMinimumSectionSize(10);
     static const int widths[] = {175, 80, 80, 200, 10};
     for (int column = 0; column < TTaskListModel::ColumnCount; ++column)
         FHeader->resizeSection(column, widths[column]);

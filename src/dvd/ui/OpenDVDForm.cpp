@@ -24,6 +24,7 @@ TOpenDVDForm::TOpenDVDForm(QWidget* parent, TDriveSources sources)
     cmbDrive = Named(new QComboBox(this), "cmbDrive");
     cmbDrive->setEditable(false);
     cmbDrive->setFixedWidth(289);
+    cmbDrive->setPlaceholderText("No optical drive found");
     drive->addWidget(cmbDrive);
     rows->addLayout(drive);
     rows->addStretch(1);
