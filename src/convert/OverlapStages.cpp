@@ -87,10 +87,11 @@ bool TConversionDriver::RunStagesAtOnce(const TTaskNode& item, const QString& st
             }
             FProgress.StageOneChunk(chunk, oneReads++);
         }
+        // Stage two waits for what stage one writes: it has stalled only when neither advances.
+        twoWatch.Progress(std::max(lastPosition, 0.0) + FProgress.StageTwoTime());
         while (FStageTwoSlot.TryReadChunk(chunk)) {
             got = true;
             FProgress.StageTwoChunk(chunk, twoReads++);
-            twoWatch.Progress(FProgress.StageTwoTime());
         }
         if (got)
             Show();

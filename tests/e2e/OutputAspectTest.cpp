@@ -46,12 +46,9 @@ TEST(OutputAspect, BothEnginesGiveTheTitlesShapeOrTheFrames) {
         ASSERT_EQ(twoStage.exitCode(), 0) << twoStage.readAllStandardError().toStdString();
         EXPECT_EQ(DisplayAspect(dir.filePath(tag + "-Title0" + c.Title + ".mp4")), c.Aspect) << "two stages";
 
-        QProcess direct;
-        direct.start(DirectToolPath(),
-                     QStringList{SampleDiscDir(c.Disc), "--output", dir.filePath(tag + "-direct.mp4")} +
-                         choice);
-        ASSERT_TRUE(direct.waitForFinished(120000));
-        ASSERT_EQ(direct.exitCode(), 0) << direct.readAllStandardError().toStdString();
+        QString errors;
+        ASSERT_EQ(ConvertDirect(SampleDiscDir(c.Disc), dir.filePath(tag + "-direct.mp4"), choice, &errors), 0)
+            << errors.toStdString();
         EXPECT_EQ(DisplayAspect(dir.filePath(tag + "-direct.mp4")), c.Aspect) << "direct";
     }
 }
