@@ -280,8 +280,12 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
                                                                QString& problem) {
     const double seconds = ItemSeconds(item);
     const QString stageTwoText = BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
-    if (FEngine == TPreferences::Direct)
+    const QString hint = "Converting: " + ShortPrefix(FContext.DVDInformation.OutputPrefix) + "-" +
+                         item.OutputName + FContext.OutputExt;
+    if (FEngine == TPreferences::Direct) {
+        FFrontEnd.SetHintText(hint);
         return ConvertItemDirect(item, output, stageTwoText, problem);
+    }
     problem = SpaceProblem(
         FContext.WorkDir, FOverlap ? 0 : WorkFileBytes(FContext.MencOutputSettings, seconds),
         QFileInfo(output).absolutePath(), OutputFileBytes(SplitCommandLine(stageTwoText), seconds));
@@ -303,8 +307,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
         problem = kStageOne + " could not be started: " + FStageOneSlot.StartError();
         return ItemLaunchFailed;
     }
-    FFrontEnd.SetHintText("Converting: " + ShortPrefix(FContext.DVDInformation.OutputPrefix) + "-" +
-                          item.OutputName + FContext.OutputExt);
+    FFrontEnd.SetHintText(hint);
     bool converted = false;
     if (FOverlap) {
         converted = RunStagesAtOnce(item, stageTwoText, output, problem);

@@ -45,7 +45,6 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     };
     if (!StartFinalEncoder(partial, output, argumentsFor, arguments, QIODevice::ReadWrite, problem))
         return problem.startsWith(kStageTwo) ? ItemLaunchFailed : ItemFailed; // no encoder: the run stops
-    FFrontEnd.SetHintText("Converting: " + QFileInfo(output).fileName());
     bool ended = false;
     TStallWatch watch(StallSeconds);
     {

@@ -592,6 +592,19 @@ TEST_F(ConversionDriver, OverlappedStagesReadThePipeAndTheBarsOnlyAdvance) {
     EXPECT_EQ(FrontEnd.Last.TotalBar, 100);
 }
 
+TEST_F(ConversionDriver, StopWithBothStagesRunningEndsThemAndLeavesNothing) {
+    Tasks.SetChecked(T2, true);
+    Driver.OverlapChoice = true;
+    qputenv("FAKE_STAGE1", "slow");
+    qputenv("FAKE_STAGE1_STEPS", "200");
+    QTimer::singleShot(400, [&] { Driver.Stop(); });
+    const TRunResult r = Driver.Start(Settings);
+    EXPECT_EQ(r.Outcome, TRunResult::Cancelled);
+    EXPECT_EQ(RunsOf("stage2").size(), 1);
+    EXPECT_TRUE(QDir(Output).isEmpty()) << QDir(Output).entryList().join(' ').toStdString();
+    EXPECT_TRUE(QDir(Context.WorkDir).entryList({"temp*"}, QDir::Files | QDir::System).isEmpty());
+}
+
 TEST(StreamLengths, FromEachFormThatFfprobePrints) {
     struct Case {
         const char* Json;
