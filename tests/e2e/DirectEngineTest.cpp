@@ -1,6 +1,6 @@
 // The direct engine (velloric-cli convert --engine direct) on the generated sample discs: the disc's cells
 // streamed into one FFmpeg.
-#include "support/DirectTool.h"
+#include "support/ConvertDirect.h"
 #include "support/MediaProbe.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The display aspect of converted files: the title's with the original size, the frame's with a custom
 // size, whichever engine made them.
-#include "support/DirectTool.h"
+#include "support/ConvertDirect.h"
 #include "support/MediaProbe.h"
 
 #include <QDir>
