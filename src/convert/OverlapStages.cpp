@@ -10,11 +10,14 @@
 #include <QFile>
 #include <QTimer>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 using namespace ConversionHelpers;
 
 namespace {
+
+constexpr int kFullPipeBytes = 32 << 10; // a pipe holds 64 KiB unless the system says otherwise
 
 // Waits up to the time given for output or an end from either process.
 void WaitForEither(QProcess* one, QProcess* two, int milliseconds) {
@@ -27,6 +30,19 @@ void WaitForEither(QProcess* one, QProcess* two, int milliseconds) {
         QObject::connect(p, &QProcess::finished, &loop, &QEventLoop::quit);
     }
     loop.exec();
+}
+
+// How many bytes the pipe at path holds, read through a reader of our own that takes none of them; -1 when
+// it cannot be told.
+int PipeBytesWaiting(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    int bytes = -1;
+    if (::ioctl(fd, FIONREAD, &bytes) != 0)
+        bytes = -1;
+    ::close(fd);
+    return bytes;
 }
 
 bool ExitedWell(const TEncoderSlot& slot) {
@@ -111,9 +127,12 @@ bool TConversionDriver::RunStagesAtOnce(const TTaskNode& item, const QString& st
                 FStageOneSlot.Terminate();
             }
         }
-        if (!oneEnded && oneWatch.Stalled())
+        // When both stand still, a full pipe says stage two stopped reading; an empty one, that stage one
+        // stopped writing.
+        const bool oneStalled = !oneEnded && oneWatch.Stalled(), twoStalled = !twoEnded && twoWatch.Stalled();
+        if (oneStalled && (!twoStalled || PipeBytesWaiting(CurrentWorkFile()) < kFullPipeBytes))
             fail(Stalled(FStageOneSlot, kStageOne, oneWatch));
-        else if (!twoEnded && twoWatch.Stalled())
+        else if (twoStalled)
             fail(Stalled(FStageTwoSlot, kStageTwo, twoWatch));
         if (!oneEnded)
             FStageOneSlot.CheckSilence();

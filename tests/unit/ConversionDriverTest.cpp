@@ -540,6 +540,9 @@ TEST_F(ConversionDriver, OverlappedStagesEndTheOtherSideAndReportTheFirstFailure
                   "Stage two (FFmpeg) exited with code 1:\nError while decoding stream #0:0"},
              // stage one stalls while stage two waits for more: the watchdog ends both
              Case{"stall", "ok", "Stage one (MEncoder) stalled: its progress did not advance for 1 s"},
+             // stage two stops reading: stage one is blocked on the full pipe, and the stall is stage two's
+             Case{"flood", "hang", "Stage two (FFmpeg) stalled: its progress did not advance for 1 s"},
+             Case{"ok", "hang", "Stage two (FFmpeg) stalled: its progress did not advance for 1 s"},
          }) {
         SCOPED_TRACE(std::string(c.Stage1) + "/" + c.Stage2);
         QFile::remove(helper);
