@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Compares the conversion engines on the same row of a generated one-title disc:
 #   two-stage  velloric-cli convert (stage one to the work file, then stage two)
-#   direct     the direct engine (the disc's cells streamed into one FFmpeg), tests/velloric-direct
+#   overlap    velloric-cli convert --overlap (both stages at once, the work file a named pipe)
+#   direct     velloric-cli convert --engine direct (the disc's cells streamed into one FFmpeg)
 #   floor      one FFmpeg pass from the VOB file with the same output arguments
 # Runs are interleaved; prints the medians of wall and CPU (user + system) seconds, their ratios to the
-# floor, and each output's SSIM against the disc's own pictures.
+# floor and to the sequential two stages, and each output's SSIM against the disc's own pictures.
 #
 #   bench/engines.sh [BUILD_DIR] [RUNS] [SECONDS] [ROW OPTIONS...]
 #
@@ -19,13 +20,12 @@ row=("$@")
 [ ${#row[@]} -gt 0 ] || row=(--title 1)
 
 cli="$PWD/$build/bin/velloric-cli"
-direct="$PWD/$build/tests/velloric-direct"
 disc="$PWD/$build/bench-dvd-$secs"
 bash bench/make-bench-dvd.sh "$disc" "$secs" pal
 vob="$disc/VIDEO_TS/VTS_01_1.VOB"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/two" "$work/tmp"
+mkdir -p "$work/two-stage" "$work/overlap" "$work/direct" "$work/tmp"
 
 # The row's start on the title, for the floor's cut and the source of the SSIM comparison.
 start=0
@@ -37,7 +37,11 @@ for ((i = 0; i < ${#row[@]}; i++)); do
 done
 
 # The direct engine's FFmpeg arguments; the floor reads the VOB instead of the stream, cut at the row's start.
-read -r -a dargs < <("$direct" "$disc" "${row[@]}" --output "$work/direct.mp4" --dry-run)
+common=(--work-dir "$work/tmp" --overwrite overwrite --prefix bench)
+read -r -a dargs < <("$cli" convert "$disc" "${row[@]}" --engine direct --output "$work/direct" "${common[@]}" \
+  --dry-run | tail -1)
+dargs=("${dargs[@]:1}") # without the program
+dargs[${#dargs[@]}-1]=$work/direct.mp4
 floor=()
 for ((i = 0; i < ${#dargs[@]}; i++)); do
   case "${dargs[$i]}" in
@@ -58,9 +62,10 @@ timed() { # NAME COMMAND...: appends "wall cpu" to $work/NAME.times
 }
 
 for ((r = 0; r < runs; r++)); do
-  timed two-stage "$cli" convert "$disc" "${row[@]}" --output "$work/two" --work-dir "$work/tmp" --overwrite overwrite
-  timed direct "$direct" "$disc" "${row[@]}" --output "$work/direct.mp4"
-  timed floor ffmpeg "${floor[@]}"
+  timed two-stage "$cli" convert "$disc" "${row[@]}" --output "$work/two-stage" "${common[@]}"
+  timed overlap "$cli" convert "$disc" "${row[@]}" --overlap --output "$work/overlap" "${common[@]}"
+  timed direct "$cli" convert "$disc" "${row[@]}" --engine direct --output "$work/direct" "${common[@]}"
+  timed floor ffmpeg -y "${floor[@]}"
 done
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
@@ -72,13 +77,14 @@ ssim() {
 }
 fw=$(cut -d' ' -f1 "$work/floor.times" | median)
 fc=$(cut -d' ' -f2 "$work/floor.times" | median)
+sw=$(cut -d' ' -f1 "$work/two-stage.times" | median)
 echo "row: ${row[*]}  disc: ${secs} s PAL  runs: $runs (interleaved)"
-printf '%-10s %9s %9s %9s %9s %8s\n' engine wall-s cpu-s wall/floor cpu/floor ssim
-for name in two-stage direct floor; do
+printf '%-10s %9s %9s %10s %9s %10s %8s\n' engine wall-s cpu-s wall/floor cpu/floor wall/2stage ssim
+for name in two-stage overlap direct floor; do
   out=$work/$name.mp4
-  [ "$name" = two-stage ] && out=$(ls "$work"/two/*)
+  [ "$name" = floor ] || out=$(ls "$work/$name"/*.mp4)
   w=$(cut -d' ' -f1 "$work/$name.times" | median)
   c=$(cut -d' ' -f2 "$work/$name.times" | median)
-  printf '%-10s %9.2f %9.2f %9.3f %9.3f %8s\n' "$name" "$w" "$c" "$(echo "$w / $fw" | bc -l)" \
-    "$(echo "$c / $fc" | bc -l)" "$(ssim "$out")"
+  printf '%-10s %9.2f %9.2f %10.3f %9.3f %10.3f %8s\n' "$name" "$w" "$c" "$(echo "$w / $fw" | bc -l)" \
+    "$(echo "$c / $fc" | bc -l)" "$(echo "$w / $sw" | bc -l)" "$(ssim "$out")"
 done

@@ -36,7 +36,10 @@ const char* const kConvertUsage =
     "    --prefix TEXT          output name prefix\n"
     "    --overwrite ask|overwrite|rename   what to do with an existing output file (ask: on the\n"
     "                           terminal; without one, give overwrite or rename)\n"
-    "    --dry-run              print both command lines of each row, run nothing\n"
+    "    --engine two-stage|direct   the conversion engine (default: the saved one): two stages\n"
+    "                           through a work file, or the disc's stream fed into one FFmpeg\n"
+    "    --overlap              run both stages at once, the work file a named pipe\n"
+    "    --dry-run              print the command lines of each row, run nothing\n"
     "    --progress text|json   progress on standard error (text) or standard output (json)\n";
 
 namespace {
@@ -164,8 +167,8 @@ struct TOptions {
     QList<QPair<int, int>> Chapters;
     bool AllChapters = false;
     int Audio = -1, Subtitle = -1, Angle = -1;
-    QString Start, End, Size, Profile, Output, WorkDir, Prefix, Overwrite, Progress;
-    bool DryRun = false;
+    QString Start, End, Size, Profile, Output, WorkDir, Prefix, Overwrite, Progress, Engine;
+    bool DryRun = false, Overlap = false;
 };
 
 int ToIndex(const QString& option, const QString& text) {
@@ -224,6 +227,12 @@ TOptions ParseOptions(QStringList args) {
             o.Progress = value(a);
             if (o.Progress != "text" && o.Progress != "json")
                 throw TBadInput{"--progress takes text or json"};
+        } else if (a == "--engine") {
+            o.Engine = value(a);
+            if (o.Engine != "direct" && o.Engine != "two-stage")
+                throw TBadInput{"--engine takes direct or two-stage"};
+        } else if (a == "--overlap") {
+            o.Overlap = true;
         } else if (a == "--dry-run") {
             o.DryRun = true;
         } else if (a.startsWith("--") || !o.Disc.isEmpty()) {
@@ -360,12 +369,17 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         frontEnd.Policy = policy;
         TConversionDriver driver(context, tasks, frontEnd);
         frontEnd.Driver = &driver;
+        if (!o.Engine.isEmpty())
+            driver.EngineChoice = o.Engine == "direct" ? TPreferences::Direct : TPreferences::TwoStages;
+        if (o.Overlap)
+            driver.OverlapChoice = true;
 
         if (o.DryRun) {
             for (const TItemCommands& item : driver.Plan(settings)) {
-                std::printf("# %s\n%s\n%s\n", qPrintable(item.OutputPath),
-                            qPrintable(ShellLine(driver.StageOneExePath(), item.StageOne)),
-                            qPrintable(ShellLine(driver.StageTwoExePath(), item.StageTwo)));
+                std::printf("# %s\n", qPrintable(item.OutputPath));
+                if (!item.StageOne.isEmpty())
+                    std::printf("%s\n", qPrintable(ShellLine(driver.StageOneExePath(), item.StageOne)));
+                std::printf("%s\n", qPrintable(ShellLine(driver.StageTwoExePath(), item.StageTwo)));
             }
             return ExitOk;
         }

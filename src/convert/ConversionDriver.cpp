@@ -7,6 +7,7 @@
 #include "app/TimeText.h"
 #include "convert/CommandLine.h"
 #include "convert/ConversionHelpers.h"
+#include "convert/DirectEngine.h"
 #include "convert/DisplayAspect.h"
 #include "convert/FreeSpace.h"
 #include "dvd/DiscLoader.h"
@@ -109,11 +110,35 @@ void TConversionDriver::ReadStallSettings() {
     PreparatoryStallSeconds = seconds > 0 ? std::min(seconds, 30.0) : seconds;
 }
 
+void TConversionDriver::ReadEngineSettings() {
+    const TPreferences saved = ReadPreferences(PreferencesPath(FContext.ProgramDir), FContext.ProgramDir);
+    FEngine = EngineChoice.value_or(saved.Engine);
+    FOverlap = FEngine == TPreferences::TwoStages && OverlapChoice.value_or(saved.OverlapStages);
+}
+
+// The work file of overlapped stages is a named pipe; where none can be made (a filesystem without them)
+// the stages run one after the other, and the run says so.
+bool TConversionDriver::MakeWorkPipe() {
+    QString error;
+    if (FWorkFile.CreatePipe(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+        FLastWorkFile = FWorkFile.Path();
+        return true;
+    }
+    FOverlap = false;
+    FNotes << "The stages ran one after the other: no named pipe can be made in the work folder (" + error +
+                  ").";
+    return false;
+}
+
 // The work folder falls back to the program folder before anything is started in it, and the run makes its
 // own work file there.
 bool TConversionDriver::PrepareWorkFile() {
     if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
         FContext.WorkDir = FContext.ProgramDir;
+    if (FEngine == TPreferences::Direct) // no work file
+        return true;
+    if (FOverlap && MakeWorkPipe())
+        return true;
     QString error;
     if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
         FLastWorkFile = FWorkFile.Path();
@@ -132,6 +157,7 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     const QString stageOneText =
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
     ReadStallSettings();
+    ReadEngineSettings();
     TRunResult result;
     int width = 0;
     if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
@@ -207,9 +233,21 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
     TMencOutputSettings saved = FContext.MencOutputSettings;
     const QString stageOneText = BuildStageOneArgs(profile, settings.Grids, FContext.MencOutputSettings);
     const QString stageTwoText = BuildStageTwoArgs(profile, settings.Grids);
+    ReadEngineSettings();
     std::vector<TItemCommands> plan;
     for (const TTaskNode* item : FTasks.CheckedRows()) {
         const QString output = OutputPathOf(*item, IncludeTrailingSeparator(settings.OutputDirText));
+        if (FEngine == TPreferences::Direct) {
+            TDvdStreamReader reader;
+            QString problem;
+            plan.push_back(
+                {output,
+                 {},
+                 OpenDirectStream(reader, *item, problem)
+                     ? DirectArguments(reader, *item, stageTwoText, FContext.MencOutputSettings, output)
+                     : QStringList{"#", problem}});
+            continue;
+        }
         plan.push_back(
             {output, StageOneArguments(*item, stageOneText), StageTwoArguments(*item, stageTwoText, output)});
     }
@@ -242,9 +280,15 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
                                                                QString& problem) {
     const double seconds = ItemSeconds(item);
     const QString stageTwoText = BuildStageTwoArgs(ProfilePathOf(settings.ProfileName), settings.Grids);
-    problem = SpaceProblem(FContext.WorkDir, WorkFileBytes(FContext.MencOutputSettings, seconds),
-                           QFileInfo(output).absolutePath(),
-                           OutputFileBytes(SplitCommandLine(stageTwoText), seconds));
+    const QString hint = "Converting: " + ShortPrefix(FContext.DVDInformation.OutputPrefix) + "-" +
+                         item.OutputName + FContext.OutputExt;
+    if (FEngine == TPreferences::Direct) {
+        FFrontEnd.SetHintText(hint);
+        return ConvertItemDirect(item, output, stageTwoText, problem);
+    }
+    problem = SpaceProblem(
+        FContext.WorkDir, FOverlap ? 0 : WorkFileBytes(FContext.MencOutputSettings, seconds),
+        QFileInfo(output).absolutePath(), OutputFileBytes(SplitCommandLine(stageTwoText), seconds));
     if (!problem.isEmpty())
         return ItemFailed;
 
@@ -256,19 +300,23 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
 
     const QStringList stageOne = StageOneArguments(item, stageOneText);
     FStageTwoSlot.Terminate();
-    FWorkFile.Truncate(); // what an earlier item left must not pass for this one's
+    if (!FOverlap)
+        FWorkFile.Truncate(); // what an earlier item left must not pass for this one's
     if (!FStageOneSlot.Launch(StageOneExePath(), stageOne)) {
         FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + FStageOneSlot.StartError());
         problem = kStageOne + " could not be started: " + FStageOneSlot.StartError();
         return ItemLaunchFailed;
     }
-    FFrontEnd.SetHintText("Converting: " + ShortPrefix(FContext.DVDInformation.OutputPrefix) + "-" +
-                          item.OutputName + FContext.OutputExt);
-    const bool stageOneDone = RunStageOne(item, problem);
-    if (FState == CancelRequested)
-        return ItemCancelled;
-
-    const bool converted = stageOneDone && RunStageTwo(item, stageTwoText, output, problem);
+    FFrontEnd.SetHintText(hint);
+    bool converted = false;
+    if (FOverlap) {
+        converted = RunStagesAtOnce(item, stageTwoText, output, problem);
+    } else {
+        const bool stageOneDone = RunStageOne(item, problem);
+        if (FState == CancelRequested)
+            return ItemCancelled;
+        converted = stageOneDone && RunStageTwo(item, stageTwoText, output, problem);
+    }
     FProgress.ItemConverted();
     Show();
     if (FState == CancelRequested)
@@ -295,7 +343,10 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         FFrontEnd.PumpEvents();
         if (FState == CancelRequested)
             return Cancel(result);
-        FProgress.StartItem(ItemSeconds(*item), FContext.DVDInformation.FrameRate);
+        FProgress.StartItem(ItemSeconds(*item), FContext.DVDInformation.FrameRate,
+                            FEngine == TPreferences::Direct ? TProgressTracker::OneEncoder
+                            : FOverlap                      ? TProgressTracker::Overlapped
+                                                            : TProgressTracker::Sequential);
         Show();
 
         QString output = OutputPathOf(*item, outputDir);

@@ -9,12 +9,14 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <vector>
 
 struct TAppContext;
 struct TTaskNode;
 class TTaskListModel;
 class TStallWatch;
+class TDvdStreamReader;
 
 // What Start takes from the window at the moment it is pressed.
 struct TRunSettings {
@@ -37,7 +39,8 @@ struct TRunResult {
     QStringList Notes;   // what the run could not check
 };
 
-// Both command lines of one item, as they are started.
+// Both command lines of one item, as they are started. The direct engine has no stage one: StageTwo is its
+// one encoder's, reading the stream the program feeds it.
 struct TItemCommands {
     QString OutputPath;
     QStringList StageOne;
@@ -45,7 +48,9 @@ struct TItemCommands {
 };
 
 // Converts the checked rows: for each, stage one (disc to the work file) and stage two (work file to the
-// output file), with progress, Stop, the overwrite policy and the completion actions.
+// output file), one after the other or at once through a named pipe; or, with the direct engine, the
+// disc's stream fed into one encoder. Progress, Stop, the overwrite policy, the checks of what was
+// written and the completion actions are the same for both engines.
 class TConversionDriver {
 public:
     enum TState { Idle = 0, Converting = 1, CancelRequested = 2 };
@@ -75,12 +80,19 @@ public:
     double StallSeconds = 120;
     double PreparatoryStallSeconds = 30;
 
+    // The engine and the overlap of the stages; unset: keys "Engine" and "Overlap Stages" of [Main] in
+    // Preferences.ini, read at Start.
+    std::optional<TPreferences::TEngine> EngineChoice;
+    std::optional<bool> OverlapChoice;
+
 private:
     enum TItemOutcome { ItemDone, ItemFailed, ItemCancelled, ItemLaunchFailed };
 
     bool CheckStart(const TRunSettings& settings);
     void ReadStallSettings();
+    void ReadEngineSettings();
     bool PrepareWorkFile();
+    bool MakeWorkPipe();
     TRunResult ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings);
     bool ApplyOverwritePolicy(QString& output);
     TItemOutcome ConvertItem(const TTaskNode& item, const QString& output, const QString& stageOneText,
@@ -94,6 +106,20 @@ private:
     bool RunStageOne(const TTaskNode& item, QString& problem);
     bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
                      QString& problem);
+    // Creates the partial file beside the output and starts the final encoder with the arguments made for it.
+    bool StartFinalEncoder(TOwnedFile& partial, const QString& outputPath,
+                           const std::function<QStringList(const QString&)>& argumentsFor,
+                           QStringList& arguments, QIODevice::OpenMode mode, QString& problem);
+    // After the final encoder's output has ended: its exit, its streams' lengths, the partial file put in
+    // place.
+    bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, const QString& outputPath,
+                            const QStringList& arguments, QString& problem);
+    bool RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+                         QString& problem);
+    void EndPipeWait();
+    TItemOutcome ConvertItemDirect(const TTaskNode& item, const QString& output, const QString& stageTwoText,
+                                   QString& problem);
+    bool OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item, QString& problem) const;
     bool CheckStreamLengths(const TTaskNode& item, const QString& file, const QStringList& arguments,
                             QString& problem);
     bool ReadStage(TEncoderSlot& slot, TStallWatch& watch,
@@ -118,4 +144,6 @@ private:
     TOwnedFile FWorkFile;
     QString FLastWorkFile;
     QStringList FNotes;
+    TPreferences::TEngine FEngine = TPreferences::TwoStages;
+    bool FOverlap = false; // this run's work file is a named pipe
 };

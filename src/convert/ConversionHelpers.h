@@ -8,6 +8,9 @@
 
 #include <QString>
 
+class TEncoderSlot;
+class TStallWatch;
+
 namespace ConversionHelpers {
 
 inline const TTaskNode& TitleOf(const TTaskNode& item) {
@@ -25,5 +28,10 @@ inline QString ReinstallText() {
 
 inline const QString kStageOne = QStringLiteral("Stage one (MEncoder)");
 inline const QString kStageTwo = QStringLiteral("Stage two (FFmpeg)");
+
+// What a stage's failure is reported as: what happened, with the last lines the encoder wrote.
+QString WithTail(const QString& what, const TEncoderSlot& slot);
+QString Describe(const TEncoderSlot& slot, const QString& encoder);
+QString Stalled(const TEncoderSlot& slot, const QString& encoder, const TStallWatch& watch);
 
 } // namespace ConversionHelpers

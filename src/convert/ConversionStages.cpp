@@ -23,6 +23,26 @@ bool NonEmptyFile(const QString& path) {
     return info.isFile() && info.size() > 0;
 }
 
+// "Title01.partial-XXXXXX.mp4": beside the final file, with its extension, which tells FFmpeg the format.
+QString PartialPattern(const QString& outputPath, const QString& extension) {
+    QString name = QFileInfo(outputPath).fileName();
+    if (!extension.isEmpty() && name.endsWith(extension))
+        name.chop(extension.size());
+    return name + ".partial-XXXXXX" + extension;
+}
+
+// Replaces target with source in one step (rename(2) replaces an existing target).
+bool ReplaceFile(const QString& source, const QString& target, QString& error) {
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0)
+        return true;
+    error = target + ": " + QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+} // namespace
+
+namespace ConversionHelpers {
+
 QString WithTail(const QString& what, const TEncoderSlot& slot) {
     const QString tail = slot.LastLines(8);
     return tail.isEmpty() ? what + "." : what + ":\n" + tail;
@@ -45,23 +65,7 @@ QString Stalled(const TEncoderSlot& slot, const QString& encoder, const TStallWa
                     slot);
 }
 
-// "Title01.partial-XXXXXX.mp4": beside the final file, with its extension, which tells FFmpeg the format.
-QString PartialPattern(const QString& outputPath, const QString& extension) {
-    QString name = QFileInfo(outputPath).fileName();
-    if (!extension.isEmpty() && name.endsWith(extension))
-        name.chop(extension.size());
-    return name + ".partial-XXXXXX" + extension;
-}
-
-// Replaces target with source in one step (rename(2) replaces an existing target).
-bool ReplaceFile(const QString& source, const QString& target, QString& error) {
-    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0)
-        return true;
-    error = target + ": " + QString::fromLocal8Bit(std::strerror(errno));
-    return false;
-}
-
-} // namespace
+} // namespace ConversionHelpers
 
 // Reads a stage's output to its end, handing each chunk on. A stage whose progress stalls is ended, and the
 // result is false.
@@ -156,18 +160,12 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
                                     const QString& outputPath, QString& problem) {
     FProgress.StartStageTwo();
     TOwnedFile partial;
-    QString error;
-    if (!partial.Create(QFileInfo(outputPath).absolutePath(), PartialPattern(outputPath, FContext.OutputExt),
-                        error)) {
-        problem = "The output file cannot be written: " + error;
+    QStringList arguments;
+    const auto argumentsFor = [&](const QString& path) {
+        return StageTwoArguments(item, stageTwoText, path);
+    };
+    if (!StartFinalEncoder(partial, outputPath, argumentsFor, arguments, QIODevice::ReadOnly, problem))
         return false;
-    }
-    const QStringList arguments = StageTwoArguments(item, stageTwoText, partial.Path());
-    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments)) {
-        FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());
-        problem = kStageTwo + " could not be started: " + FStageTwoSlot.StartError();
-        return false;
-    }
     TStallWatch watch(StallSeconds);
     const bool ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
         FProgress.StageTwoChunk(chunk, read);
@@ -176,13 +174,39 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
     });
     if (FState == CancelRequested)
         return false;
-    const bool exitedWell =
-        FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
-    FStageTwoSlot.Terminate();
     if (!ended) {
+        FStageTwoSlot.Terminate();
         problem = Stalled(FStageTwoSlot, kStageTwo, watch);
         return false;
     }
+    return FinishFinalEncoder(item, partial, outputPath, arguments, problem);
+}
+
+bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& outputPath,
+                                          const std::function<QStringList(const QString&)>& argumentsFor,
+                                          QStringList& arguments, QIODevice::OpenMode mode,
+                                          QString& problem) {
+    QString error;
+    if (!partial.Create(QFileInfo(outputPath).absolutePath(), PartialPattern(outputPath, FContext.OutputExt),
+                        error)) {
+        problem = "The output file cannot be written: " + error;
+        return false;
+    }
+    arguments = argumentsFor(partial.Path());
+    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments, QString(), mode)) {
+        FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());
+        problem = kStageTwo + " could not be started: " + FStageTwoSlot.StartError();
+        return false;
+    }
+    return true;
+}
+
+bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial,
+                                           const QString& outputPath, const QStringList& arguments,
+                                           QString& problem) {
+    const bool exitedWell =
+        FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
+    FStageTwoSlot.Terminate();
     if (!exitedWell || !NonEmptyFile(partial.Path())) {
         problem = Describe(FStageTwoSlot, kStageTwo);
         return false;
@@ -190,6 +214,7 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
     const bool whole = CheckStreamLengths(item, partial.Path(), arguments, problem);
     if (FState == CancelRequested)
         return false;
+    QString error;
     if (!whole) {
         // The file is kept for the user to judge, under the output's name unless that holds a file already.
         const QString kept = QFileInfo::exists(outputPath) ? partial.Path() : outputPath;

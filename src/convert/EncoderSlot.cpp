@@ -52,7 +52,8 @@ TEncoderSlot::~TEncoderSlot() {
     Terminate();
 }
 
-bool TEncoderSlot::Launch(const QString& program, const QStringList& arguments, const QString& workingDir) {
+bool TEncoderSlot::Launch(const QString& program, const QStringList& arguments, const QString& workingDir,
+                          QIODevice::OpenMode mode) {
     Terminate();
     FProcess = std::make_unique<QProcess>();
     FProcess->setProcessChannelMode(QProcess::MergedChannels);
@@ -63,7 +64,7 @@ bool TEncoderSlot::Launch(const QString& program, const QStringList& arguments, 
     FTail.clear();
     FOutputClosed = false;
     QObject::connect(FProcess.get(), &QProcess::readChannelFinished, [this] { FOutputClosed = true; });
-    FProcess->start(program, arguments, QIODevice::ReadOnly);
+    FProcess->start(program, arguments, mode);
     if (!FProcess->waitForStarted(10000)) {
         FStartError = program + ": " + WhyNotStartable(program, FProcess->errorString());
         FTail = FStartError.toLocal8Bit();
@@ -85,6 +86,32 @@ void TEncoderSlot::Wait(int milliseconds) {
     loop.exec();
 }
 
+bool TEncoderSlot::TryReadChunk(QString& text) {
+    text.clear();
+    if (!FProcess || FProcess->bytesAvailable() <= 0)
+        return false;
+    QByteArray bytes = FProcess->read(kChunkBytes);
+    FTail += bytes;
+    if (FTail.size() > kTailBytes)
+        FTail.remove(0, FTail.size() - kTailBytes);
+    const qsizetype nul = bytes.indexOf('\0'); // the text ends at a zero byte
+    if (nul >= 0)
+        bytes.truncate(nul);
+    text = QString::fromLatin1(bytes);
+    FLastOutputMs = NowMs();
+    return true;
+}
+
+bool TEncoderSlot::OutputEnded() const {
+    return !FProcess ||
+           (FProcess->bytesAvailable() <= 0 && (FProcess->state() == QProcess::NotRunning || FOutputClosed));
+}
+
+void TEncoderSlot::CheckSilence() {
+    if (Watch && FProcess && !OutputEnded())
+        Watch(NowMs() - FLastOutputMs);
+}
+
 bool TEncoderSlot::ReadChunk(QString& text) {
     text.clear();
     for (;;) {
@@ -94,19 +121,9 @@ bool TEncoderSlot::ReadChunk(QString& text) {
             QCoreApplication::processEvents();
         if (!FProcess)
             return false;
-        if (FProcess->bytesAvailable() > 0) {
-            QByteArray bytes = FProcess->read(kChunkBytes);
-            FTail += bytes;
-            if (FTail.size() > kTailBytes)
-                FTail.remove(0, FTail.size() - kTailBytes);
-            const qsizetype nul = bytes.indexOf('\0'); // the text ends at a zero byte
-            if (nul >= 0)
-                bytes.truncate(nul);
-            text = QString::fromLatin1(bytes);
-            FLastOutputMs = NowMs();
+        if (TryReadChunk(text))
             return true;
-        }
-        if (FProcess->state() == QProcess::NotRunning || FOutputClosed)
+        if (OutputEnded())
             return false;
         if (Watch)
             Watch(NowMs() - FLastOutputMs);

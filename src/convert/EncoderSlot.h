@@ -17,11 +17,19 @@ public:
 
     // Starts the program in a process group of its own; false, with StartError() set to the program's
     // path and the system's reason, when it cannot be started.
-    bool Launch(const QString& program, const QStringList& arguments, const QString& workingDir = QString());
+    // A mode with WriteOnly lets the caller feed the child's standard input through Process().
+    bool Launch(const QString& program, const QStringList& arguments, const QString& workingDir = QString(),
+                QIODevice::OpenMode mode = QIODevice::ReadOnly);
 
     // One step of a read loop. Handles pending events while it waits, so the window stays live while the
     // encoder is silent. False when the output has ended (the child exited, was ended or closed it).
     bool ReadChunk(QString& text);
+    // The same without waiting: true with a chunk when one is there.
+    bool TryReadChunk(QString& text);
+    // The output has ended and all of it was read.
+    bool OutputEnded() const;
+    // Calls Watch with the silence so far (for read loops over more than one slot).
+    void CheckSilence();
 
     // Ends the last child and everything it started (its whole process group) by force. The group is
     // ended once, right after its leader: later calls do nothing.
@@ -29,6 +37,7 @@ public:
 
     bool Running() const;
     bool Started() const { return FProcess != nullptr; }
+    QProcess* Process() const { return FProcess.get(); }
     QProcess::ExitStatus ExitStatus() const;
     int ExitCode() const;
     QString StartError() const { return FStartError; }

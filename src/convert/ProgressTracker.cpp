@@ -59,7 +59,10 @@ void TProgressTracker::StartRun(const std::vector<double>& itemLengths) {
     FTotalSeconds *= 2;
 }
 
-void TProgressTracker::StartItem(double itemSeconds, double frameRate) {
+void TProgressTracker::StartItem(double itemSeconds, double frameRate, TMode mode) {
+    FMode = mode;
+    if (mode != Sequential) // the sequential figures carry over from the item before, as they always have
+        FStageOnePosition = FStageTwoTime = 0;
     FFigures.CurrentBar = 0;
     FFigures.CurrentLabel = "0%";
     FItemSeconds = itemSeconds;
@@ -103,6 +106,8 @@ void TProgressTracker::StageOneChunk(const QString& chunk, int readIndex) {
         double position = 0;
         if (ReadNumber(FPositionText, position))
             FStageOnePosition = position;
+        if (FMode != Sequential)
+            return ShowBothStages();
         if (FItemSeconds != 0) {
             SetCurrentBar(FStageOnePosition / FItemSeconds * 100 / 2);
             long long frames = 0;
@@ -121,9 +126,7 @@ void TProgressTracker::StartStageTwo() {
     FStageTwoTime = 0;
 }
 
-void TProgressTracker::StageTwoChunk(const QString& chunk, int readIndex) {
-    if (readIndex < 2)
-        return;
+void TProgressTracker::ReadStageTwoTimeOf(const QString& chunk) {
     const qsizetype at = chunk.indexOf("time");
     if (at >= 0) {
         QString rest = chunk.mid(at + 5);
@@ -133,6 +136,16 @@ void TProgressTracker::StageTwoChunk(const QString& chunk, int readIndex) {
         if (ReadStageTwoTime(rest, time) && time > FStageTwoTime)
             FStageTwoTime = time;
     }
+}
+
+void TProgressTracker::StageTwoChunk(const QString& chunk, int readIndex) {
+    if (readIndex < 2)
+        return;
+    ReadStageTwoTimeOf(chunk);
+    if (FMode == OneEncoder) // what the one encoder has read counts as what stage one would have
+        FStageOnePosition = std::min(FStageTwoTime, FItemSeconds);
+    if (FMode != Sequential)
+        return ShowBothStages();
     try {
         if (FItemSeconds != 0) {
             SetCurrentBar((FItemSeconds + FStageTwoTime) / (FItemSeconds * 2) * 100);
@@ -146,6 +159,24 @@ void TProgressTracker::StageTwoChunk(const QString& chunk, int readIndex) {
         UpdateLabels();
     } catch (const std::range_error&) {
     }
+}
+
+// Both stages' figures (or the one encoder's, counted twice) as one, held below 100 until the item ends.
+void TProgressTracker::ShowBothStages() {
+    const double done = std::min(FStageOnePosition, FItemSeconds) +
+                        std::min(FMode == OneEncoder ? FStageOnePosition : FStageTwoTime, FItemSeconds);
+    if (FItemSeconds > 0 && std::isfinite(done)) {
+        FFigures.CurrentBar =
+            std::max(FFigures.CurrentBar, int(std::min(99.0, done / (2 * FItemSeconds) * 100)));
+        const double shown = FFigures.CurrentBar / 100.0 * FItemSeconds;
+        long long frames = 0;
+        if (RoundToInt(shown * FFrameRate, frames))
+            FFigures.FrameText = QString::number(frames) + " / " + QString::number(FItemFrames);
+    }
+    if (FTotalSeconds > 0 && std::isfinite(done))
+        FFigures.TotalBar =
+            std::max(FFigures.TotalBar, int(std::min(99.0, (FDoneSeconds + done) / FTotalSeconds * 100)));
+    UpdateLabels();
 }
 
 void TProgressTracker::ItemConverted() {

@@ -15,14 +15,17 @@ struct TProgressFigures {
 };
 
 // Turns the encoders' output chunks into the progress figures of a run. Each item counts as two halves:
-// stage one moves it from 0 to 50, stage two from 50 to 100.
+// stage one moves it from 0 to 50, stage two from 50 to 100. With the stages overlapped both halves
+// advance together; with one encoder (the direct engine) its time moves the item from 0 to 100. In these
+// two modes the bars never go back and reach 100 only when the item and the run are done.
 class TProgressTracker {
 public:
-    void StartRun(const std::vector<double>& itemLengths);   // P1 and P2
-    void StartItem(double itemSeconds, double frameRate);    // P3
-    void StageOneChunk(const QString& chunk, int readIndex); // P4
+    void StartRun(const std::vector<double>& itemLengths); // P1 and P2
+    enum TMode { Sequential, Overlapped, OneEncoder };
+    void StartItem(double itemSeconds, double frameRate, TMode mode = Sequential); // P3
+    void StageOneChunk(const QString& chunk, int readIndex);                       // P4
     void StartStageTwo();
-    void StageTwoChunk(const QString& chunk, int readIndex); // P7
+    void StageTwoChunk(const QString& chunk, int readIndex); // P7; the one encoder's output too
     void ItemConverted();                                    // P5
     void ItemFinished();                                     // P6
     void RunCompleted();                                     // P8
@@ -38,10 +41,13 @@ private:
     void SetCurrentBar(double value);
     void SetTotalBar(double value);
     void UpdateLabels();
+    void ShowBothStages();
+    void ReadStageTwoTimeOf(const QString& chunk);
 
     TProgressFigures FFigures;
     double FTotalSeconds = 0, FDoneSeconds = 0, FItemSeconds = 0, FFrameRate = 0;
     int FItemFrames = 0;
+    TMode FMode = Sequential;
     double FStageOnePosition = 0;
     QString FPositionText;
     double FStageTwoTime = 0;

@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -27,6 +30,29 @@ bool TOwnedFile::Create(const QString& folder, const QString& pattern, QString& 
     FPath = file.fileName();
     GiveUsualMode(FPath);
     return true;
+}
+
+bool TOwnedFile::CreatePipe(const QString& folder, const QString& pattern, QString& error) {
+    Remove();
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const qsizetype at = pattern.lastIndexOf("XXXXXX");
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString name = pattern;
+        if (at >= 0)
+            for (int i = 0; i < 6; ++i)
+                name[at + i] = QChar(kLetters[QRandomGenerator::global()->bounded(62)]);
+        const QString path = QDir(folder).filePath(name);
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0) {
+            FPath = path;
+            return true;
+        }
+        if (errno != EEXIST || at < 0) {
+            error = path + ": " + QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+    }
+    error = QDir(folder).filePath(pattern) + ": no free name";
+    return false;
 }
 
 void TOwnedFile::Remove() {

@@ -14,6 +14,8 @@ public:
 
     // Creates the file in folder; false, with error set to the path and the reason, when it cannot.
     bool Create(const QString& folder, const QString& pattern, QString& error);
+    // The same as a named pipe (mkfifo refuses a name that exists, so the name is ours alone).
+    bool CreatePipe(const QString& folder, const QString& pattern, QString& error);
     void Remove();
     // Gives up ownership without removing the file (it was renamed into place).
     void Release() { FPath.clear(); }

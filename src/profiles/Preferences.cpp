@@ -34,6 +34,11 @@ TPreferences ReadValues(const TIni& ini, const QString& section, const QString& 
     const bool ask = ini.ReadBool(section, "Ask", true);
     const bool overwrite = ini.ReadBool(section, "Overwrite", false);
     p.Policy = overwrite ? TPreferences::Overwrite : ask ? TPreferences::Ask : TPreferences::Rename;
+    p.Engine =
+        ini.ReadString(section, "Engine", kEngineTwoStages).compare(kEngineDirect, Qt::CaseInsensitive) == 0
+            ? TPreferences::Direct
+            : TPreferences::TwoStages;
+    p.OverlapStages = ini.ReadBool(section, "Overlap Stages", false);
     return p;
 }
 
@@ -66,6 +71,8 @@ void SavePreferences(const QString& iniPath, const TPreferences& p) {
     store.WriteBool("Main", "Auto Turn Off", p.AutoTurnOff);
     store.WriteBool("Main", "Ask", p.Policy == TPreferences::Ask);
     store.WriteBool("Main", "Overwrite", p.Policy == TPreferences::Overwrite);
+    store.WriteString("Main", "Engine", p.Engine == TPreferences::Direct ? kEngineDirect : kEngineTwoStages);
+    store.WriteBool("Main", "Overlap Stages", p.OverlapStages);
     store.Close();
 }
 

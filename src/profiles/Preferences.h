@@ -7,6 +7,7 @@ struct TParamGrids;
 // The General page of the Settings dialog as "Preferences.ini" keeps it.
 struct TPreferences {
     enum TOverwritePolicy { Ask, Overwrite, Rename };
+    enum TEngine { TwoStages, Direct };
 
     QString OutputPath;
     QString WorkDir;
@@ -15,7 +16,13 @@ struct TPreferences {
     bool AutoExit = false;
     bool AutoTurnOff = false;
     TOverwritePolicy Policy = Ask;
+    TEngine Engine = TwoStages; // "Engine": "Two stages" or "Direct"
+    bool OverlapStages = false; // stage two reads the work file while stage one writes it
 };
+
+// The texts of key "Engine".
+inline const QString kEngineTwoStages = QStringLiteral("Two stages");
+inline const QString kEngineDirect = QStringLiteral("Direct");
 
 QString PreferencesPath(const QString& programDir);
 

@@ -169,17 +169,21 @@ TEST_F(CliConvert, ProgressAsJson) {
 TEST_F(CliConvert, CtrlCHangupAndTerminateStopTheRunAndLeaveNothingBehind) {
     struct Case {
         int Signal, ExitCode, AtProgress; // AtProgress above 50: during stage two
+        QStringList Engine;
     };
-    for (const Case& c : {Case{SIGINT, 130, 5}, Case{SIGHUP, 129, 5}, Case{SIGTERM, 143, 60}}) {
-        SCOPED_TRACE(c.Signal);
+    for (const Case& c :
+         {Case{SIGINT, 130, 5, {}}, Case{SIGHUP, 129, 5, {}}, Case{SIGTERM, 143, 60, {}},
+          Case{SIGINT, 130, 30, {"--overlap"}}, Case{SIGTERM, 143, 30, {"--engine", "direct"}}}) {
+        SCOPED_TRACE((QString::number(c.Signal) + " " + c.Engine.join(' ')).toStdString());
         QFile old(Output + "Title01.webm");
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("the user's good file");
         old.close();
         QProcess p;
-        p.start(
-            ProgramBinDir() + "/velloric-cli",
-            ConvertArguments(Disc, {"--title", "1", "--profile", "WebM - VP8 Vorbis", "--progress", "json"}));
+        p.start(ProgramBinDir() + "/velloric-cli",
+                ConvertArguments(Disc, QStringList{"--title", "1", "--profile", "WebM - VP8 Vorbis",
+                                                   "--progress", "json"} +
+                                           c.Engine));
         ASSERT_TRUE(p.waitForStarted());
         // Wait until the run reports progress, then send the signal.
         QByteArray seen;

@@ -1,5 +1,6 @@
-// The direct engine on the generated sample discs: the disc's cells streamed into one FFmpeg.
-#include "support/DirectTool.h"
+// The direct engine (velloric-cli convert --engine direct) on the generated sample discs: the disc's cells
+// streamed into one FFmpeg.
+#include "support/ConvertDirect.h"
 #include "support/MediaProbe.h"
 
 #include <QDir>
@@ -39,10 +40,8 @@ protected:
     // Converts and returns the output path; the tool's error output on failure.
     QString Convert(const QString& disc, const QString& name, const QStringList& choice) {
         const QString output = Dir->filePath(disc + "-" + name + ".mp4");
-        QProcess p;
-        p.start(DirectToolPath(), QStringList{SampleDiscDir(disc), "--output", output} + choice);
-        p.waitForFinished(120000);
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        QString errors;
+        EXPECT_EQ(ConvertDirect(SampleDiscDir(disc), output, choice, &errors), 0) << errors.toStdString();
         return output;
     }
 
@@ -113,7 +112,7 @@ TEST_F(DirectEngine, ABurnedSubtitleInTheDiscsColoursWhereTheTwoStageEngineShows
     QProcess twoStage;
     twoStage.start(ProgramBinDir() + "/velloric-cli",
                    {"convert", SampleDiscDir("pal"), "--title", "1", "--end", "00:00:06", "--subtitle", "1",
-                    "--output", work.path(), "--work-dir", work.path()});
+                    "--output", work.path(), "--work-dir", work.path(), "--overwrite", "overwrite"});
     ASSERT_TRUE(twoStage.waitForFinished(120000));
     ASSERT_EQ(twoStage.exitCode(), 0) << twoStage.readAllStandardError().toStdString();
 
@@ -154,11 +153,9 @@ TEST_F(DirectEngine, ADamagedDiscIsReportedWithWhereItFailed) {
     QFile::resize(copy.filePath("VIDEO_TS/VTS_01_1.VOB"), 1000000);
 
     for (const auto& [title, problem] : {std::pair{"1", "sector"}, std::pair{"3", "title set 2"}}) {
-        QProcess p;
-        p.start(DirectToolPath(), {copy.path(), "--title", title, "--output", copy.filePath("out.mp4")});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 2);
-        const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
+        QString errors;
+        EXPECT_EQ(ConvertDirect(copy.path(), copy.filePath("out.mp4"), {"--title", title}, &errors), 1);
+        EXPECT_FALSE(QFile::exists(copy.filePath("out.mp4"))); // no partial file passes for the output
         EXPECT_TRUE(errors.contains(QStringLiteral("title %1: ").arg(title)) && errors.contains(problem))
             << errors.right(500).toStdString();
     }

@@ -1,11 +1,13 @@
 // The display aspect of converted files: the title's with the original size, the frame's with a custom
 // size, whichever engine made them.
-#include "support/DirectTool.h"
+#include "support/ConvertDirect.h"
 #include "support/MediaProbe.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -46,13 +48,44 @@ TEST(OutputAspect, BothEnginesGiveTheTitlesShapeOrTheFrames) {
         ASSERT_EQ(twoStage.exitCode(), 0) << twoStage.readAllStandardError().toStdString();
         EXPECT_EQ(DisplayAspect(dir.filePath(tag + "-Title0" + c.Title + ".mp4")), c.Aspect) << "two stages";
 
-        QProcess direct;
-        direct.start(DirectToolPath(),
-                     QStringList{SampleDiscDir(c.Disc), "--output", dir.filePath(tag + "-direct.mp4")} +
-                         choice);
-        ASSERT_TRUE(direct.waitForFinished(120000));
-        ASSERT_EQ(direct.exitCode(), 0) << direct.readAllStandardError().toStdString();
+        QString errors;
+        ASSERT_EQ(ConvertDirect(SampleDiscDir(c.Disc), dir.filePath(tag + "-direct.mp4"), choice, &errors), 0)
+            << errors.toStdString();
         EXPECT_EQ(DisplayAspect(dir.filePath(tag + "-direct.mp4")), c.Aspect) << "direct";
+    }
+}
+
+// Both stages at once through a named pipe make the same file as one after the other: each stream as long,
+// the same shape.
+TEST(OverlappedStages, TheSameStreamsAsOneStageAfterTheOther) {
+    QTemporaryDir dir;
+    for (const auto& [disc, title, aspect] :
+         {std::tuple{"pal", "1", "16:9"}, std::tuple{"ntsc", "3", "4:3"}}) {
+        SCOPED_TRACE(std::string(disc) + " title " + title);
+        QStringList made;
+        for (const QString& how : {"sequential", "overlapped"}) {
+            QStringList args{"convert",     SampleDiscDir(disc), "--title",    title,
+                             "--output",    dir.path(),          "--work-dir", dir.path(),
+                             "--overwrite", "overwrite",         "--prefix",   QString(disc) + "-" + how};
+            if (how == "overlapped")
+                args << "--overlap";
+            QProcess p;
+            p.start(ProgramBinDir() + "/velloric-cli", args);
+            ASSERT_TRUE(p.waitForFinished(180000));
+            ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+            made << dir.filePath(QString(disc) + "-" + how + "-Title0" + title + ".mp4");
+        }
+        EXPECT_EQ(DisplayAspect(made[1]), aspect);
+        const QJsonArray one = ProbeStreams(made[0])["streams"].toArray(),
+                         both = ProbeStreams(made[1])["streams"].toArray();
+        ASSERT_EQ(one.size(), 2);
+        ASSERT_EQ(both.size(), one.size());
+        for (qsizetype i = 0; i < one.size(); ++i)
+            EXPECT_NEAR(both[i]["duration"].toString().toDouble(), one[i]["duration"].toString().toDouble(),
+                        0.05)
+                << both[i]["codec_type"].toString().toStdString();
+        // The work file was a named pipe of the run's own, gone with it.
+        EXPECT_TRUE(QDir(dir.path()).entryList({"temp*"}, QDir::Files | QDir::System).isEmpty());
     }
 }
 

@@ -17,6 +17,7 @@ public:
     QList<bool> Answers; // for AskYesNo, in order; No when empty
     QStringList Hints;
     TProgressFigures Last;
+    std::vector<TProgressFigures> Shown;
     int Locks = 0, Unlocks = 0, Closes = 0;
     QStringList OpenedFolders;
     TPreferences::TOverwritePolicy Policy = TPreferences::Ask;
@@ -38,7 +39,10 @@ public:
     void ShowProgressPanel(bool) override {}
     void SetHintText(const QString& text) override { Hints << text; }
     void HideHint() override {}
-    void ShowProgress(const TProgressFigures& figures) override { Last = figures; }
+    void ShowProgress(const TProgressFigures& figures) override {
+        Last = figures;
+        Shown.push_back(figures);
+    }
     TPreferences::TOverwritePolicy OverwritePolicy() override { return Policy; }
     bool AutoExit() override { return Exit; }
     bool AutoOpenDir() override { return OpenDir; }

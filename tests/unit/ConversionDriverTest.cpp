@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -515,6 +516,98 @@ TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
 
 // What ffprobe prints for the containers the profiles write: MP4 and AVI give each stream's length, Matroska
 // and WebM only a tag, and some forms only the file's.
+// Both stages at once through a named pipe: either side failing leaves the other blocked on the pipe or
+// running on; the driver ends it and reports the first failure. The run does not hang in any case.
+TEST_F(ConversionDriver, OverlappedStagesEndTheOtherSideAndReportTheFirstFailure) {
+    Tasks.SetChecked(T1->Children[0].get(), true);
+    Driver.OverlapChoice = true;
+    const QString helper = Root.filePath("helper.pid");
+    qputenv("FAKE_HELPER_PID", helper.toLocal8Bit());
+    QFile prefs(ProgramDir + "Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.write("[Main]\r\nStall Seconds=1\r\n");
+    prefs.close();
+    struct Case {
+        const char *Stage1, *Stage2, *Expected;
+    };
+    for (const Case& c : {
+             // stage one fails before it opens the pipe: stage two waits in open()
+             Case{"fail", "ok", "Stage one (MEncoder) exited with code 1:\nCannot open DVD device.?[2J"},
+             // stage two refuses its options: stage one waits in open()
+             Case{"ok", "fail", "Stage two (FFmpeg) exited with code 1:\nUnknown encoder 'none'"},
+             // stage two fails later: stage one (and its helper) would run on
+             Case{"stall", "latefail",
+                  "Stage two (FFmpeg) exited with code 1:\nError while decoding stream #0:0"},
+             // stage one stalls while stage two waits for more: the watchdog ends both
+             Case{"stall", "ok", "Stage one (MEncoder) stalled: its progress did not advance for 1 s"},
+             // stage two stops reading: stage one is blocked on the full pipe, and the stall is stage two's
+             Case{"flood", "hang", "Stage two (FFmpeg) stalled: its progress did not advance for 1 s"},
+             Case{"ok", "hang", "Stage two (FFmpeg) stalled: its progress did not advance for 1 s"},
+         }) {
+        SCOPED_TRACE(std::string(c.Stage1) + "/" + c.Stage2);
+        QFile::remove(helper);
+        QFile::remove(Log);
+        qputenv("FAKE_STAGE1", c.Stage1);
+        qputenv("FAKE_STAGE2", c.Stage2);
+        const TRunResult r = Driver.Start(Settings);
+        EXPECT_EQ(r.Outcome, TRunResult::CompletedWithFailures);
+        ASSERT_EQ(r.Failures.size(), 1u);
+        EXPECT_TRUE(r.Failures[0].Problem.startsWith(c.Expected)) << r.Failures[0].Problem.toStdString();
+        EXPECT_TRUE(QDir(Output).isEmpty()) << QDir(Output).entryList().join(' ').toStdString();
+        EXPECT_TRUE(QDir(Context.WorkDir).entryList({"temp*"}, QDir::Files | QDir::System).isEmpty());
+        const QString pid = Contents(helper).trimmed();
+        if (pid.isEmpty())
+            continue;
+        const auto ended = [&] {
+            const QString stat = Contents("/proc/" + pid + "/stat");
+            return stat.isEmpty() || stat.section(") ", 1).startsWith("Z");
+        };
+        for (int i = 0; i < 50 && !ended(); ++i)
+            QThread::msleep(100);
+        EXPECT_TRUE(ended()) << "stage one's helper runs on";
+    }
+}
+
+TEST_F(ConversionDriver, OverlappedStagesReadThePipeAndTheBarsOnlyAdvance) {
+    Tasks.SetChecked(T1, true);
+    Tasks.SetChecked(T2, true);
+    Driver.OverlapChoice = true;
+    qputenv("FAKE_STAGE1", "slow");
+    const TRunResult r = Driver.Start(Settings);
+    ASSERT_EQ(r.Outcome, TRunResult::Completed)
+        << (r.Failures.empty() ? "" : r.Failures[0].Problem.toStdString());
+    EXPECT_EQ(Contents(Output + "Title02.mp4"), "partial\nwhole\n");
+    // Stage two read stage one's own work file, a named pipe that is gone with the run.
+    const QStringList two = RunsOf("stage2");
+    ASSERT_EQ(two.size(), 2);
+    EXPECT_TRUE(two[0].contains(Driver.WorkFilePath())) << two[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Driver.WorkFilePath()));
+    int current = 0, total = 0, items = 0;
+    for (const TProgressFigures& f : FrontEnd.Shown) {
+        if (f.CurrentBar < current) // the next item starts from 0
+            ++items, current = 0;
+        EXPECT_GE(f.TotalBar, total);
+        EXPECT_TRUE(f.TotalBar < 100 || &f == &FrontEnd.Shown.back() || f.CurrentBar == 100);
+        current = f.CurrentBar;
+        total = f.TotalBar;
+    }
+    EXPECT_EQ(items, 1);
+    EXPECT_EQ(FrontEnd.Last.TotalBar, 100);
+}
+
+TEST_F(ConversionDriver, StopWithBothStagesRunningEndsThemAndLeavesNothing) {
+    Tasks.SetChecked(T2, true);
+    Driver.OverlapChoice = true;
+    qputenv("FAKE_STAGE1", "slow");
+    qputenv("FAKE_STAGE1_STEPS", "200");
+    QTimer::singleShot(400, [&] { Driver.Stop(); });
+    const TRunResult r = Driver.Start(Settings);
+    EXPECT_EQ(r.Outcome, TRunResult::Cancelled);
+    EXPECT_EQ(RunsOf("stage2").size(), 1);
+    EXPECT_TRUE(QDir(Output).isEmpty()) << QDir(Output).entryList().join(' ').toStdString();
+    EXPECT_TRUE(QDir(Context.WorkDir).entryList({"temp*"}, QDir::Files | QDir::System).isEmpty());
+}
+
 TEST(StreamLengths, FromEachFormThatFfprobePrints) {
     struct Case {
         const char* Json;

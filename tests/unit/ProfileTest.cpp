@@ -221,20 +221,26 @@ TEST_F(Profiles, PreferencesRoundTrip) {
     EXPECT_FALSE(fresh.AutoExit);
     EXPECT_FALSE(fresh.AutoTurnOff);
     EXPECT_EQ(fresh.Policy, TPreferences::Ask);
+    EXPECT_EQ(fresh.Engine, TPreferences::TwoStages);
+    EXPECT_FALSE(fresh.OverlapStages);
     EXPECT_TRUE(QFile::exists(ini)); // reading through the store writes the file
 
     TPreferences p = fresh;
     p.OutputPath = "/out dir/";
     p.Policy = TPreferences::Rename;
     p.SynMode = 2;
+    p.Engine = TPreferences::Direct;
+    p.OverlapStages = true;
     SavePreferences(ini, p);
-    EXPECT_EQ(Read(ini),
-              "[Main]\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn Off=0\r\nAuto Exit=0\r\nAuto Open Dir=1\r\n"
-              "Syn Mode=2\r\nWork Dir=" +
-                  programDir.toUtf8() + "\r\nOutput Path=/out dir/\r\n");
+    EXPECT_EQ(Read(ini), "[Main]\r\nOverlap Stages=1\r\nEngine=Direct\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn "
+                         "Off=0\r\nAuto Exit=0\r\nAuto Open Dir=1\r\n"
+                         "Syn Mode=2\r\nWork Dir=" +
+                             programDir.toUtf8() + "\r\nOutput Path=/out dir/\r\n");
     const TPreferences back = LoadPreferences(ini, false, programDir);
     EXPECT_EQ(back.Policy, TPreferences::Rename);
     EXPECT_EQ(back.OutputPath, "/out dir/");
+    EXPECT_EQ(back.Engine, TPreferences::Direct);
+    EXPECT_TRUE(back.OverlapStages);
 
     Write("../Preferences.ini", "[Main]\nAsk=1\nOverwrite=1\n[Default]\nAsk=0\nOverwrite=0\nWork Dir=/tmp\n");
     EXPECT_EQ(LoadPreferences(ini, false, programDir).Policy, TPreferences::Overwrite);

@@ -55,6 +55,44 @@ TEST(ProgressTracker, TotalOverTwoItems) {
     EXPECT_EQ(p.Figures().TotalBar, 90); // (120 + 40 + 20) / 200
 }
 
+// Overlapped stages interleave their chunks and the one encoder counts for both: the bars never go back
+// and stay below 100 until the item and the run are done.
+TEST(ProgressTracker, OverlappedAndOneEncoderBarsOnlyAdvance) {
+    TProgressTracker p;
+    p.StartRun({100, 100});
+    p.StartItem(100, 25, TProgressTracker::Overlapped);
+    p.StageOneChunk("Pos:  40.0s", kOne);
+    EXPECT_EQ(p.Figures().CurrentBar, 20);
+    p.StartStageTwo();
+    p.StageTwoChunk("time=00:00:30.00 ", kTwo);
+    EXPECT_EQ(p.Figures().CurrentBar, 35);
+    EXPECT_EQ(p.Figures().TotalBar, 17);
+    p.StageOneChunk("Pos:  20.0s", kOne + 1); // an earlier position than before: the bar stays
+    EXPECT_EQ(p.Figures().CurrentBar, 35);
+    p.StageOneChunk("Pos: 100.0s", kOne + 2);
+    p.StageTwoChunk("time=00:01:40.00 ", kTwo + 1);
+    EXPECT_EQ(p.Figures().CurrentBar, 99);
+    p.ItemConverted();
+    EXPECT_EQ(p.Figures().CurrentBar, 100);
+    p.ItemFinished();
+    EXPECT_EQ(p.DoneSeconds(), 200);
+
+    p.StartItem(100, 25, TProgressTracker::OneEncoder);
+    EXPECT_EQ(p.Figures().CurrentBar, 0);
+    p.StartStageTwo();
+    p.StageTwoChunk("time=00:00:50.00 ", kTwo);
+    EXPECT_EQ(p.Figures().CurrentBar, 50);
+    EXPECT_EQ(p.Figures().TotalBar, 75);
+    p.StageTwoChunk("time=00:01:50.00 ", kTwo + 1); // past the range (the last frames)
+    EXPECT_EQ(p.Figures().CurrentBar, 99);
+    EXPECT_EQ(p.Figures().TotalBar, 99);
+    p.ItemConverted();
+    p.ItemFinished();
+    EXPECT_EQ(p.DoneSeconds(), 400);
+    p.RunCompleted();
+    EXPECT_EQ(p.Figures().TotalBar, 100);
+}
+
 TEST(ProgressTracker, ChunksThatChangeNothing) {
     TProgressTracker p;
     p.StartRun({100});

@@ -308,6 +308,11 @@ private slots:
         form.Params->Grid(TParamGrids::Video)->SetRowText("Bit Rate", "1500");
         form.Params->Grid(TParamGrids::Video)->SetRowText("Aspect", "16:9");
         form.edtOutputDir->setText("/new/out/");
+        QCOMPARE(form.cmbEngine->currentText(), QStringLiteral("Two stages"));
+        QVERIFY(form.chkOverlap->isEnabled());
+        form.chkOverlap->setChecked(true);
+        form.cmbEngine->setCurrentText("Direct");
+        QVERIFY(!form.chkOverlap->isEnabled()); // the direct engine has no stages to overlap
         form.btnOKClick();
         QCOMPARE(host.OutputDir, QStringLiteral("/new/out/"));
         QCOMPARE(host.Reloads, 1);
@@ -321,6 +326,8 @@ private slots:
         QCOMPARE(prefs.ReadBool("Main", "Overwrite", false), true);
         QCOMPARE(prefs.ReadBool("Main", "Ask", true), false);
         QCOMPARE(prefs.ReadString("Main", "Work Dir", ""), QStringLiteral("/def/work"));
+        QCOMPARE(prefs.ReadString("Main", "Engine", ""), QStringLiteral("Direct"));
+        QCOMPARE(prefs.ReadBool("Main", "Overlap Stages", false), true);
 
         // Another profile than the main window's: saved, but the main window is not reloaded.
         form.ShowProfilesPage();

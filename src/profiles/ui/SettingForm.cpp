@@ -72,6 +72,14 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     g->addWidget(chkOpenDir);
     g->addWidget(chkExit);
     g->addWidget(chkTurnoff);
+    g->addWidget(new QLabel("Conversion Engine:", general));
+    cmbEngine = Named(new QComboBox(general), "cmbEngine");
+    cmbEngine->addItems({kEngineTwoStages, kEngineDirect});
+    g->addWidget(cmbEngine);
+    chkOverlap = Named(new QCheckBox("Run both stages at once (two stages only).", general), "chkOverlap");
+    g->addWidget(chkOverlap);
+    connect(cmbEngine, &QComboBox::currentIndexChanged, chkOverlap,
+            [this](int index) { chkOverlap->setEnabled(index == TPreferences::TwoStages); });
     auto* overwrite = new QGroupBox("Output File Overwrite", general);
     auto* o = new QVBoxLayout(overwrite);
     rdbAsk = Named(new QRadioButton("Ask Me", overwrite), "rdbAsk");
@@ -155,6 +163,9 @@ TPreferences TSettingForm::PageValues() const {
     v.AutoExit = chkExit->isChecked();
     v.AutoTurnOff = chkTurnoff->isChecked();
     v.Policy = Policy();
+    v.Engine =
+        cmbEngine->currentIndex() == TPreferences::Direct ? TPreferences::Direct : TPreferences::TwoStages;
+    v.OverlapStages = chkOverlap->isChecked();
     return v;
 }
 
@@ -165,6 +176,8 @@ void TSettingForm::ShowPageValues(const TPreferences& v) {
     chkOpenDir->setChecked(v.AutoOpenDir);
     chkExit->setChecked(v.AutoExit);
     chkTurnoff->setChecked(v.AutoTurnOff);
+    cmbEngine->setCurrentIndex(v.Engine);
+    chkOverlap->setChecked(v.OverlapStages);
     (v.Policy == TPreferences::Overwrite ? rdbOverWrite
      : v.Policy == TPreferences::Ask     ? rdbAsk
                                          : rdbRename)

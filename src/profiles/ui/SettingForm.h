@@ -55,6 +55,8 @@ public:
     QCheckBox* chkOpenDir = nullptr;
     QCheckBox* chkExit = nullptr;
     QCheckBox* chkTurnoff = nullptr;
+    QComboBox* cmbEngine = nullptr;
+    QCheckBox* chkOverlap = nullptr;
     QRadioButton* rdbAsk = nullptr;
     QRadioButton* rdbOverWrite = nullptr;
     QRadioButton* rdbRename = nullptr;

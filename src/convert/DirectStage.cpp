@@ -1,0 +1,78 @@
+// An item of the direct engine: the program reads the row's cells from the disc and feeds them into the one
+// encoder, which writes the output file as stage two would.
+#include "ConversionDriver.h"
+
+#include "app/AppContext.h"
+#include "convert/CommandLine.h"
+#include "convert/ConversionHelpers.h"
+#include "convert/DirectEngine.h"
+#include "convert/FreeSpace.h"
+#include "convert/StallWatch.h"
+
+#include <QFileInfo>
+#include <optional>
+
+using namespace ConversionHelpers;
+
+bool TConversionDriver::OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item,
+                                         QString& problem) const {
+    if (OpenRowStream(reader, FContext.DVDInformation.DiscPath, item))
+        return true;
+    problem = "The disc cannot be read: " + reader.ErrorText();
+    return false;
+}
+
+TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTaskNode& item,
+                                                                     const QString& output,
+                                                                     const QString& stageTwoText,
+                                                                     QString& problem) {
+    const double seconds = ItemSeconds(item);
+    problem = SpaceProblem(FContext.WorkDir, 0, QFileInfo(output).absolutePath(),
+                           OutputFileBytes(SplitCommandLine(stageTwoText), seconds));
+    if (!problem.isEmpty())
+        return ItemFailed;
+    TDvdStreamReader reader;
+    if (!OpenDirectStream(reader, item, problem))
+        return ItemFailed;
+    if (FState == CancelRequested)
+        return ItemCancelled;
+
+    FProgress.StartStageTwo();
+    TOwnedFile partial;
+    QStringList arguments;
+    const auto argumentsFor = [&](const QString& path) {
+        return DirectArguments(reader, item, stageTwoText, FContext.MencOutputSettings, path);
+    };
+    if (!StartFinalEncoder(partial, output, argumentsFor, arguments, QIODevice::ReadWrite, problem))
+        return problem.startsWith(kStageTwo) ? ItemLaunchFailed : ItemFailed; // no encoder: the run stops
+    bool ended = false;
+    TStallWatch watch(StallSeconds);
+    {
+        // The feeder writes from the event loop while the output is read; it stops itself when the encoder
+        // ends (Stop, a stall, a failure) or a write fails.
+        TDirectFeeder feeder(reader, *FStageTwoSlot.Process());
+        ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
+            FProgress.StageTwoChunk(chunk, read);
+            watch.Progress(FProgress.StageTwoTime());
+            Show();
+        });
+        if (feeder.Failed() && FState != CancelRequested) {
+            FStageTwoSlot.Terminate();
+            problem = "The disc cannot be read: " + feeder.ErrorText();
+            return ItemFailed;
+        }
+    }
+    bool converted = false;
+    if (FState == CancelRequested) {
+    } else if (!ended) {
+        FStageTwoSlot.Terminate();
+        problem = Stalled(FStageTwoSlot, kStageTwo, watch);
+    } else {
+        converted = FinishFinalEncoder(item, partial, output, arguments, problem);
+    }
+    FProgress.ItemConverted();
+    Show();
+    if (FState == CancelRequested)
+        return ItemCancelled;
+    return converted ? ItemDone : ItemFailed;
+}
