@@ -9,39 +9,19 @@ set -euo pipefail
 out=${1:?usage: make-bench-dvd.sh DIR [SECONDS] [pal|ntsc]}
 secs=${2:-120}
 std=${3:-pal}
-case "$std" in
-  pal)  target=pal-dvd;  size=720x576; rate=25 ;;
-  ntsc) target=ntsc-dvd; size=720x480; rate=30000/1001 ;;
-  *) echo "make-bench-dvd.sh: unknown standard '$std'" >&2; exit 2 ;;
-esac
-if [ -f "$out/VIDEO_TS/VIDEO_TS.IFO" ]; then exit 0; fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"
-export VIDEO_FORMAT=${std^^}
+# shellcheck source=../scripts/dvd-build-lib.sh
+source "$(dirname "$0")/../scripts/dvd-build-lib.sh"
+dvd_standard "$std"
+dvd_begin "$std" ffmpeg dvdauthor
 
-ffmpeg -hide_banner -loglevel error -y \
-  -f lavfi -i "testsrc2=size=$size:rate=$rate:duration=$secs" \
-  -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=$secs" \
-  -f lavfi -i "sine=frequency=660:sample_rate=48000:duration=$secs" \
-  -map 0:v -map 1:a -map 2:a -target "$target" -aspect 16:9 -b:v 5000k -b:a 192k -ac 2 "$work/t1.mpg"
+# A disc's usual rates rather than the small test discs' ones.
+dvd_rates=(-b:v 5000k -b:a 192k)
+dvd_clip t1 "$secs" 16:9 testsrc2 440 660
 
 chapters=0
 for ((m = 60; m < secs; m += 60)); do chapters+=",$((m / 60)):00"; done
-cat > "$work/dvd.xml" <<XML
-<dvdauthor dest="$out">
-  <vmgm />
-  <titleset>
-    <titles>
-      <video format="$std" aspect="16:9" widescreen="nopanscan" />
-      <audio lang="en" />
-      <audio lang="de" />
-      <pgc>
-        <vob file="$work/t1.mpg" chapters="$chapters" />
-      </pgc>
-    </titles>
-  </titleset>
-</dvdauthor>
-XML
-dvdauthor -x "$work/dvd.xml" >"$work/dvdauthor.log" 2>&1 || { cat "$work/dvdauthor.log" >&2; exit 1; }
-rm -rf "$out/AUDIO_TS"
+dvd_xml_begin
+dvd_titleset "$std" 16:9 "en de"
+dvd_pgc "$work/t1.mpg" "$chapters"
+dvd_titleset_end
+dvd_author

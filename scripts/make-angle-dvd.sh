@@ -12,43 +12,22 @@ set -euo pipefail
 
 out=${1:?usage: make-angle-dvd.sh DIR [pal|ntsc]}
 std=${2:-pal}
-case "$std" in
-  pal)  target=pal-dvd;  size=720x576; rate=25;         fps_bits=0x40 ;;
-  ntsc) target=ntsc-dvd; size=720x480; rate=30000/1001; fps_bits=0xc0 ;;
-  *) echo "make-angle-dvd.sh: unknown standard '$std' (pal or ntsc)" >&2; exit 2 ;;
-esac
-if [ -f "$out/VIDEO_TS/VIDEO_TS.IFO" ]; then exit 0; fi
-for tool in ffmpeg dvdauthor od dd; do
-  command -v "$tool" >/dev/null || { echo "make-angle-dvd.sh: $tool is missing" >&2; exit 1; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"
-export VIDEO_FORMAT=${std^^}
+# shellcheck source=dvd-build-lib.sh
+source "$(dirname "$0")/dvd-build-lib.sh"
+dvd_standard "$std"
+if [ "$std" = pal ]; then fps_bits=0x40; else fps_bits=0xc0; fi
+dvd_begin "$std" ffmpeg dvdauthor od dd
 
-for angle in 1 2; do
-  if [ $angle = 1 ]; then src=testsrc; tone=440; else src=smptebars; tone=660; fi
-  ffmpeg -hide_banner -loglevel error -y -f lavfi -i "$src=size=$size:rate=$rate:duration=8" \
-    -f lavfi -i "sine=frequency=$tone:sample_rate=48000:duration=8" -map 0:v -map 1:a \
-    -target "$target" -aspect 16:9 -b:v 400k -maxrate 1500k -bufsize 1835k -b:a 64k -ac 2 "$work/angle$angle.mpg"
-done
-cat > "$work/dvd.xml" <<XML
-<dvdauthor dest="$out">
-  <vmgm />
-  <titleset>
-    <titles>
-      <video format="$std" aspect="16:9" widescreen="nopanscan" />
-      <audio lang="en" />
-      <pgc>
-        <vob file="$work/angle1.mpg"><cell chapter="1" /></vob>
-        <vob file="$work/angle2.mpg"><cell chapter="0" program="0" /></vob>
-      </pgc>
-    </titles>
-  </titleset>
-</dvdauthor>
-XML
-dvdauthor -x "$work/dvd.xml" >"$work/dvdauthor.log" 2>&1 || { cat "$work/dvdauthor.log" >&2; exit 1; }
-rm -rf "$out/AUDIO_TS"
+dvd_clip angle1 8 16:9 testsrc 440
+dvd_clip angle2 8 16:9 smptebars 660
+dvd_xml_begin
+dvd_titleset "$std" 16:9 en
+dvd_xml '      <pgc>' \
+        "        <vob file=\"$work/angle1.mpg\"><cell chapter=\"1\" /></vob>" \
+        "        <vob file=\"$work/angle2.mpg\"><cell chapter=\"0\" program=\"0\" /></vob>" \
+        '      </pgc>'
+dvd_titleset_end
+dvd_author
 
 u32() { od -An -tu4 --endian=big -j "$2" -N4 "$1" | tr -d ' '; }
 u16() { od -An -tu2 --endian=big -j "$2" -N2 "$1" | tr -d ' '; }

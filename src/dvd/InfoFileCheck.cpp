@@ -97,79 +97,81 @@ void CheckChain(TBoundedReader& in, qint64 at) {
     }
 }
 
+// A table that starts with a 2-byte entry count and the offset of its last byte, then entries of a fixed
+// size, each holding the offset of a record inside the table. An absent table (start 0) has no entries.
+class TEntryTable {
+public:
+    TEntryTable(TBoundedReader& in, qint64 start, qint64 entrySize, const char* what)
+        : FIn(in), FStart(start), FEntrySize(entrySize), FWhat(what) {
+        FLength = CheckTable(in, start, 4, 8, what);
+        if (FLength == 0)
+            return;
+        FCount = in.Read(start, 2, what);
+        CheckEntries(FCount, entrySize, 8, FLength, what);
+    }
+
+    qint64 Length() const { return FLength; }
+    qint64 Count() const { return FCount; }
+
+    // The offset held `at` bytes into entry i (`bytes` wide); the record [offset, offset + minSize) must
+    // lie inside the table and start no earlier than `from`.
+    qint64 Offset(qint64 i, qint64 at, int bytes, qint64 from, qint64 minSize) const {
+        const qint64 offset = FIn.Read(FStart + 8 + FEntrySize * i + at, bytes, FWhat);
+        if (offset < from || offset + minSize > FLength)
+            throw TProblem{QStringLiteral("%1 points past its end").arg(QLatin1String(FWhat))};
+        return offset;
+    }
+
+private:
+    TBoundedReader& FIn;
+    qint64 FStart;
+    qint64 FEntrySize;
+    const char* FWhat;
+    qint64 FLength = 0;
+    qint64 FCount = 0;
+};
+
 // A program chain information table: search pointers, each to a chain inside the table.
 void CheckChainTable(TBoundedReader& in, qint64 start, const char* what) {
-    const qint64 length = CheckTable(in, start, 4, 8, what);
-    if (length == 0)
-        return;
-    const qint64 count = in.Read(start, 2, what);
-    CheckEntries(count, 8, 8, length, what);
-    for (qint64 i = 0; i < count; ++i) {
-        const qint64 offset = in.Read(start + 8 + 8 * i + 4, 4, what);
-        if (offset + kChainSize > length)
-            throw TProblem{QStringLiteral("%1 points past its end").arg(QLatin1String(what))};
-        CheckChain(in, start + offset);
-    }
+    const TEntryTable table(in, start, 8, what);
+    for (qint64 i = 0; i < table.Count(); ++i)
+        CheckChain(in, start + table.Offset(i, 4, 4, 0, kChainSize));
 }
 
 // Menus: one chain table per language unit.
 void CheckMenuTable(TBoundedReader& in, qint64 start) {
-    const char* what = "the menu table";
-    const qint64 length = CheckTable(in, start, 4, 8, what);
-    if (length == 0)
-        return;
-    const qint64 count = in.Read(start, 2, what);
-    CheckEntries(count, 8, 8, length, what);
-    for (qint64 i = 0; i < count; ++i) {
-        const qint64 offset = in.Read(start + 8 + 8 * i + 4, 4, what);
-        if (offset < 8 || offset + 8 > length)
-            throw TProblem{QStringLiteral("%1 points past its end").arg(QLatin1String(what))};
-        CheckChainTable(in, start + offset, "a menu language unit");
-    }
+    const TEntryTable table(in, start, 8, "the menu table");
+    for (qint64 i = 0; i < table.Count(); ++i)
+        CheckChainTable(in, start + table.Offset(i, 4, 4, 8, 8), "a menu language unit");
 }
 
 // A table of 4-byte offsets, each to a record of at least minSize bytes inside the table.
-void CheckOffsetTable(TBoundedReader& in, qint64 start, qint64 minSize, const char* what) {
-    const qint64 length = CheckTable(in, start, 4, 8, what);
-    if (length == 0)
-        return;
-    const qint64 count = in.Read(start, 2, what);
-    CheckEntries(count, 4, 8, length, what);
-    for (qint64 i = 0; i < count; ++i) {
-        const qint64 offset = in.Read(start + 8 + 4 * i, 4, what);
-        if (offset < 8 + 4 * count || offset + minSize > length)
-            throw TProblem{QStringLiteral("%1 points past its end").arg(QLatin1String(what))};
-    }
+TEntryTable CheckOffsetTable(TBoundedReader& in, qint64 start, qint64 minSize, const char* what) {
+    TEntryTable table(in, start, 4, what);
+    for (qint64 i = 0; i < table.Count(); ++i)
+        table.Offset(i, 0, 4, 8 + 4 * table.Count(), minSize);
+    return table;
 }
 
 void CheckTimeMaps(TBoundedReader& in, qint64 start) {
     const char* what = "the time map table";
-    CheckOffsetTable(in, start, 4, what);
-    if (start == 0)
-        return;
-    const qint64 length = in.Read(start + 4, 4, what) + qint64(1);
-    const qint64 count = in.Read(start, 2, what);
-    for (qint64 i = 0; i < count; ++i) {
-        const qint64 offset = in.Read(start + 8 + 4 * i, 4, what);
+    const TEntryTable table = CheckOffsetTable(in, start, 4, what);
+    for (qint64 i = 0; i < table.Count(); ++i) {
+        const qint64 offset = table.Offset(i, 0, 4, 0, 0);
         const qint64 entries = in.Read(start + offset + 2, 2, what);
-        if (offset + 4 + 4 * entries > length)
+        if (offset + 4 + 4 * entries > table.Length())
             throw TProblem{QStringLiteral("a time map runs past its table")};
     }
 }
 
 void CheckParentalTable(TBoundedReader& in, qint64 start) {
     const char* what = "the parental table";
-    const qint64 length = CheckTable(in, start, 4, 8, what);
-    if (length == 0)
+    const TEntryTable table(in, start, 8, what);
+    if (table.Count() == 0)
         return;
-    const qint64 countries = in.Read(start, 2, what);
     const qint64 titleSets = in.Read(start + 2, 2, what);
-    CheckEntries(countries, 8, 8, length, what);
-    for (qint64 i = 0; i < countries; ++i) {
-        const qint64 offset = in.Read(start + 8 + 8 * i + 4, 2, what);
-        if (offset + 8 * (titleSets + 1) * 2 > length)
-            throw TProblem{QStringLiteral("%1 points past its end").arg(QLatin1String(what))};
-    }
+    for (qint64 i = 0; i < table.Count(); ++i)
+        table.Offset(i, 4, 2, 0, 8 * (titleSets + 1) * 2);
 }
 
 // Sector numbers in the header; a table at sector 0 is absent.
