@@ -10,7 +10,9 @@
 #include "app/ui/TaskHeader.h"
 #include "app/ui/TaskTree.h"
 #include "dvd/ui/OpenDVDForm.h"
+#include "preview/ui/EditTimeForm.h"
 #include "profiles/IniFile.h"
+#include "support/FakePlayback.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedDialogs.h"
 
@@ -241,7 +243,10 @@ private slots:
 
     void TreeColumnsCheckBoxesAndPopupMenu() {
         TProgramFolder folder;
-        TMainForm window(nullptr, nullptr, folder.Path);
+        TScriptedDialogs dialogs;
+        auto player = std::make_unique<TFakePlayback>();
+        TFakePlayback& playback = *player;
+        TMainForm window(nullptr, nullptr, folder.Path, {}, std::move(player));
         window.show();
         TTaskTree* tree = window.TaskTree();
         QCOMPARE(tree->header()->count(), 5);
@@ -300,17 +305,40 @@ private slots:
         QCOMPARE(tasks.FocusedRow(), tasks.Title(2));
         QCOMPARE(window.findChild<QComboBox*>("cmbAudio")->currentText(), QStringLiteral("French AC3 2ch"));
 
-        // A double click on a row asks the preview to play it.
+        // A double click on a row plays it in the preview below the grids, after the first-use notice.
+        QVERIFY(window.PreviewPanel()->isVisible());
+        QCOMPARE(window.PreviewPanel()->parentWidget(), window.findChild<QWidget*>("panProfile"));
+        dialogs.Asked.clear();
+        playback.Take();
         QSignalSpy play(&window, &TMainForm::PlayRequested);
         const QPoint row1 =
             tree->visualRect(tasks.IndexOf(tasks.Title(0), TTaskListModel::ColOutput)).center();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, row1, 500);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, row1);
         QCOMPARE(play.count(), 1);
+        QCOMPARE(dialogs.Asked.size(), 1);
+        QVERIFY(dialogs.Asked[0].Text.startsWith("This product is not designed for playing DVD movies"));
+        const QStringList calls = playback.Take();
+        QVERIFY2(calls.contains("Render " + window.DiscPath() + "VIDEO_TS.IFO"), qPrintable(calls.join('|')));
+        QVERIFY2(calls.contains("PlayTitle 1"), qPrintable(calls.join('|')));
+        QVERIFY(calls.contains("Subpictures off")); // the subtitle list shows "None"
+        QCOMPARE(playback.State(), TDvdPlayback::Playing);
+
+        // Trim and the popup entry open the time editor on the focused row.
         QSignalSpy trim(&window, &TMainForm::TrimRequested);
         tree->pmiTrimTime->trigger();
+        QVERIFY(window.EditTimeForm()->isVisible());
+        QCOMPARE(window.EditTimeForm()->Row(), tasks.Title(0));
+        window.EditTimeForm()->reject();
+        tree->setCurrentIndex(tasks.IndexOf(tasks.Title(1)->Children[1].get()));
         Action(window, "tbtnTrim")->trigger();
         QCOMPARE(trim.count(), 2);
+        QCOMPARE(window.EditTimeForm()->Row(), tasks.Title(1)->Children[1].get());
+        window.EditTimeForm()->reject();
+
+        // Opening a disc stops the preview first.
+        window.OpenDiscFolder(SampleDiscDir("pal") + "/");
+        QCOMPARE(playback.State(), TDvdPlayback::Stopped);
     }
 
     void HeaderBackgroundIsTheTileShiftedOnePixel() {
@@ -572,25 +600,34 @@ private slots:
         QTemporaryDir out;
         TScriptedDialogs dialogs;
         TUrlCatcher urls; // the run may open the output folder at the end
-        TMainForm window(nullptr, nullptr, folder.Path);
+        auto player = std::make_unique<TFakePlayback>();
+        TFakePlayback& playback = *player;
+        TMainForm window(nullptr, nullptr, folder.Path, {}, std::move(player));
         window.show();
         window.OpenDiscFolder(SampleDiscDir("pal"));
         TTaskListModel& tasks = window.Tasks();
         tasks.RunCheckCommand(TCheckCommand::UncheckAll);
         TTaskNode* chapter = tasks.Title(1)->Children[0].get(); // 4 seconds
         tasks.SetChecked(chapter, true);
+        tasks.SetFocusedRow(chapter);
+        window.ltvTaskDblClick(); // a preview plays when the run starts
+        QCOMPARE(playback.State(), TDvdPlayback::Playing);
+        dialogs.Asked.clear();
         window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path() + "/");
         auto* bottom = window.findChild<QStackedWidget*>("panBottom");
 
         QStringList during;
         QString panelDuring;
         bool hintDuring = false;
+        TDvdPlayback::TState previewDuring = TDvdPlayback::Playing;
         QTimer::singleShot(400, &window, [&] {
+            previewDuring = playback.State();
             during = States(window);
             panelDuring = bottom->currentWidget()->objectName();
             hintDuring = window.HintPanel()->isVisible();
         });
         window.tbtnStartClick();
+        QCOMPARE(previewDuring, TDvdPlayback::Stopped);
         QCOMPARE(during, Expected(kConverting));
         QCOMPARE(panelDuring, QStringLiteral("panBottomLeft"));
         QVERIFY(hintDuring);

@@ -16,6 +16,8 @@
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
 #include "dvd/ui/OpenDVDForm.h"
+#include "preview/VlcPlayback.h"
+#include "preview/ui/EditTimeForm.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
 #include "profiles/ProfileModel.h"
@@ -50,7 +52,7 @@
 #include <QVBoxLayout>
 
 TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, const QString& programDir,
-                     const TDriveSources& drives)
+                     const TDriveSources& drives, std::unique_ptr<TDvdPlayback> playback)
     : QMainWindow(parent), FPower(power ? std::move(power) : std::make_unique<TLogindPower>()) {
     setObjectName("MainForm");
     FContext.ProgramDir =
@@ -68,6 +70,9 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FTasks = new TTaskListModel(FContext, this);
     FTasks->Pump = [] { QCoreApplication::processEvents(); };
     FDriver = std::make_unique<TConversionDriver>(FContext, *FTasks, *this, FPower.get());
+    // The preview's player comes before the panel that shows it.
+    FPlayback = playback ? playback.release() : new TVlcPlayback({}, this);
+    FPlayback->setParent(this);
     BuildToolBar();
 
     auto* central = new QWidget(this);
@@ -108,6 +113,9 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(ltvTask, &TTaskTree::OpenDirRequested, this, &TMainForm::tbtnOpenDirClick);
     connect(ltvTask, &TTaskTree::TrimRequested, this, &TMainForm::TrimRequested);
     connect(ltvTask, &TTaskTree::PlayRequested, this, &TMainForm::ltvTaskDblClick);
+    connect(this, &TMainForm::PlayRequested, panPreview, &TPreviewPanel::bbtnPlayClick);
+    connect(this, &TMainForm::StopPreviewRequested, panPreview, &TPreviewPanel::Stop);
+    connect(this, &TMainForm::TrimRequested, this, &TMainForm::tbtnTrimClick);
 
     const QStringList profiles = ProfileNames(FContext.ProgramDir, &FProfilesProblem);
     {
@@ -127,6 +135,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(ltvTask, &TTaskTree::OpenDVDRequested, this, &TMainForm::tbtnOpenDVDClick);
     FSettingForm = new TSettingForm(FContext, *this, profiles, this);
     FEditDVDVolumeForm = new TEditDVDVolumeForm(this);
+    FEditTimeForm = new TEditTimeForm(*FTasks, this);
     FAboutForm = new TAboutForm(FContext.ProgramDir, HomePage(FContext.ProgramDir), this);
     FSizeForm = new TSizeForm(panParams->Grid(TParamGrids::Video), this);
     ConnectCustomSizeHandOff(panParams->Grid(TParamGrids::Video), FSizeForm);
@@ -221,9 +230,7 @@ QWidget* TMainForm::BuildProfilePanel() {
     panParams = new TParamPanel(95, false, panProfile);
     panParams->setObjectName("panParams");
     rows->addWidget(panParams, 1);
-    panPreview = Named(new QWidget(panProfile), "panPreview");
-    auto* preview = new QVBoxLayout(panPreview);
-    preview->setContentsMargins(0, 0, 0, 0);
+    panPreview = new TPreviewPanel(*FPlayback, *this, PreferencesPath(FContext.ProgramDir), panProfile);
     rows->addWidget(panPreview);
     return panProfile;
 }
@@ -352,6 +359,18 @@ void TMainForm::ShowChoices(const TChoiceLists& choices) {
     FShowingChoices = false;
 }
 
+const TTaskNode* TMainForm::PreviewRow() const {
+    return FTasks->FocusedRow();
+}
+
+QString TMainForm::DiscPath() const {
+    return FContext.DVDInformation.DiscPath;
+}
+
+int TMainForm::SubtitleEntry() const {
+    return qMax(0, cmbSub->currentIndex());
+}
+
 void TMainForm::ShowHintPanel(const QString& text) {
     PanHint->ShowHint(text);
 }
@@ -467,6 +486,10 @@ void TMainForm::ltvTaskDblClick() {
     emit PlayRequested();
 }
 
+void TMainForm::tbtnTrimClick() {
+    FEditTimeForm->tbtnTrimClick(FTasks->FocusedRow());
+}
+
 void TMainForm::tbtnStartClick() {
     FDriver->Start({edtOutputDir->text(), cmbProfile->currentText(), panParams->Rows()});
 }
@@ -519,6 +542,7 @@ void TMainForm::SetConverting(bool converting) {
 }
 
 void TMainForm::LockInterface() {
+    panPreview->Stop();
     SetConverting(true);
     ShowHintPanel("Preparing to convert. Please wait...");
     PanHint->chkTurnoff->setChecked(FSettingForm->AutoTurnOff());
