@@ -49,10 +49,10 @@ TConversionDriver::TConversionDriver(TAppContext& context, TTaskListModel& tasks
 }
 
 QString TConversionDriver::StageOneExePath() const {
-    return FContext.ProgramDir + "asapi.dll";
+    return FContext.Paths.StageOneEncoder();
 }
 QString TConversionDriver::StageTwoExePath() const {
-    return FContext.ProgramDir + "wmaspi.dll";
+    return FContext.Paths.StageTwoEncoder();
 }
 QString TConversionDriver::CurrentWorkFile() const {
     return FWorkFile.Owned() ? FWorkFile.Path()
@@ -62,7 +62,7 @@ QString TConversionDriver::WorkFilePath() const {
     return FWorkFile.Owned() || FLastWorkFile.isEmpty() ? CurrentWorkFile() : FLastWorkFile;
 }
 QString TConversionDriver::ProfilePathOf(const QString& name) const {
-    return ProfilePath(FContext.ProgramDir, name);
+    return FContext.Paths.ProfilePath(name);
 }
 
 void TConversionDriver::Show() {
@@ -102,18 +102,18 @@ bool TConversionDriver::CheckStart(const TRunSettings& settings) {
 void TConversionDriver::ReadStallSettings() {
     bool ok = false;
     const double seconds =
-        TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Stall Seconds", "").toDouble(&ok);
+        TIniFile(FContext.Paths.PreferencesFile()).ReadString("Main", "Stall Seconds", "").toDouble(&ok);
     if (!ok)
         return;
     StallSeconds = seconds;
     PreparatoryStallSeconds = seconds > 0 ? std::min(seconds, 30.0) : seconds;
 }
 
-// The work folder falls back to the program folder before anything is started in it, and the run makes its
+// The work folder falls back to the default one before anything is started in it, and the run makes its
 // own work file there.
 bool TConversionDriver::PrepareWorkFile() {
     if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
-        FContext.WorkDir = FContext.ProgramDir;
+        FContext.WorkDir = FContext.Paths.DefaultWorkDir();
     QString error;
     if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
         FLastWorkFile = FWorkFile.Path();
@@ -343,6 +343,8 @@ TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputD
         FTimerTime.stop();
         FFrontEnd.HideHint();
     }
+    result.Outcome = result.Failures.empty() ? TRunResult::Completed : TRunResult::CompletedWithFailures;
+    FFrontEnd.RunEnded(result);
     if (!result.Failures.empty()) {
         // Failures are reported whatever the completion choices: no turning off, no exit over a report.
         QString text = QStringLiteral("The conversion is completed, but %1 of %2 files could not be made:")

@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
 
     const QString programDir = IncludeTrailingSeparator(QCoreApplication::applicationDirPath() + "/../bin");
     TAppContext context;
-    context.ProgramDir = programDir;
+    context.SetProgramDir(programDir);
     TTaskListModel tasks(context);
     auto library = CreateDvdReadAccess();
     if (!LoadDisc(disc, context, tasks, *library).LibraryOpened || title < 1 || title > tasks.TitleCount())

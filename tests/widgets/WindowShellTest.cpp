@@ -1,5 +1,6 @@
 // The window as a user meets it: start-up, opening discs, the task tree and its menu, the prefix and
 // Open-DVD dialogs, drag and drop, help and About, and the enabled states through real conversions.
+#include "app/DesktopSignals.h"
 #include "app/LogindSleepLock.h"
 #include "app/TaskListModel.h"
 #include "app/ui/AboutForm.h"
@@ -82,6 +83,19 @@ public slots:
         QDBusUnixFileDescriptor lock(ends[1]); // a copy of its own
         ::close(ends[1]);
         return lock;
+    }
+};
+
+// Records what the window tells the desktop.
+class TFakeDesktop : public TDesktopSignals {
+public:
+    QStringList Notes;                // "summary|body|failed"
+    QList<QPair<int, bool>> Progress; // percent, shown
+    void Notify(const QString& summary, const QString& body, bool failed) override {
+        Notes << QStringLiteral("%1|%2|%3").arg(summary, body).arg(failed);
+    }
+    void SetTaskBarProgress(double fraction, bool shown) override {
+        Progress << qMakePair(qRound(fraction * 100), shown);
     }
 };
 
@@ -602,7 +616,9 @@ private slots:
         TUrlCatcher urls; // the run may open the output folder at the end
         auto player = std::make_unique<TFakePlayback>();
         TFakePlayback& playback = *player;
-        TMainForm window(nullptr, nullptr, folder.Path, {}, std::move(player));
+        auto signals_ = std::make_unique<TFakeDesktop>();
+        TFakeDesktop& desktop = *signals_;
+        TMainForm window(nullptr, nullptr, folder.Path, {}, std::move(player), std::move(signals_));
         window.show();
         window.OpenDiscFolder(SampleDiscDir("pal"));
         TTaskListModel& tasks = window.Tasks();
@@ -613,6 +629,10 @@ private slots:
         window.ltvTaskDblClick(); // a preview plays when the run starts
         QCOMPARE(playback.State(), TDvdPlayback::Playing);
         dialogs.Asked.clear();
+        QWidget elsewhere; // the user looks at another window while the run goes on
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QTRY_VERIFY(!window.isActiveWindow());
         window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path() + "/");
         auto* bottom = window.findChild<QStackedWidget*>("panBottom");
 
@@ -636,6 +656,20 @@ private slots:
         QCOMPARE(States(window), Expected(kLoaded));
         QCOMPARE(bottom->currentWidget()->objectName(), QStringLiteral("panBottomCenter"));
         QTRY_VERIFY(!window.HintPanel()->isVisible());
+        // The desktop was told: one notification naming the output, the progress shown and hidden at the end.
+        QCOMPARE(desktop.Notes, QStringList({"Conversion completed|Title02-Chapter01.mp4|0"}));
+        QVERIFY(desktop.Progress.size() >= 2);
+        QCOMPARE(desktop.Progress.last(), qMakePair(0, false));
+        for (qsizetype i = 0; i + 1 < desktop.Progress.size(); ++i) {
+            QVERIFY(desktop.Progress[i].second);
+            QVERIFY(i == 0 || desktop.Progress[i].first > desktop.Progress[i - 1].first);
+        }
+        QCOMPARE(desktop.Progress[desktop.Progress.size() - 2].first, 100);
+
+        // While the window is the active one, nothing is told.
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        desktop.Notes.clear();
 
         // Again: the file exists, and "No" skips it without touching it.
         const QDateTime written = QFileInfo(out.filePath("Title02-Chapter01.mp4")).lastModified();
@@ -647,6 +681,7 @@ private slots:
             "The output file Title02-Chapter01.mp4 is already existent."));
         QCOMPARE(QFileInfo(out.filePath("Title02-Chapter01.mp4")).lastModified(), written);
         QCOMPARE(States(window), Expected(kLoaded));
+        QVERIFY(desktop.Notes.isEmpty());
 
         // Stop during the whole first title: cancelled, nothing left behind, the window usable again.
         tasks.SetChecked(chapter, false);

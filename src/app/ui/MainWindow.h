@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/DesktopSignals.h"
 #include "app/LogindPower.h"
 #include "app/SleepLock.h"
 #include "app/TaskListModel.h"
@@ -40,10 +41,12 @@ class TMainForm : public QMainWindow, public TConversionFrontEnd, public TSettin
 public:
     // power: what turns the computer off after a run, the login manager when none is given; programDir:
     // the program folder (encoders, profiles, preferences), the executable's folder when empty; playback:
-    // the preview's player, libVLC's when none is given.
+    // the preview's player, libVLC's when none is given; desktop: where the end of a run and its progress
+    // are told, the freedesktop services when none is given.
     explicit TMainForm(QWidget* parent = nullptr, std::unique_ptr<TPowerControl> power = nullptr,
                        const QString& programDir = QString(), const TDriveSources& drives = {},
-                       std::unique_ptr<TDvdPlayback> playback = nullptr);
+                       std::unique_ptr<TDvdPlayback> playback = nullptr,
+                       std::unique_ptr<TDesktopSignals> desktop = nullptr);
     ~TMainForm() override;
 
     // Loads a disc folder (a VIDEO_TS folder or one that holds it) into the task list.
@@ -125,6 +128,7 @@ public:
     void CloseWindow() override;
     void OpenFolder(const QString& path) override;
     void PumpEvents() override;
+    void RunEnded(const TRunResult& result) override;
 
 signals:
     // A double click on a row, and a disc about to be opened; the preview player follows them.
@@ -146,10 +150,14 @@ private:
     QWidget* BuildProfilePanel();
     void ShowChoices(const TChoiceLists& choices);
     void SetConverting(bool converting);
+    // Tells the desktop how a run ended, when the user is looking elsewhere.
+    void NotifyRunEnd(const TRunResult& result);
 
     TAppContext FContext;
     TTaskListModel* FTasks = nullptr;
     std::unique_ptr<TPowerControl> FPower;
+    std::unique_ptr<TDesktopSignals> FDesktop;
+    int FTaskBarPercent = -1; // what the task bar entry shows; -1 nothing
     std::unique_ptr<TConversionDriver> FDriver;
     TSettingForm* FSettingForm = nullptr;
     TSizeForm* FSizeForm = nullptr;
@@ -164,6 +172,7 @@ private:
     bool FClosing = false;
     bool FLoading = false;
     QString FProfilesProblem; // why the profile list is empty when its folder is missing or unreadable
+    QString FStartProblem;    // a user folder that could not be made
 
     QToolBar* ToolBar1 = nullptr;
     QAction* tbtnOpenDVD = nullptr;
