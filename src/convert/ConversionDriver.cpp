@@ -61,6 +61,10 @@ QString TConversionDriver::CurrentWorkFile() const {
 QString TConversionDriver::WorkFilePath() const {
     return FWorkFile.Owned() || FLastWorkFile.isEmpty() ? CurrentWorkFile() : FLastWorkFile;
 }
+QString TConversionDriver::DiscDevice() const {
+    return FDiscView && FDiscView->IsValid() ? FDiscView->Path()
+                                             : ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
+}
 QString TConversionDriver::ProfilePathOf(const QString& name) const {
     return FContext.Paths.ProfilePath(name);
 }
@@ -129,6 +133,8 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FRunning = true;
     FNotes.clear();
     FFrontEnd.LockInterface();
+    // The encoder would read a damaged .IFO where the list was read from its .BUP.
+    FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
     const QString stageOneText =
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
     ReadStallSettings();
@@ -147,6 +153,7 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FFrontEnd.UnlockInterface();
     DeleteWorkFile();
     result.Notes = FNotes;
+    FDiscView.reset();
     FRunning = false;
     return result;
 }
@@ -168,7 +175,7 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     const TTaskNode& title = TitleOf(item);
     const double start = TimeTextToSeconds(item.CurStartText);
     const double end = TimeTextToSeconds(item.CurEndText);
-    const QString disc = ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
+    const QString disc = DiscDevice();
     QStringList args{"dvd://" + QString::number(title.Number), "-dvd-device", disc, "-ss", Seconds3(start)};
     // MEncoder does not exit when its input ends before -endpos: a range that reaches the end of the title
     // is read to the end instead.

@@ -4,11 +4,13 @@
 #include "convert/EncoderSlot.h"
 #include "convert/ProgressTracker.h"
 #include "convert/WorkFile.h"
+#include "dvd/DiscView.h"
 #include "profiles/ProfileModel.h"
 
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <vector>
 
 struct TAppContext;
@@ -104,6 +106,8 @@ private:
     void DeleteWorkFile();
     void Show();
     QString ProfilePathOf(const QString& name) const;
+    // The folder the encoder reads the disc from: the run's view of its good information files.
+    QString DiscDevice() const;
 
     TAppContext& FContext;
     TTaskListModel& FTasks;
@@ -118,4 +122,5 @@ private:
     TOwnedFile FWorkFile;
     QString FLastWorkFile;
     QStringList FNotes;
+    std::unique_ptr<TDiscView> FDiscView; // for the length of a run
 };
