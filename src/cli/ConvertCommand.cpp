@@ -305,7 +305,7 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         if (!QFileInfo(o.Disc).isDir())
             throw TBadInput{o.Disc + ": not a folder"};
 
-        // Defaults as the window has them: Preferences.ini in the program folder, read without writing it.
+        // Defaults as the window has them, from its Preferences.ini, read without writing it.
         const TAppPaths paths = TAppPaths::ForProgramDir(programDir);
         const QString ini = paths.PreferencesFile();
         const TPreferences prefs = ReadPreferences(ini, {paths.DefaultOutputDir(), paths.DefaultWorkDir()});

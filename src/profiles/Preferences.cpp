@@ -9,10 +9,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-QString PreferencesPath(const QString& programDir) {
-    return programDir + "Preferences.ini";
-}
-
 QString WorkDirOf(const QString& text, const QString& programDir) {
     // A relative folder would follow wherever the program happened to be started from.
     if (text.isEmpty() || QFileInfo(text).isRelative())

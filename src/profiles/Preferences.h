@@ -17,8 +17,6 @@ struct TPreferences {
     TOverwritePolicy Policy = Ask;
 };
 
-QString PreferencesPath(const QString& programDir);
-
 // What an unset output or work folder stands for: the program folder where it can be written, the user's
 // videos and cache folders for an installed program.
 struct TDefaultFolders {

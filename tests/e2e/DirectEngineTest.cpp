@@ -113,7 +113,7 @@ TEST_F(DirectEngine, ABurnedSubtitleInTheDiscsColoursWhereTheTwoStageEngineShows
     QProcess twoStage;
     twoStage.start(ProgramBinDir() + "/velloric-cli",
                    {"convert", SampleDiscDir("pal"), "--title", "1", "--end", "00:00:06", "--subtitle", "1",
-                    "--output", work.path(), "--work-dir", work.path()});
+                    "--output", work.path(), "--work-dir", work.path(), "--overwrite", "overwrite"});
     ASSERT_TRUE(twoStage.waitForFinished(120000));
     ASSERT_EQ(twoStage.exitCode(), 0) << twoStage.readAllStandardError().toStdString();
 
