@@ -57,7 +57,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 # What the program starts or loads at run time besides the libraries it links.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "mencoder, ffmpeg, vlc-plugin-base, libqt6svg6")
+# libqt6svg6 comes from shlibdeps (the window links Qt6::Svg); the preview draws through the X11 video output.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "mencoder, ffmpeg, vlc-plugin-base, vlc-plugin-video-output")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils")
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppPaths.h"
 #include "dvd/DiscInformation.h"
 #include "dvd/IfoTypes.h"
 #include "profiles/ArgumentBuilder.h"
@@ -11,9 +12,16 @@
 // One object is passed down instead of globals, so tests can run side by side.
 struct TAppContext {
     QString ProgramDir; // ends in "/"
+    TAppPaths Paths;    // where the program's files are, for the layout ProgramDir belongs to
     std::vector<TTitleSet> TitleSets;
     TDVDInformation DVDInformation;
     QString WorkDir;
     QString OutputExt; // "." + the profile's type; empty until a profile is loaded
     TMencOutputSettings MencOutputSettings;
+
+    // Sets the program folder and, with it, where every file of the program is found.
+    void SetProgramDir(const QString& dir) {
+        ProgramDir = dir;
+        Paths = TAppPaths::ForProgramDir(dir);
+    }
 };

@@ -27,8 +27,9 @@ TAppPaths::TFolders UserFolders() {
     TAppPaths::TFolders user;
     user.Config = Folder(location(QStandardPaths::GenericConfigLocation) + "/velloric");
     user.Cache = Folder(location(QStandardPaths::GenericCacheLocation) + "/velloric");
+    // A home without a videos folder: output goes to the home folder rather than to a folder Start refuses.
     QString videos = location(QStandardPaths::MoviesLocation);
-    if (videos.isEmpty())
+    if (videos.isEmpty() || !QFileInfo(videos).isDir())
         videos = QDir::homePath();
     user.Videos = Folder(videos);
     return user;

@@ -6,13 +6,9 @@
 #define VELLORIC_HOME_PAGE ""
 #endif
 
-QString ManualPath(const QString& programDir) {
-    return programDir + "help/index.html";
-}
-
-QUrl HomePage(const QString& programDir) {
+QUrl HomePage(const QString& helpFile) {
     const QString address = QStringLiteral(VELLORIC_HOME_PAGE);
-    return address.isEmpty() ? QUrl::fromLocalFile(ManualPath(programDir)) : QUrl(address);
+    return address.isEmpty() ? QUrl::fromLocalFile(helpFile) : QUrl(address);
 }
 
 QString HomePageLinkText() {

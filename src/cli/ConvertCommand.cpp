@@ -314,9 +314,10 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         if (!QFileInfo(o.Disc).isDir())
             throw TBadInput{o.Disc + ": not a folder"};
 
-        // Defaults as the window has them: Preferences.ini in the program folder, read without writing it.
-        const QString ini = PreferencesPath(programDir);
-        const TPreferences prefs = ReadPreferences(ini, programDir);
+        // Defaults as the window has them, from its Preferences.ini, read without writing it.
+        const TAppPaths paths = TAppPaths::ForProgramDir(programDir);
+        const QString ini = paths.PreferencesFile();
+        const TPreferences prefs = ReadPreferences(ini, {paths.DefaultOutputDir(), paths.DefaultWorkDir()});
         const TPreferences::TOverwritePolicy policy = o.Overwrite == "overwrite" ? TPreferences::Overwrite
                                                       : o.Overwrite == "rename"  ? TPreferences::Rename
                                                       : o.Overwrite == "ask"     ? TPreferences::Ask
@@ -328,8 +329,10 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                             "standard input is not a terminal: give --overwrite overwrite or --overwrite "
                             "rename"};
 
+        if (QString problem; !o.DryRun && !paths.MakeUserFolders(&problem))
+            throw TBadInput{problem};
         TAppContext context;
-        context.ProgramDir = programDir;
+        context.SetProgramDir(programDir);
         TTaskListModel tasks(context);
         auto library = CreateDvdReadAccess();
         try {
@@ -342,7 +345,7 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         if (tasks.IsEmpty())
             throw TBadInput{o.Disc + ": the disc has no titles"};
         SelectRows(tasks, o);
-        const QStringList profiles = ProfileNames(programDir);
+        const QStringList profiles = paths.ProfileNames();
         QString profile = o.Profile;
         if (profile.isEmpty()) {
             const int saved = TIniFile(ini).ReadInteger("Main", "Profile", 0);
@@ -354,13 +357,13 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         TRunSettings settings;
         settings.ProfileName = profile;
         settings.OutputDirText = o.Output.isEmpty() ? prefs.OutputPath : o.Output;
-        const TProfileLoad load = LoadProfileRows(ProfilePath(programDir, profile), settings.Grids);
+        const TProfileLoad load = LoadProfileRows(paths.ProfilePath(profile), settings.Grids);
         if (!load.Error.isEmpty())
-            throw TBadInput{ProfilePath(programDir, profile) + ": " + load.Error};
+            throw TBadInput{paths.ProfilePath(profile) + ": " + load.Error};
         context.OutputExt = "." + load.Type;
         if (!o.Size.isEmpty())
             settings.Grids.SetRowText(TParamGrids::Video, "Video Size", o.Size);
-        context.WorkDir = WorkDirOf(o.WorkDir.isEmpty() ? prefs.WorkDir : o.WorkDir, programDir);
+        context.WorkDir = WorkDirOf(o.WorkDir.isEmpty() ? prefs.WorkDir : o.WorkDir, paths.DefaultWorkDir());
         if (!o.Prefix.isEmpty())
             context.DVDInformation.OutputPrefix = o.Prefix;
 

@@ -68,10 +68,14 @@ QString ProgramDir() {
     return IncludeTrailingSeparator(QCoreApplication::applicationDirPath());
 }
 
+TAppPaths Paths() {
+    return TAppPaths::ForProgramDir(ProgramDir());
+}
+
 int Profiles(const QStringList& args) {
     if (!args.isEmpty())
         return Fail("profiles takes no arguments (see --help)");
-    for (const QString& name : ProfileNames(ProgramDir()))
+    for (const QString& name : Paths().ProfileNames())
         std::printf("%s\n", qPrintable(name));
     return ExitOk;
 }
@@ -82,7 +86,7 @@ int Args(const QStringList& args) {
     const QString path =
         args.first().endsWith(".apf", Qt::CaseInsensitive) && QFileInfo(args.first()).isFile()
             ? args.first()
-            : ProfilePath(ProgramDir(), args.first());
+            : Paths().ProfilePath(args.first());
     if (!QFileInfo(path).isFile())
         return Fail(path + ": no such profile (velloric-cli profiles lists them)");
     TParamGrids grids = TParamGrids::Initial();

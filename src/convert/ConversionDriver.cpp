@@ -50,10 +50,10 @@ TConversionDriver::TConversionDriver(TAppContext& context, TTaskListModel& tasks
 }
 
 QString TConversionDriver::StageOneExePath() const {
-    return FContext.ProgramDir + "asapi.dll";
+    return FContext.Paths.StageOneEncoder();
 }
 QString TConversionDriver::StageTwoExePath() const {
-    return FContext.ProgramDir + "wmaspi.dll";
+    return FContext.Paths.StageTwoEncoder();
 }
 QString TConversionDriver::CurrentWorkFile() const {
     return FWorkFile.Owned() ? FWorkFile.Path()
@@ -62,8 +62,12 @@ QString TConversionDriver::CurrentWorkFile() const {
 QString TConversionDriver::WorkFilePath() const {
     return FWorkFile.Owned() || FLastWorkFile.isEmpty() ? CurrentWorkFile() : FLastWorkFile;
 }
+QString TConversionDriver::DiscDevice() const {
+    return FDiscView && FDiscView->IsValid() ? FDiscView->Path()
+                                             : ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
+}
 QString TConversionDriver::ProfilePathOf(const QString& name) const {
-    return ProfilePath(FContext.ProgramDir, name);
+    return FContext.Paths.ProfilePath(name);
 }
 
 void TConversionDriver::Show() {
@@ -103,7 +107,7 @@ bool TConversionDriver::CheckStart(const TRunSettings& settings) {
 void TConversionDriver::ReadStallSettings() {
     bool ok = false;
     const double seconds =
-        TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Stall Seconds", "").toDouble(&ok);
+        TIniFile(FContext.Paths.PreferencesFile()).ReadString("Main", "Stall Seconds", "").toDouble(&ok);
     if (!ok)
         return;
     StallSeconds = seconds;
@@ -111,7 +115,9 @@ void TConversionDriver::ReadStallSettings() {
 }
 
 void TConversionDriver::ReadEngineSettings() {
-    const TPreferences saved = ReadPreferences(PreferencesPath(FContext.ProgramDir), FContext.ProgramDir);
+    const TPreferences saved =
+        ReadPreferences(FContext.Paths.PreferencesFile(),
+                        {FContext.Paths.DefaultOutputDir(), FContext.Paths.DefaultWorkDir()});
     FEngine = EngineChoice.value_or(saved.Engine);
     FOverlap = FEngine == TPreferences::TwoStages && OverlapChoice.value_or(saved.OverlapStages);
 }
@@ -130,11 +136,11 @@ bool TConversionDriver::MakeWorkPipe() {
     return false;
 }
 
-// The work folder falls back to the program folder before anything is started in it, and the run makes its
+// The work folder falls back to the default one before anything is started in it, and the run makes its
 // own work file there.
 bool TConversionDriver::PrepareWorkFile() {
     if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
-        FContext.WorkDir = FContext.ProgramDir;
+        FContext.WorkDir = FContext.Paths.DefaultWorkDir();
     if (FEngine == TPreferences::Direct) // no work file
         return true;
     if (FOverlap && MakeWorkPipe())
@@ -154,6 +160,8 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FRunning = true;
     FNotes.clear();
     FFrontEnd.LockInterface();
+    // The encoder would read a damaged .IFO where the list was read from its .BUP.
+    FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
     const QString stageOneText =
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
     ReadStallSettings();
@@ -173,6 +181,7 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FFrontEnd.UnlockInterface();
     DeleteWorkFile();
     result.Notes = FNotes;
+    FDiscView.reset();
     FRunning = false;
     return result;
 }
@@ -194,7 +203,7 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     const TTaskNode& title = TitleOf(item);
     const double start = TimeTextToSeconds(item.CurStartText);
     const double end = TimeTextToSeconds(item.CurEndText);
-    const QString disc = ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
+    const QString disc = DiscDevice();
     QStringList args{"dvd://" + QString::number(title.Number), "-dvd-device", disc, "-ss", Seconds3(start)};
     // MEncoder does not exit when its input ends before -endpos: a range that reaches the end of the title
     // is read to the end instead.
@@ -394,6 +403,8 @@ TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputD
         FTimerTime.stop();
         FFrontEnd.HideHint();
     }
+    result.Outcome = result.Failures.empty() ? TRunResult::Completed : TRunResult::CompletedWithFailures;
+    FFrontEnd.RunEnded(result);
     if (!result.Failures.empty()) {
         // Failures are reported whatever the completion choices: no turning off, no exit over a report.
         QString text = QStringLiteral("The conversion is completed, but %1 of %2 files could not be made:")

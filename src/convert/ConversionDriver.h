@@ -4,11 +4,13 @@
 #include "convert/EncoderSlot.h"
 #include "convert/ProgressTracker.h"
 #include "convert/WorkFile.h"
+#include "dvd/DiscView.h"
 #include "profiles/ProfileModel.h"
 
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -130,6 +132,8 @@ private:
     void DeleteWorkFile();
     void Show();
     QString ProfilePathOf(const QString& name) const;
+    // The folder the encoder reads the disc from: the run's view of its good information files.
+    QString DiscDevice() const;
 
     TAppContext& FContext;
     TTaskListModel& FTasks;
@@ -145,5 +149,6 @@ private:
     QString FLastWorkFile;
     QStringList FNotes;
     TPreferences::TEngine FEngine = TPreferences::TwoStages;
-    bool FOverlap = false; // this run's work file is a named pipe
+    bool FOverlap = false;                // this run's work file is a named pipe
+    std::unique_ptr<TDiscView> FDiscView; // for the length of a run
 };

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+struct TRunResult;
+
 // What the conversion asks of the window (or of the command-line tool, or of a test).
 class TConversionFrontEnd {
 public:
@@ -35,6 +37,8 @@ public:
     virtual void CloseWindow() = 0;
     virtual void OpenFolder(const QString& path) = 0;
     virtual void PumpEvents() = 0;
+    // The run is over (completed, with or without failures), before its closing message.
+    virtual void RunEnded(const TRunResult&) {}
 };
 
 // Turns the computer off. The real one asks the login manager; tests use a fake.

@@ -94,7 +94,7 @@ bool TConversionDriver::ReadStage(TEncoderSlot& slot, TStallWatch& watch,
 }
 
 bool TConversionDriver::RunPreparatoryPass(int titleNumber, QString& problem) {
-    const QString disc = ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath);
+    const QString disc = DiscDevice();
     FStageOneSlot.Terminate();
     // It opens the disc and ends: what it writes is not read. It runs in the work folder and names the run's
     // own work file, so that whatever it might write can only land there.

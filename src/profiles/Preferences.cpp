@@ -9,10 +9,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-QString PreferencesPath(const QString& programDir) {
-    return programDir + "Preferences.ini";
-}
-
 QString WorkDirOf(const QString& text, const QString& programDir) {
     // A relative folder would follow wherever the program happened to be started from.
     if (text.isEmpty() || QFileInfo(text).isRelative())
@@ -23,10 +19,10 @@ QString WorkDirOf(const QString& text, const QString& programDir) {
 namespace {
 
 template <class TIni>
-TPreferences ReadValues(const TIni& ini, const QString& section, const QString& programDir) {
+TPreferences ReadValues(const TIni& ini, const QString& section, const TDefaultFolders& programDir) {
     TPreferences p;
-    p.OutputPath = ini.ReadString(section, "Output Path", programDir);
-    p.WorkDir = ini.ReadString(section, "Work Dir", programDir);
+    p.OutputPath = ini.ReadString(section, "Output Path", programDir.Output);
+    p.WorkDir = ini.ReadString(section, "Work Dir", programDir.Work);
     p.SynMode = ini.ReadInteger(section, "Syn Mode", 0);
     p.AutoOpenDir = ini.ReadBool(section, "Auto Open Dir", true);
     p.AutoExit = ini.ReadBool(section, "Auto Exit", false);
@@ -44,7 +40,7 @@ TPreferences ReadValues(const TIni& ini, const QString& section, const QString& 
 
 } // namespace
 
-TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir,
+TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const TDefaultFolders& programDir,
                              QString* writeError) {
     TNewInifile store(iniPath);
     const TPreferences p = ReadValues(store, useDefaults ? "Default" : "Main", programDir);
@@ -57,7 +53,7 @@ TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QSt
     return p;
 }
 
-TPreferences ReadPreferences(const QString& iniPath, const QString& programDir) {
+TPreferences ReadPreferences(const QString& iniPath, const TDefaultFolders& programDir) {
     return ReadValues(TIniSnapshot(iniPath), "Main", programDir);
 }
 

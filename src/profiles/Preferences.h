@@ -24,16 +24,23 @@ struct TPreferences {
 inline const QString kEngineTwoStages = QStringLiteral("Two stages");
 inline const QString kEngineDirect = QStringLiteral("Direct");
 
-QString PreferencesPath(const QString& programDir);
+// What an unset output or work folder stands for: the program folder where it can be written, the user's
+// videos and cache folders for an installed program.
+struct TDefaultFolders {
+    QString Output;
+    QString Work;
+    TDefaultFolders(const QString& both) : Output(both), Work(both) {} // NOLINT: a folder for both
+    TDefaultFolders(const QString& output, const QString& work) : Output(output), Work(work) {}
+};
 
 // Reads section "Main", or "Default" when useDefaults is set, with the built-in defaults (output and work
 // folder: programDir). The store is closed afterwards, which writes the file; when that fails the values
 // read are still returned and writeError says why.
-TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const QString& programDir,
+TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const TDefaultFolders& programDir,
                              QString* writeError = nullptr);
 
 // The same values read through the plain access, which never writes the file (for the command-line tool).
-TPreferences ReadPreferences(const QString& iniPath, const QString& programDir);
+TPreferences ReadPreferences(const QString& iniPath, const TDefaultFolders& programDir);
 
 // Writes the General page into section "Main". Throws EIniWriteError.
 void SavePreferences(const QString& iniPath, const TPreferences& preferences);

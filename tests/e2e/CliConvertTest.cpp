@@ -236,6 +236,23 @@ TEST_F(CliConvert, AMonoAc3TitleComesOutWhole) {
     EXPECT_NEAR(AudioFrequency(file, 10.0), 500, 25);
 }
 
+TEST_F(CliConvert, ADiscListedFromItsMenuBackupConvertsFromTheBackupToo) {
+    // VIDEO_TS.IFO cut short: the list comes from VIDEO_TS.BUP, and the encoder must read that copy too.
+    const QString disc = Root->filePath("cut menu") + "/";
+    QDir().mkpath(disc + "VIDEO_TS");
+    const QString from = SampleDiscDir("pal") + "/VIDEO_TS/";
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        QFile::copy(from + name, disc + "VIDEO_TS/" + name);
+    QFile menu(disc + "VIDEO_TS/VIDEO_TS.IFO");
+    ASSERT_TRUE(menu.resize(2048));
+    const TRun run = Convert(disc, {"--chapter", "1:2"});
+    ASSERT_CONVERTED(run);
+    const QJsonObject streams = ProbeStreams(Output + "Title01-Chapter02.mp4");
+    EXPECT_NEAR(Stream(streams, "video")["duration"].toString().toDouble(), 6, 0.7);
+    EXPECT_NEAR(Stream(streams, "audio")["duration"].toString().toDouble(), 6, 0.7);
+    EXPECT_EQ(QFileInfo(menu).size(), 2048); // the disc itself is left as it is
+}
+
 // A small tmpfs mounted for the length of a test; needs root, else the test is skipped.
 class TSmallFilesystem {
 public:

@@ -32,8 +32,11 @@ cli=$prefix/bin/velloric-cli
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 "$cli" --version >/dev/null || fail "--version"
-"$cli" profiles | grep -q "Any Player - MPEG-4 (MP4)" || fail "installed profiles are not listed"
-"$cli" list "$disc" | grep -q '"Title01"' || fail "list of the sample disc"
+# The whole output is read first: grep -q leaving early would end the writer with SIGPIPE under pipefail.
+profiles=$("$cli" profiles) || fail "profiles exited non-zero"
+grep -q "Any Player - MPEG-4 (MP4)" <<<"$profiles" || fail "installed profiles are not listed"
+listing=$("$cli" list "$disc") || fail "list exited non-zero"
+grep -q '"Title01"' <<<"$listing" || fail "list of the sample disc"
 
 out=$root/out
 mkdir -p "$out" "$HOME/.config/velloric"

@@ -1,9 +1,12 @@
 // Takes the README's pictures of the window on a real X display (run it under Xvfb):
 //   velloric_screenshots OUTPUT_DIR PROGRAM_DIR SAMPLE_DISC
-// writes start-screen.png, loaded-disc.png and converting.png. PROGRAM_DIR must hold the profiles and
-// the two encoders; a copy of it is used so the real one keeps its preferences.
+// writes start-screen.png, loaded-disc.png, previewing.png and converting.png. PROGRAM_DIR must hold the
+// profiles and the two encoders; a copy of it is used so the real one keeps its preferences.
 #include "app/ui/Dialogs.h"
 #include "app/ui/MainWindow.h"
+#include "preview/VlcPlayback.h"
+#include "preview/ui/PreviewPanel.h"
+#include "profiles/IniFile.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -77,7 +80,9 @@ int main(int argc, char** argv) {
     Dialogs::SetAnswerer(&answers);
     TNoDesktop desktop;
 
-    TMainForm window(nullptr, nullptr, folder);
+    TIniFile(folder + "Preferences.ini").WriteBool("Main", "FirstUse", false); // no notice before the preview
+    TMainForm window(nullptr, nullptr, folder, {},
+                     std::make_unique<TVlcPlayback>(QStringList{"--aout=dummy"}));
     window.show();
     bool ok = Shoot(window, outDir + "/start-screen.png");
 
@@ -88,6 +93,11 @@ int main(int argc, char** argv) {
     window.TaskView()->expandAll();
     window.TaskView()->setCurrentIndex(window.Tasks().IndexOf(window.Tasks().Title(0)));
     ok = Shoot(window, outDir + "/loaded-disc.png") && ok;
+
+    window.ltvTaskDblClick(); // the preview plays the focused title
+    Wait(3500);
+    ok = Shoot(window, outDir + "/previewing.png") && ok;
+    window.PreviewPanel()->Stop();
 
     QTimer::singleShot(2500, &window, [&] {
         ok = Shoot(window, outDir + "/converting.png") && ok;

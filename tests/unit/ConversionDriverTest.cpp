@@ -46,7 +46,7 @@ protected:
             "kHz\r\nValue=44100\r\n");
         profile.close();
 
-        Context.ProgramDir = ProgramDir;
+        Context.SetProgramDir(ProgramDir);
         Context.WorkDir = Root.path() + "/";
         Context.OutputExt = ".mp4";
         Context.DVDInformation.DiscPath = Root.filePath("-it's \"a\" $disc; x") + "/VIDEO_TS/";

@@ -278,7 +278,7 @@ private slots:
     void ATrimmedChapterConvertsToItsRange() {
         QTemporaryDir work;
         TAppContext context;
-        context.ProgramDir = ProgramBinDir() + "/";
+        context.SetProgramDir(ProgramBinDir() + "/");
         context.WorkDir = work.path() + "/";
         TTaskListModel tasks(context);
         auto library = CreateDvdReadAccess();

@@ -215,7 +215,7 @@ private slots:
     void SettingsFreshInstallAndPolicies() {
         QTemporaryDir dir;
         TAppContext context;
-        context.ProgramDir = dir.path() + "/";
+        context.SetProgramDir(dir.path() + "/");
         THost host;
         TScriptedDialogs dialogs;
         {
@@ -262,7 +262,7 @@ private slots:
             programDir + "Preferences.ini",
             "[Main]\r\nOutput Path=/saved/\r\n[Default]\r\nWork Dir=/def/work\r\nAsk=0\r\nOverwrite=1\r\n");
         TAppContext context;
-        context.ProgramDir = programDir;
+        context.SetProgramDir(programDir);
         THost host;
         host.Profile = "A";
         TScriptedDialogs dialogs;
@@ -362,7 +362,7 @@ private slots:
         }
         QVERIFY(before.size() >= 6);
         TAppContext context;
-        context.ProgramDir = programDir;
+        context.SetProgramDir(programDir);
         THost host;
         host.Profile = QFileInfo(before.firstKey()).completeBaseName();
         TScriptedDialogs dialogs;
@@ -388,7 +388,7 @@ private slots:
         WriteAll(path, "[Main]\r\nPara=1\r\n0=Video Size\r\n[Video Size]\r\nSort=1\r\ncmd=-s\r\n"
                        "Caption=Original Size,Custom Size,\r\nValue=,,\r\nIndex=0\r\n");
         TAppContext context;
-        context.ProgramDir = programDir;
+        context.SetProgramDir(programDir);
         THost host;
         host.Profile = "P";
         TScriptedDialogs dialogs;

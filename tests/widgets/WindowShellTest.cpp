@@ -1,5 +1,6 @@
 // The window as a user meets it: start-up, opening discs, the task tree and its menu, the prefix and
 // Open-DVD dialogs, drag and drop, help and About, and the enabled states through real conversions.
+#include "app/DesktopSignals.h"
 #include "app/LogindSleepLock.h"
 #include "app/TaskListModel.h"
 #include "app/ui/AboutForm.h"
@@ -10,7 +11,9 @@
 #include "app/ui/TaskHeader.h"
 #include "app/ui/TaskTree.h"
 #include "dvd/ui/OpenDVDForm.h"
+#include "preview/ui/EditTimeForm.h"
 #include "profiles/IniFile.h"
+#include "support/FakePlayback.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedDialogs.h"
 
@@ -80,6 +83,19 @@ public slots:
         QDBusUnixFileDescriptor lock(ends[1]); // a copy of its own
         ::close(ends[1]);
         return lock;
+    }
+};
+
+// Records what the window tells the desktop.
+class TFakeDesktop : public TDesktopSignals {
+public:
+    QStringList Notes;                // "summary|body|failed"
+    QList<QPair<int, bool>> Progress; // percent, shown
+    void Notify(const QString& summary, const QString& body, bool failed) override {
+        Notes << QStringLiteral("%1|%2|%3").arg(summary, body).arg(failed);
+    }
+    void SetTaskBarProgress(double fraction, bool shown) override {
+        Progress << qMakePair(qRound(fraction * 100), shown);
     }
 };
 
@@ -241,7 +257,10 @@ private slots:
 
     void TreeColumnsCheckBoxesAndPopupMenu() {
         TProgramFolder folder;
-        TMainForm window(nullptr, nullptr, folder.Path);
+        TScriptedDialogs dialogs;
+        auto player = std::make_unique<TFakePlayback>();
+        TFakePlayback& playback = *player;
+        TMainForm window(nullptr, nullptr, folder.Path, {}, std::move(player));
         window.show();
         TTaskTree* tree = window.TaskTree();
         QCOMPARE(tree->header()->count(), 5);
@@ -300,17 +319,40 @@ private slots:
         QCOMPARE(tasks.FocusedRow(), tasks.Title(2));
         QCOMPARE(window.findChild<QComboBox*>("cmbAudio")->currentText(), QStringLiteral("French AC3 2ch"));
 
-        // A double click on a row asks the preview to play it.
+        // A double click on a row plays it in the preview below the grids, after the first-use notice.
+        QVERIFY(window.PreviewPanel()->isVisible());
+        QCOMPARE(window.PreviewPanel()->parentWidget(), window.findChild<QWidget*>("panProfile"));
+        dialogs.Asked.clear();
+        playback.Take();
         QSignalSpy play(&window, &TMainForm::PlayRequested);
         const QPoint row1 =
             tree->visualRect(tasks.IndexOf(tasks.Title(0), TTaskListModel::ColOutput)).center();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, row1, 500);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, row1);
         QCOMPARE(play.count(), 1);
+        QCOMPARE(dialogs.Asked.size(), 1);
+        QVERIFY(dialogs.Asked[0].Text.startsWith("This product is not designed for playing DVD movies"));
+        const QStringList calls = playback.Take();
+        QVERIFY2(calls.contains("Render " + window.DiscPath() + "VIDEO_TS.IFO"), qPrintable(calls.join('|')));
+        QVERIFY2(calls.contains("PlayTitle 1"), qPrintable(calls.join('|')));
+        QVERIFY(calls.contains("Subpictures off")); // the subtitle list shows "None"
+        QCOMPARE(playback.State(), TDvdPlayback::Playing);
+
+        // Trim and the popup entry open the time editor on the focused row.
         QSignalSpy trim(&window, &TMainForm::TrimRequested);
         tree->pmiTrimTime->trigger();
+        QVERIFY(window.EditTimeForm()->isVisible());
+        QCOMPARE(window.EditTimeForm()->Row(), tasks.Title(0));
+        window.EditTimeForm()->reject();
+        tree->setCurrentIndex(tasks.IndexOf(tasks.Title(1)->Children[1].get()));
         Action(window, "tbtnTrim")->trigger();
         QCOMPARE(trim.count(), 2);
+        QCOMPARE(window.EditTimeForm()->Row(), tasks.Title(1)->Children[1].get());
+        window.EditTimeForm()->reject();
+
+        // Opening a disc stops the preview first.
+        window.OpenDiscFolder(SampleDiscDir("pal") + "/");
+        QCOMPARE(playback.State(), TDvdPlayback::Stopped);
     }
 
     void HeaderBackgroundIsTheTileShiftedOnePixel() {
@@ -572,25 +614,40 @@ private slots:
         QTemporaryDir out;
         TScriptedDialogs dialogs;
         TUrlCatcher urls; // the run may open the output folder at the end
-        TMainForm window(nullptr, nullptr, folder.Path);
+        auto player = std::make_unique<TFakePlayback>();
+        TFakePlayback& playback = *player;
+        auto signals_ = std::make_unique<TFakeDesktop>();
+        TFakeDesktop& desktop = *signals_;
+        TMainForm window(nullptr, nullptr, folder.Path, {}, std::move(player), std::move(signals_));
         window.show();
         window.OpenDiscFolder(SampleDiscDir("pal"));
         TTaskListModel& tasks = window.Tasks();
         tasks.RunCheckCommand(TCheckCommand::UncheckAll);
         TTaskNode* chapter = tasks.Title(1)->Children[0].get(); // 4 seconds
         tasks.SetChecked(chapter, true);
+        tasks.SetFocusedRow(chapter);
+        window.ltvTaskDblClick(); // a preview plays when the run starts
+        QCOMPARE(playback.State(), TDvdPlayback::Playing);
+        dialogs.Asked.clear();
+        QWidget elsewhere; // the user looks at another window while the run goes on
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QTRY_VERIFY(!window.isActiveWindow());
         window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path() + "/");
         auto* bottom = window.findChild<QStackedWidget*>("panBottom");
 
         QStringList during;
         QString panelDuring;
         bool hintDuring = false;
+        TDvdPlayback::TState previewDuring = TDvdPlayback::Playing;
         QTimer::singleShot(400, &window, [&] {
+            previewDuring = playback.State();
             during = States(window);
             panelDuring = bottom->currentWidget()->objectName();
             hintDuring = window.HintPanel()->isVisible();
         });
         window.tbtnStartClick();
+        QCOMPARE(previewDuring, TDvdPlayback::Stopped);
         QCOMPARE(during, Expected(kConverting));
         QCOMPARE(panelDuring, QStringLiteral("panBottomLeft"));
         QVERIFY(hintDuring);
@@ -599,6 +656,20 @@ private slots:
         QCOMPARE(States(window), Expected(kLoaded));
         QCOMPARE(bottom->currentWidget()->objectName(), QStringLiteral("panBottomCenter"));
         QTRY_VERIFY(!window.HintPanel()->isVisible());
+        // The desktop was told: one notification naming the output, the progress shown and hidden at the end.
+        QCOMPARE(desktop.Notes, QStringList({"Conversion completed|Title02-Chapter01.mp4|0"}));
+        QVERIFY(desktop.Progress.size() >= 2);
+        QCOMPARE(desktop.Progress.last(), qMakePair(0, false));
+        for (qsizetype i = 0; i + 1 < desktop.Progress.size(); ++i) {
+            QVERIFY(desktop.Progress[i].second);
+            QVERIFY(i == 0 || desktop.Progress[i].first > desktop.Progress[i - 1].first);
+        }
+        QCOMPARE(desktop.Progress[desktop.Progress.size() - 2].first, 100);
+
+        // While the window is the active one, nothing is told.
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        desktop.Notes.clear();
 
         // Again: the file exists, and "No" skips it without touching it.
         const QDateTime written = QFileInfo(out.filePath("Title02-Chapter01.mp4")).lastModified();
@@ -610,6 +681,7 @@ private slots:
             "The output file Title02-Chapter01.mp4 is already existent."));
         QCOMPARE(QFileInfo(out.filePath("Title02-Chapter01.mp4")).lastModified(), written);
         QCOMPARE(States(window), Expected(kLoaded));
+        QVERIFY(desktop.Notes.isEmpty());
 
         // Stop during the whole first title: cancelled, nothing left behind, the window usable again.
         tasks.SetChecked(chapter, false);

@@ -14,8 +14,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-TAboutForm::TAboutForm(const QString& programDir, const QUrl& homePage, QWidget* parent)
-    : QDialog(parent), FProgramDir(programDir), FStageOne(new TEncoderVersion(this)),
+TAboutForm::TAboutForm(const TAppPaths& paths, const QUrl& homePage, QWidget* parent)
+    : QDialog(parent), FPaths(paths), FStageOne(new TEncoderVersion(this)),
       FStageTwo(new TEncoderVersion(this)) {
     setObjectName("AboutForm");
     setWindowTitle(QStringLiteral("About %1").arg(kProductTitle));
@@ -79,6 +79,6 @@ void TAboutForm::showEvent(QShowEvent* event) {
     labStageOne->setText("...");
     labStageTwo->setText("...");
     FPending = 2;
-    FStageOne->Start(FProgramDir + "asapi.dll", {});
-    FStageTwo->Start(FProgramDir + "wmaspi.dll", {"-version"});
+    FStageOne->Start(FPaths.StageOneEncoder(), {});
+    FStageTwo->Start(FPaths.StageTwoEncoder(), {"-version"});
 }

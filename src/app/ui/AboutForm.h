@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/AppPaths.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -10,7 +12,7 @@ class TAboutForm : public QDialog {
     Q_OBJECT
 public:
     // programDir: where the two encoders are; homePage: the address the link opens.
-    TAboutForm(const QString& programDir, const QUrl& homePage, QWidget* parent = nullptr);
+    TAboutForm(const TAppPaths& paths, const QUrl& homePage, QWidget* parent = nullptr);
 
     QLabel* labProduct = nullptr;
     QLabel* labVersion = nullptr;
@@ -26,7 +28,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QString FProgramDir;
+    TAppPaths FPaths;
     TEncoderVersion* FStageOne;
     TEncoderVersion* FStageTwo;
     int FPending = 0;

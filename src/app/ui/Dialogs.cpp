@@ -35,12 +35,12 @@ QString ChooseFolder(QWidget* parent, const QString& caption) {
 }
 
 QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
-                       const QString& defaultSuffix) {
+                       const QString& defaultSuffix, const QString& start) {
     QString path;
     if (gAnswerer) {
         path = gAnswerer->Path({"save", caption, filter, TIcon::None});
     } else {
-        QFileDialog dialog(parent, caption, QString(), filter);
+        QFileDialog dialog(parent, caption, start, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(defaultSuffix);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())

@@ -33,7 +33,8 @@ TAnswer Message(QWidget* parent, const QString& caption, const QString& text, TI
 // A folder chosen by the user, or an empty text when cancelled.
 QString ChooseFolder(QWidget* parent, const QString& caption);
 // A file name to save to, with defaultSuffix added when typed without one; empty when cancelled.
+// start: the file the dialog proposes.
 QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
-                       const QString& defaultSuffix);
+                       const QString& defaultSuffix, const QString& start = QString());
 
 } // namespace Dialogs

@@ -16,6 +16,8 @@
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
 #include "dvd/ui/OpenDVDForm.h"
+#include "preview/VlcPlayback.h"
+#include "preview/ui/EditTimeForm.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
 #include "profiles/ProfileModel.h"
@@ -50,14 +52,17 @@
 #include <QVBoxLayout>
 
 TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, const QString& programDir,
-                     const TDriveSources& drives)
-    : QMainWindow(parent), FPower(power ? std::move(power) : std::make_unique<TLogindPower>()) {
+                     const TDriveSources& drives, std::unique_ptr<TDvdPlayback> playback,
+                     std::unique_ptr<TDesktopSignals> desktop)
+    : QMainWindow(parent), FPower(power ? std::move(power) : std::make_unique<TLogindPower>()),
+      FDesktop(desktop ? std::move(desktop) : std::make_unique<TFreedesktopSignals>()) {
     setObjectName("MainForm");
-    FContext.ProgramDir =
-        IncludeTrailingSeparator(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir);
+    FContext.SetProgramDir(
+        IncludeTrailingSeparator(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir));
+    // An installed program keeps the user's files in folders of their own, made before anything is written.
+    FContext.Paths.MakeUserFolders(&FStartProblem);
     FContext.DVDInformation.DiscPath.clear();
-    const QString version =
-        TIniFile(PreferencesPath(FContext.ProgramDir)).ReadString("Main", "Version", "2.0");
+    const QString version = TIniFile(FContext.Paths.PreferencesFile()).ReadString("Main", "Version", "2.0");
     setWindowTitle(QStringLiteral("%1 V%2").arg(kProductTitle, version));
     setWindowIcon(Pictures::Load("open-dvd", {48, 48}));
     resize(798, 544);
@@ -68,6 +73,9 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FTasks = new TTaskListModel(FContext, this);
     FTasks->Pump = [] { QCoreApplication::processEvents(); };
     FDriver = std::make_unique<TConversionDriver>(FContext, *FTasks, *this, FPower.get());
+    // The preview's player comes before the panel that shows it.
+    FPlayback = playback ? playback.release() : new TVlcPlayback({}, this);
+    FPlayback->setParent(this);
     BuildToolBar();
 
     auto* central = new QWidget(this);
@@ -108,8 +116,13 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(ltvTask, &TTaskTree::OpenDirRequested, this, &TMainForm::tbtnOpenDirClick);
     connect(ltvTask, &TTaskTree::TrimRequested, this, &TMainForm::TrimRequested);
     connect(ltvTask, &TTaskTree::PlayRequested, this, &TMainForm::ltvTaskDblClick);
+    connect(this, &TMainForm::PlayRequested, panPreview, &TPreviewPanel::bbtnPlayClick);
+    connect(this, &TMainForm::StopPreviewRequested, panPreview, &TPreviewPanel::Stop);
+    connect(this, &TMainForm::TrimRequested, this, &TMainForm::tbtnTrimClick);
 
-    const QStringList profiles = ProfileNames(FContext.ProgramDir, &FProfilesProblem);
+    const QStringList profiles = FContext.Paths.ProfileNames();
+    if (profiles.isEmpty()) // why the shipped folder gives none
+        ProfileNames(FContext.Paths.ShareDir(), &FProfilesProblem);
     {
         const QSignalBlocker quiet(cmbProfile); // the saved profile is loaded once, when the window shows
         cmbProfile->addItems(profiles);
@@ -127,7 +140,8 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(ltvTask, &TTaskTree::OpenDVDRequested, this, &TMainForm::tbtnOpenDVDClick);
     FSettingForm = new TSettingForm(FContext, *this, profiles, this);
     FEditDVDVolumeForm = new TEditDVDVolumeForm(this);
-    FAboutForm = new TAboutForm(FContext.ProgramDir, HomePage(FContext.ProgramDir), this);
+    FEditTimeForm = new TEditTimeForm(*FTasks, this);
+    FAboutForm = new TAboutForm(FContext.Paths, HomePage(FContext.Paths.HelpFile()), this);
     FSizeForm = new TSizeForm(panParams->Grid(TParamGrids::Video), this);
     ConnectCustomSizeHandOff(panParams->Grid(TParamGrids::Video), FSizeForm);
     connect(ltvTask, &TTaskTree::DVDVolumeRequested, this, &TMainForm::pmiDVDVolumeClick);
@@ -221,9 +235,7 @@ QWidget* TMainForm::BuildProfilePanel() {
     panParams = new TParamPanel(95, false, panProfile);
     panParams->setObjectName("panParams");
     rows->addWidget(panParams, 1);
-    panPreview = Named(new QWidget(panProfile), "panPreview");
-    auto* preview = new QVBoxLayout(panPreview);
-    preview->setContentsMargins(0, 0, 0, 0);
+    panPreview = new TPreviewPanel(*FPlayback, *this, FContext.Paths.PreferencesFile(), panProfile);
     rows->addWidget(panPreview);
     return panProfile;
 }
@@ -297,12 +309,14 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (FShownOnce)
         return;
     FShownOnce = true;
-    const TIniFile ini(PreferencesPath(FContext.ProgramDir));
+    const TIniFile ini(FContext.Paths.PreferencesFile());
     if (cmbProfile->count() > 0) {
         const int index = ini.ReadInteger("Main", "Profile", 0);
         cmbProfile->setCurrentIndex(index >= 0 && index < cmbProfile->count() ? index : -1);
     }
-    edtOutputDir->setText(ini.ReadString("Main", "Output Path", FContext.ProgramDir));
+    edtOutputDir->setText(ini.ReadString("Main", "Output Path", FContext.Paths.DefaultOutputDir()));
+    if (!FStartProblem.isEmpty())
+        ReportError(kProductTitle, FStartProblem);
     if (!FProfilesProblem.isEmpty())
         ReportError(kProductTitle, FProfilesProblem);
 }
@@ -314,7 +328,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         FDriver->Stop();
     }
     try {
-        TIniFile ini(PreferencesPath(FContext.ProgramDir));
+        TIniFile ini(FContext.Paths.PreferencesFile());
         ini.WriteInteger("Main", "Profile", cmbProfile->currentIndex());
         ini.WriteString("Main", "Output Path", edtOutputDir->text());
     } catch (const EIniWriteError& e) {
@@ -326,7 +340,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::cmbProfileChange() {
-    const QString path = ProfilePath(FContext.ProgramDir, cmbProfile->currentText());
+    const QString path = FContext.Paths.ProfilePath(cmbProfile->currentText());
     TParamGrids grids; // the load replaces every row
     const TProfileLoad load = LoadProfileRows(path, grids);
     if (!load.Loaded)
@@ -350,6 +364,18 @@ void TMainForm::ShowChoices(const TChoiceLists& choices) {
     fill(cmbSub, choices.Subtitles, choices.SubtitleIndex);
     fill(cmbAngle, choices.Angles, choices.AngleIndex);
     FShowingChoices = false;
+}
+
+const TTaskNode* TMainForm::PreviewRow() const {
+    return FTasks->FocusedRow();
+}
+
+QString TMainForm::DiscPath() const {
+    return FContext.DVDInformation.DiscPath;
+}
+
+int TMainForm::SubtitleEntry() const {
+    return qMax(0, cmbSub->currentIndex());
 }
 
 void TMainForm::ShowHintPanel(const QString& text) {
@@ -452,11 +478,11 @@ void TMainForm::pmiDVDVolumeClick() {
 }
 
 void TMainForm::tbtnHelpClick() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(ManualPath(FContext.ProgramDir)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FContext.Paths.HelpFile()));
 }
 
 void TMainForm::tbtnWebsiteClick() {
-    QDesktopServices::openUrl(HomePage(FContext.ProgramDir));
+    QDesktopServices::openUrl(HomePage(FContext.Paths.HelpFile()));
 }
 
 void TMainForm::tbtnAboutClick() {
@@ -467,8 +493,64 @@ void TMainForm::ltvTaskDblClick() {
     emit PlayRequested();
 }
 
+void TMainForm::tbtnTrimClick() {
+    FEditTimeForm->tbtnTrimClick(FTasks->FocusedRow());
+}
+
 void TMainForm::tbtnStartClick() {
-    FDriver->Start({edtOutputDir->text(), cmbProfile->currentText(), panParams->Rows()});
+    const TRunResult result =
+        FDriver->Start({edtOutputDir->text(), cmbProfile->currentText(), panParams->Rows()});
+    if (result.Outcome == TRunResult::LaunchFailed)
+        RunEnded(result);
+    else if (FTaskBarPercent >= 0) { // a cancelled run
+        FDesktop->SetTaskBarProgress(0, false);
+        FTaskBarPercent = -1;
+    }
+}
+
+void TMainForm::RunEnded(const TRunResult& result) {
+    if (FTaskBarPercent >= 0) {
+        FDesktop->SetTaskBarProgress(0, false);
+        FTaskBarPercent = -1;
+    }
+    NotifyRunEnd(result);
+}
+
+void TMainForm::NotifyRunEnd(const TRunResult& result) {
+    if (isActiveWindow() || FClosing)
+        return;
+    const auto names = [](const QStringList& paths) {
+        QStringList shown;
+        for (const QString& path : paths)
+            shown << QFileInfo(path).fileName();
+        return shown.join('\n');
+    };
+    QStringList failed;
+    for (const TItemFailure& failure : result.Failures)
+        failed << failure.Output;
+    switch (result.Outcome) {
+    case TRunResult::Completed:
+        FDesktop->Notify(
+            "Conversion completed",
+            result.Outputs.isEmpty() ? QStringLiteral("No file was written.") : names(result.Outputs), false);
+        break;
+    case TRunResult::CompletedWithFailures:
+        FDesktop->Notify(
+            "Conversion finished with failures",
+            "Failed:\n" + names(failed) +
+                (result.Outputs.isEmpty() ? QString() : "\nConverted:\n" + names(result.Outputs)),
+            true);
+        break;
+    case TRunResult::LaunchFailed:
+        FDesktop->Notify("Conversion failed",
+                         failed.isEmpty() ? QStringLiteral("An encoder could not be started.")
+                                          : "Failed:\n" + names(failed),
+                         true);
+        break;
+    case TRunResult::Refused:
+    case TRunResult::Cancelled: // the user's own doing, or a message already waits in the window
+        break;
+    }
 }
 
 void TMainForm::tbtnStopClick() {
@@ -519,6 +601,7 @@ void TMainForm::SetConverting(bool converting) {
 }
 
 void TMainForm::LockInterface() {
+    panPreview->Stop();
     SetConverting(true);
     ShowHintPanel("Preparing to convert. Please wait...");
     PanHint->chkTurnoff->setChecked(FSettingForm->AutoTurnOff());
@@ -542,6 +625,10 @@ void TMainForm::HideHint() {
 }
 
 void TMainForm::ShowProgress(const TProgressFigures& f) {
+    if (FDriver->Running() && f.TotalBar != FTaskBarPercent) {
+        FTaskBarPercent = f.TotalBar;
+        FDesktop->SetTaskBarProgress(f.TotalBar / 100.0, true);
+    }
     pgbCurrent->setValue(f.CurrentBar);
     pgbTotal->setValue(f.TotalBar);
     labCurProgress->setText(f.CurrentLabel);

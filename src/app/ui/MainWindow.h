@@ -1,11 +1,14 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/DesktopSignals.h"
 #include "app/LogindPower.h"
 #include "app/SleepLock.h"
 #include "app/TaskListModel.h"
 #include "convert/ConversionDriver.h"
 #include "dvd/OpticalDrives.h"
+#include "preview/DvdPlayback.h"
+#include "preview/ui/PreviewPanel.h"
 #include "profiles/ui/SettingForm.h"
 
 #include <QMainWindow>
@@ -21,6 +24,7 @@ class QToolBar;
 class QTreeView;
 class QWidget;
 class TAboutForm;
+class TEditTimeForm;
 class TEditDVDVolumeForm;
 class TOpenDVDForm;
 class THintPanel;
@@ -32,13 +36,17 @@ class TTaskTree;
 
 // The program's window: the task list of the opened disc, the row choices, the profile with its
 // parameter grids, the output folder, and the conversion with its progress.
-class TMainForm : public QMainWindow, public TConversionFrontEnd, public TSettingsHost {
+class TMainForm : public QMainWindow, public TConversionFrontEnd, public TSettingsHost, public TPreviewHost {
     Q_OBJECT
 public:
     // power: what turns the computer off after a run, the login manager when none is given; programDir:
-    // the program folder (encoders, profiles, preferences), the executable's folder when empty.
+    // the program folder (encoders, profiles, preferences), the executable's folder when empty; playback:
+    // the preview's player, libVLC's when none is given; desktop: where the end of a run and its progress
+    // are told, the freedesktop services when none is given.
     explicit TMainForm(QWidget* parent = nullptr, std::unique_ptr<TPowerControl> power = nullptr,
-                       const QString& programDir = QString(), const TDriveSources& drives = {});
+                       const QString& programDir = QString(), const TDriveSources& drives = {},
+                       std::unique_ptr<TDvdPlayback> playback = nullptr,
+                       std::unique_ptr<TDesktopSignals> desktop = nullptr);
     ~TMainForm() override;
 
     // Loads a disc folder (a VIDEO_TS folder or one that holds it) into the task list.
@@ -54,8 +62,10 @@ public:
     QTreeView* TaskView() const;
     TTaskTree* TaskTree() const { return ltvTask; }
     THintPanel* HintPanel() const { return PanHint; }
-    // The place below the parameter grids where the preview player goes.
-    QWidget* PreviewPanel() const { return panPreview; }
+    // The preview player below the parameter grids, and the time editor.
+    TPreviewPanel* PreviewPanel() const { return panPreview; }
+    TDvdPlayback& Playback() const { return *FPlayback; }
+    TEditTimeForm* EditTimeForm() const { return FEditTimeForm; }
     TSettingForm* SettingForm() const { return FSettingForm; }
     TEditDVDVolumeForm* EditDVDVolumeForm() const { return FEditDVDVolumeForm; }
     TOpenDVDForm* OpenDVDForm() const { return FOpenDVDForm; }
@@ -75,16 +85,22 @@ public:
     void tbtnOpenDirClick();
     void bbtnBrowserClick();
     void bbtnOpenClick();
-    // A double click on a row: presses the preview's Play (PlayRequested) once a preview is there.
+    // A double click on a row: presses the preview's Play (PlayRequested).
     void ltvTaskDblClick();
+    // The Trim button and the popup entry (TrimRequested): the time editor on the focused row.
+    void tbtnTrimClick();
     void pmiDVDVolumeClick();
     void tbtnHelpClick();
     void tbtnWebsiteClick();
     void labLinkClick() { tbtnWebsiteClick(); }
     void tbtnAboutClick();
 
-    void ShowHintPanel(const QString& text);
-    void HideHintPanel();
+    // TPreviewHost
+    const TTaskNode* PreviewRow() const override;
+    QString DiscPath() const override;
+    int SubtitleEntry() const override;
+    void ShowHintPanel(const QString& text) override;
+    void HideHintPanel() override;
 
     // TSettingsHost
     QString OutputDirText() const override;
@@ -112,9 +128,10 @@ public:
     void CloseWindow() override;
     void OpenFolder(const QString& path) override;
     void PumpEvents() override;
+    void RunEnded(const TRunResult& result) override;
 
 signals:
-    // The preview's Play and Stop buttons; the preview player connects to them.
+    // A double click on a row, and a disc about to be opened; the preview player follows them.
     void PlayRequested();
     void StopPreviewRequested();
     // The Trim button and the popup's "Edit Start & End Time"; the time editor connects to it.
@@ -133,15 +150,21 @@ private:
     QWidget* BuildProfilePanel();
     void ShowChoices(const TChoiceLists& choices);
     void SetConverting(bool converting);
+    // Tells the desktop how a run ended, when the user is looking elsewhere.
+    void NotifyRunEnd(const TRunResult& result);
 
     TAppContext FContext;
     TTaskListModel* FTasks = nullptr;
     std::unique_ptr<TPowerControl> FPower;
+    std::unique_ptr<TDesktopSignals> FDesktop;
+    int FTaskBarPercent = -1; // what the task bar entry shows; -1 nothing
     std::unique_ptr<TConversionDriver> FDriver;
     TSettingForm* FSettingForm = nullptr;
     TSizeForm* FSizeForm = nullptr;
     TOpenDVDForm* FOpenDVDForm = nullptr;
     TEditDVDVolumeForm* FEditDVDVolumeForm = nullptr;
+    TEditTimeForm* FEditTimeForm = nullptr;
+    TDvdPlayback* FPlayback = nullptr; // a child of the window
     TAboutForm* FAboutForm = nullptr;
     std::unique_ptr<TSleepLock> FSleepLock;
     bool FShowingChoices = false;
@@ -149,6 +172,7 @@ private:
     bool FClosing = false;
     bool FLoading = false;
     QString FProfilesProblem; // why the profile list is empty when its folder is missing or unreadable
+    QString FStartProblem;    // a user folder that could not be made
 
     QToolBar* ToolBar1 = nullptr;
     QAction* tbtnOpenDVD = nullptr;
@@ -166,7 +190,7 @@ private:
     TTaskTree* ltvTask = nullptr;
     QWidget* panProfile = nullptr;
     TParamPanel* panParams = nullptr;
-    QWidget* panPreview = nullptr;
+    TPreviewPanel* panPreview = nullptr;
     QStackedWidget* panBottom = nullptr;
     QWidget* panBottomCenter = nullptr;
     QWidget* panBottomLeft = nullptr;

@@ -133,11 +133,15 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
 }
 
 QString TSettingForm::PreferencesFile() const {
-    return PreferencesPath(FContext.ProgramDir);
+    return FContext.Paths.PreferencesFile();
+}
+
+TDefaultFolders TSettingForm::DefaultFolders() const {
+    return {FContext.Paths.DefaultOutputDir(), FContext.Paths.DefaultWorkDir()};
 }
 
 QString TSettingForm::ProfilePathOf(const QString& name) const {
-    return ProfilePath(FContext.ProgramDir, name);
+    return FContext.Paths.ProfilePath(name);
 }
 
 void TSettingForm::ShowError(const QString& text) {
@@ -147,9 +151,9 @@ void TSettingForm::ShowError(const QString& text) {
 void TSettingForm::LoadPreferences(bool useDefaults) {
     QString writeError;
     const TPreferences values =
-        ::LoadPreferences(PreferencesFile(), useDefaults, FContext.ProgramDir, &writeError);
+        ::LoadPreferences(PreferencesFile(), useDefaults, DefaultFolders(), &writeError);
     ShowPageValues(values);
-    FContext.WorkDir = WorkDirOf(values.WorkDir, FContext.ProgramDir);
+    FContext.WorkDir = WorkDirOf(values.WorkDir, FContext.Paths.DefaultWorkDir());
     if (!writeError.isEmpty())
         ShowError(writeError);
 }
@@ -221,7 +225,7 @@ void TSettingForm::showEvent(QShowEvent* event) {
 
 void TSettingForm::btnOKClick() {
     FHost.SetOutputDirText(edtOutputDir->text());
-    FContext.WorkDir = WorkDirOf(edtWorkDir->text(), FContext.ProgramDir);
+    FContext.WorkDir = WorkDirOf(edtWorkDir->text(), FContext.Paths.DefaultWorkDir());
     try {
         SavePreferences(PreferencesFile(), PageValues());
         const QString path = ProfilePathOf(cmbProfile->currentText());
@@ -270,7 +274,9 @@ void TSettingForm::cmbProfileChange() {
 }
 
 void TSettingForm::btnSaveAsClick() {
-    const QString target = Dialogs::ChooseSaveFile(this, "Save as...", "Profiles (*.apf)", "apf");
+    const QString target =
+        Dialogs::ChooseSaveFile(this, "Save as...", "Profiles (*.apf)", "apf",
+                                FContext.Paths.ProfileWritePath(cmbProfile->currentText()));
     if (target.isEmpty())
         return;
     try {

@@ -72,6 +72,7 @@ private:
     void ShowPageValues(const TPreferences& values);
     QString ProfilePathOf(const QString& name) const;
     QString PreferencesFile() const;
+    TDefaultFolders DefaultFolders() const;
     void ShowError(const QString& text);
 
     TAppContext& FContext;
