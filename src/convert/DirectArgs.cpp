@@ -2,6 +2,7 @@
 
 #include "convert/CommandLine.h"
 #include "convert/DisplayAspect.h"
+#include "profiles/ArgumentBuilder.h"
 #include "profiles/IniText.h"
 
 #include <algorithm>
@@ -24,13 +25,7 @@ QString SizeFilter(const TMencOutputSettings& settings, const QString& titleAspe
     if (settings.Size.isEmpty() || !TextToInt(settings.Width, width) || !TextToInt(settings.Height, height) ||
         width <= 0 || height <= 0)
         return {};
-    double ratio;
-    if (settings.Aspect == "4:3")
-        ratio = 1.3333;
-    else if (settings.Aspect == "16:9")
-        ratio = 1.7778;
-    else
-        ratio = titleAspect == "16:9" ? 1.7778 : 1.3333;
+    const double ratio = ScalingRatio(settings, titleAspect);
     const long long scaled = std::min<long long>(height, std::llrint(width / ratio));
     return QStringLiteral("scale=%1:%2,pad=%1:%3:(ow-iw)/2:(oh-ih)/2,setsar=1")
         .arg(width)

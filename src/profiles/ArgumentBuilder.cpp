@@ -65,16 +65,18 @@ QString BuildStageTwoArgs(const QString& path, const TParamGrids& grids) {
     return text;
 }
 
+double ScalingRatio(const TMencOutputSettings& settings, const QString& titleAspect) {
+    if (settings.Aspect == "4:3")
+        return 1.3333;
+    if (settings.Aspect == "16:9")
+        return 1.7778;
+    return titleAspect == "16:9" ? 1.7778 : 1.3333;
+}
+
 QString ScalingFilterText(const TMencOutputSettings& settings, const QString& titleAspect) {
     if (settings.Size.isEmpty())
         return {};
-    double ratio;
-    if (settings.Aspect == "4:3")
-        ratio = 1.3333;
-    else if (settings.Aspect == "16:9")
-        ratio = 1.7778;
-    else
-        ratio = titleAspect == "16:9" ? 1.7778 : 1.3333;
+    const double ratio = ScalingRatio(settings, titleAspect);
     int width = 0;
     TextToInt(settings.Width, width); // not a number: 0, and the encoder reports the size it rejects
     const long long height = std::llrint(width / ratio);

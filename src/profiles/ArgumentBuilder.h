@@ -24,4 +24,7 @@ QString BuildStageTwoArgs(const QString& path, const TParamGrids& grids);
 
 // " -vf scale=W:H,expand=SIZE" that scales to the target width at the display aspect and pads to the
 // target size; empty when settings.Size is empty. titleAspect is the title's aspect text ("16:9", ...).
+// The picture's display ratio for the scaling filters: the profile's Aspect when it says 4:3 or 16:9, else
+// the title's.
+double ScalingRatio(const TMencOutputSettings& settings, const QString& titleAspect);
 QString ScalingFilterText(const TMencOutputSettings& settings, const QString& titleAspect);

@@ -6,6 +6,7 @@
 #include "app/TaskListModel.h"
 #include "app/ui/Dialogs.h"
 #include "app/ui/MainWindow.h"
+#include "support/NoDesktop.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -22,16 +23,6 @@
 #include <vector>
 
 namespace {
-
-// Folders and pages the run would open on the desktop are left closed.
-class TNoDesktop : public QObject {
-    Q_OBJECT
-public:
-    TNoDesktop() { QDesktopServices::setUrlHandler("file", this, "Open"); }
-    ~TNoDesktop() override { QDesktopServices::unsetUrlHandler("file"); }
-public slots:
-    void Open(const QUrl&) {}
-};
 
 class TAutoAnswer : public Dialogs::TAnswerer {
 public:
@@ -126,5 +117,3 @@ int main(int argc, char** argv) {
     probe.Stop("converting a title (both stages)");
     return 0;
 }
-
-#include "EventLoopGapProbe.moc"

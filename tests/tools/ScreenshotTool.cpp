@@ -7,6 +7,7 @@
 #include "preview/VlcPlayback.h"
 #include "preview/ui/PreviewPanel.h"
 #include "profiles/IniFile.h"
+#include "support/NoDesktop.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -20,16 +21,6 @@
 #include <cstdio>
 
 namespace {
-
-// Folders and pages the run would open on the desktop are left closed.
-class TNoDesktop : public QObject {
-    Q_OBJECT
-public:
-    TNoDesktop() { QDesktopServices::setUrlHandler("file", this, "Open"); }
-    ~TNoDesktop() override { QDesktopServices::unsetUrlHandler("file"); }
-public slots:
-    void Open(const QUrl&) {}
-};
 
 // The run's closing messages are answered at once, so the tool never waits for a user.
 class TAutoAnswer : public Dialogs::TAnswerer {
@@ -107,5 +98,3 @@ int main(int argc, char** argv) {
     window.close();
     return ok ? 0 : 1;
 }
-
-#include "ScreenshotTool.moc"
