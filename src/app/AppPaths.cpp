@@ -88,18 +88,6 @@ QStringList TAppPaths::ProfileDirs() const {
     return {UserProfilesDir(), FShareDir + "Profiles/"};
 }
 
-namespace {
-
-// The file of a profile in one folder: its extension may be written in any case.
-QString ProfileFileIn(const QString& dir, const QString& name) {
-    for (const QString& file : ListFilesWithExt(dir, ".apf"))
-        if (StripExtension(file) == name)
-            return dir + file;
-    return QString();
-}
-
-} // namespace
-
 QString TAppPaths::ProfilePath(const QString& name) const {
     for (const QString& dir : ProfileDirs())
         if (const QString path = ProfileFileIn(dir, name); !path.isEmpty())

@@ -36,14 +36,18 @@ QString StripExtension(const QString& path) {
     return dot < 0 ? path : path.left(dot);
 }
 
-QString ProfilePath(const QString& programDir, const QString& name) {
-    const QString path = programDir + "Profiles/" + name + ".apf";
-    if (QFileInfo::exists(path))
+QString ProfileFileIn(const QString& folder, const QString& name) {
+    if (const QString path = folder + name + ".apf"; QFileInfo(path).isFile())
         return path;
-    for (const QString& file : ListFilesWithExt(programDir + "Profiles", ".apf"))
+    for (const QString& file : ListFilesWithExt(folder, ".apf"))
         if (StripExtension(file) == name)
-            return programDir + "Profiles/" + file;
-    return path;
+            return folder + file;
+    return QString();
+}
+
+QString ProfilePath(const QString& programDir, const QString& name) {
+    const QString found = ProfileFileIn(programDir + "Profiles/", name);
+    return found.isEmpty() ? programDir + "Profiles/" + name + ".apf" : found;
 }
 
 QStringList ProfileNames(const QString& programDir, QString* problem) {

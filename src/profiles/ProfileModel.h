@@ -34,6 +34,9 @@ QString StripExtension(const QString& path);
 
 // ProgramDir + "Profiles/" + name + ".apf"; when that file is missing, the listed file of that name whose
 // extension has another case ("NAME.APF").
+// The file of a profile in a folder of profiles (ending in "/"), its extension in any case; empty when
+// there is none.
+QString ProfileFileIn(const QString& folder, const QString& name);
 QString ProfilePath(const QString& programDir, const QString& name);
 
 // The names of the profiles in programDir + "Profiles/", in the order the profile lists show them. When

@@ -63,7 +63,7 @@ TEST(OverlappedStages, TheSameStreamsAsOneStageAfterTheOther) {
          {std::tuple{"pal", "1", "16:9"}, std::tuple{"ntsc", "3", "4:3"}}) {
         SCOPED_TRACE(std::string(disc) + " title " + title);
         QStringList made;
-        for (const QString& how : {"sequential", "overlapped"}) {
+        for (const QString how : {"sequential", "overlapped"}) {
             QStringList args{"convert",     SampleDiscDir(disc), "--title",    title,
                              "--output",    dir.path(),          "--work-dir", dir.path(),
                              "--overwrite", "overwrite",         "--prefix",   QString(disc) + "-" + how};

@@ -7,6 +7,7 @@
 #include "app/ui/Dialogs.h"
 #include "app/ui/MainWindow.h"
 #include "support/NoDesktop.h"
+#include "support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -85,13 +86,8 @@ int main(int argc, char** argv) {
     const QString disc = QString::fromLocal8Bit(argv[2]);
     const int title = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 2;
 
-    QTemporaryDir program;
-    const QString folder = program.path() + "/";
-    QDir().mkpath(folder + "Profiles");
-    for (const QString& name : QDir(source + "Profiles").entryList({"*.apf"}))
-        QFile::copy(source + "Profiles/" + name, folder + "Profiles/" + name);
-    for (const char* encoder : {"asapi.dll", "wmaspi.dll"})
-        QFile::link(QFileInfo(source + encoder).canonicalFilePath(), folder + encoder);
+    const TProgramFolder program(TProgramFolder::Real, source);
+    const QString& folder = program.Path;
     QTemporaryDir output;
     TAutoAnswer answers;
     Dialogs::SetAnswerer(&answers);

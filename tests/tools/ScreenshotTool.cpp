@@ -8,6 +8,7 @@
 #include "preview/ui/PreviewPanel.h"
 #include "profiles/IniFile.h"
 #include "support/NoDesktop.h"
+#include "support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -59,13 +60,8 @@ int main(int argc, char** argv) {
     const QString disc = QString::fromLocal8Bit(argv[3]);
     QDir().mkpath(outDir);
 
-    QTemporaryDir program;
-    const QString folder = program.path() + "/";
-    QDir().mkpath(folder + "Profiles");
-    for (const QString& name : QDir(source + "Profiles").entryList({"*.apf"}))
-        QFile::copy(source + "Profiles/" + name, folder + "Profiles/" + name);
-    for (const char* encoder : {"asapi.dll", "wmaspi.dll"})
-        QFile::link(QFileInfo(source + encoder).canonicalFilePath(), folder + encoder);
+    const TProgramFolder program(TProgramFolder::Real, source);
+    const QString& folder = program.Path;
     QTemporaryDir output;
     TAutoAnswer answers;
     Dialogs::SetAnswerer(&answers);
