@@ -108,10 +108,11 @@ private:
     bool RunStageOne(const TTaskNode& item, QString& problem);
     bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
                      QString& problem);
-    // Creates the partial file beside the output and starts the final encoder with the arguments made for it.
+    // Creates the partial file beside the output and starts the final encoder with the arguments made for it;
+    // inputFd (when not -1) is its standard input.
     bool StartFinalEncoder(TOwnedFile& partial, const QString& outputPath,
                            const std::function<QStringList(const QString&)>& argumentsFor,
-                           QStringList& arguments, QIODevice::OpenMode mode, QString& problem);
+                           QStringList& arguments, int inputFd, QString& problem);
     // After the final encoder's output has ended: its exit, its streams' lengths, the partial file put in
     // place.
     bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, const QString& outputPath,

@@ -164,7 +164,7 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
     const auto argumentsFor = [&](const QString& path) {
         return StageTwoArguments(item, stageTwoText, path);
     };
-    if (!StartFinalEncoder(partial, outputPath, argumentsFor, arguments, QIODevice::ReadOnly, problem))
+    if (!StartFinalEncoder(partial, outputPath, argumentsFor, arguments, -1, problem))
         return false;
     TStallWatch watch(StallSeconds);
     const bool ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
@@ -184,7 +184,7 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
 
 bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& outputPath,
                                           const std::function<QStringList(const QString&)>& argumentsFor,
-                                          QStringList& arguments, QIODevice::OpenMode mode,
+                                          QStringList& arguments, int inputFd,
                                           QString& problem) {
     QString error;
     if (!partial.Create(QFileInfo(outputPath).absolutePath(), PartialPattern(outputPath, FContext.OutputExt),
@@ -193,7 +193,7 @@ bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& ou
         return false;
     }
     arguments = argumentsFor(partial.Path());
-    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments, QString(), mode)) {
+    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments, QString(), inputFd)) {
         FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());
         problem = kStageTwo + " could not be started: " + FStageTwoSlot.StartError();
         return false;

@@ -4,7 +4,10 @@
 #include "app/TimeText.h"
 #include "convert/DirectArgs.h"
 
-#include <QProcess>
+#include <QtGlobal>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,58 +44,49 @@ QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row
     return BuildDirectArguments(in);
 }
 
-TDirectFeeder::TDirectFeeder(TDvdStreamReader& reader, QProcess& process, qint64 bufferBytes)
-    : FReader(reader), FProcess(process), FBufferBytes(bufferBytes) {
-    // Small reads: a read from a drive holds up the event loop, and an optical drive is slow.
-    FChunk.resize(qsizetype(std::clamp<qint64>(bufferBytes / 16, TDvdStreamReader::kSectorBytes, 256 << 10)));
-    FConnections << QObject::connect(&process, &QProcess::bytesWritten, [this](qint64) { TopUp(); })
-                 << QObject::connect(&process, &QProcess::started, [this] { TopUp(); })
-                 << QObject::connect(&process, &QProcess::finished, [this] { Stop(); })
-                 << QObject::connect(&process, &QProcess::errorOccurred, [this](QProcess::ProcessError e) {
-                        if (e == QProcess::WriteError || e == QProcess::Crashed)
-                            Stop();
-                    });
-    TopUp();
+TDirectFeeder::TDirectFeeder(TDvdStreamReader& reader) : FReader(reader) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        FError = "a pipe for the encoder's input cannot be made: " + qt_error_string(errno);
+        return;
+    }
+    FReadEnd = ends[0];
+    FWriteEnd = ends[1];
+    // A larger pipe: fewer turns between the reader and the encoder. A refusal leaves the usual size.
+    ::fcntl(FWriteEnd, F_SETPIPE_SZ, 1 << 20);
+    // Only our end waits without blocking: the encoder's end must block as any standard input does.
+    ::fcntl(FWriteEnd, F_SETFL, ::fcntl(FWriteEnd, F_GETFL) | O_NONBLOCK);
 }
 
 TDirectFeeder::~TDirectFeeder() {
-    for (const QMetaObject::Connection& c : FConnections)
-        QObject::disconnect(c);
+    Stop();
+    Finish();
+    if (FReadEnd >= 0)
+        ::close(FReadEnd);
+    if (FWriteEnd >= 0)
+        ::close(FWriteEnd);
+}
+
+void TDirectFeeder::Start() {
+    if (FWriteEnd < 0 || FThread.joinable())
+        return;
+    // Only the encoder holds the reading end now, so its end closes the pipe for the writer.
+    ::close(FReadEnd);
+    FReadEnd = -1;
+    FThread = std::thread([this] {
+        FFailed = !FReader.WriteAll(FWriteEnd, FStop) && !FStop;
+        if (FFailed)
+            FError = FReader.ErrorText();
+        ::close(FWriteEnd); // the encoder sees the end of its input
+        FWriteEnd = -1;
+    });
 }
 
 void TDirectFeeder::Stop() {
-    if (FDone)
-        return;
-    FDone = true;
-    if (FProcess.state() != QProcess::NotRunning)
-        FProcess.closeWriteChannel();
+    FStop = true;
 }
 
-void TDirectFeeder::TopUp() {
-    if (FFeeding) { // write() reported bytes written while we were still in here: feed again after it
-        FAgain = true;
-        return;
-    }
-    FFeeding = true;
-    do {
-        FAgain = false;
-        FeedOneChunk();
-    } while (FAgain && !FDone);
-    FFeeding = false;
-}
-
-// One chunk at a time: each write the process takes reports back and asks for the next.
-void TDirectFeeder::FeedOneChunk() {
-    if (FDone || FProcess.state() != QProcess::Running || FProcess.bytesToWrite() >= FBufferBytes)
-        return;
-    const qint64 got = FReader.Read(FChunk.data(), FChunk.size());
-    if (got <= 0) {
-        if (got < 0) {
-            FFailed = true;
-            FError = FReader.ErrorText();
-        }
-        Stop();
-    } else if (FProcess.write(FChunk.constData(), got) != got) {
-        Stop();
-    }
+void TDirectFeeder::Finish() {
+    if (FThread.joinable())
+        FThread.join();
 }

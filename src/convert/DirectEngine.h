@@ -2,12 +2,11 @@
 
 #include "convert/DvdStreamReader.h"
 
-#include <QList>
-#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <thread>
 
-class QProcess;
 struct TMencOutputSettings;
 struct TTaskNode;
 
@@ -23,31 +22,30 @@ bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTas
 QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row, const QString& stageTwoText,
                             const TMencOutputSettings& settings, const QString& outputPath);
 
-// Feeds the reader's stream into a started process's standard input (opened for writing) as the process
-// takes it, from the event loop, holding at most a few megabytes in the pipe's buffer. The write channel is
-// closed at the stream's end, so the encoder sees the end of its input. Stop() gives up early (for Stop, or
-// when the process has ended); a process that ends first simply stops the feeding.
+// Feeds the reader's stream into the encoder's standard input from a thread of its own, writing straight
+// into the pipe the encoder reads, so that the window's thread copies nothing. Made before the encoder: the
+// encoder's standard input is InputFd(). Start() once it runs. The pipe is closed when the stream ends, so
+// the encoder sees the end of its input; the writing also ends when the encoder closes its input (it has
+// ended) and soon after Stop(), even when the encoder reads nothing.
 class TDirectFeeder {
 public:
-    TDirectFeeder(TDvdStreamReader& reader, QProcess& process, qint64 bufferBytes = 4 << 20);
-    ~TDirectFeeder();
+    explicit TDirectFeeder(TDvdStreamReader& reader);
+    ~TDirectFeeder(); // stops and waits for the writing
     TDirectFeeder(const TDirectFeeder&) = delete;
     TDirectFeeder& operator=(const TDirectFeeder&) = delete;
 
+    int InputFd() const { return FReadEnd; } // -1 when the pipe could not be made: ErrorText() says why
+    void Start();
     void Stop();
-    bool Done() const { return FDone; }
+    void Finish(); // waits for the writing to end
     bool Failed() const { return FFailed; } // the disc could not be read: ErrorText() says where
     QString ErrorText() const { return FError; }
 
 private:
-    void TopUp();
-    void FeedOneChunk();
-
     TDvdStreamReader& FReader;
-    QProcess& FProcess;
-    qint64 FBufferBytes;
-    QByteArray FChunk;
-    bool FDone = false, FFailed = false, FFeeding = false, FAgain = false;
+    int FReadEnd = -1, FWriteEnd = -1;
+    std::atomic<bool> FStop = false;
+    std::thread FThread;
+    bool FFailed = false;
     QString FError;
-    QList<QMetaObject::Connection> FConnections;
 };

@@ -37,35 +37,40 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     if (FState == CancelRequested)
         return ItemCancelled;
 
+    TDirectFeeder feeder(reader);
+    if (feeder.InputFd() < 0) {
+        problem = "The disc cannot be read: " + feeder.ErrorText();
+        return ItemFailed;
+    }
     FProgress.StartStageTwo();
     TOwnedFile partial;
     QStringList arguments;
     const auto argumentsFor = [&](const QString& path) {
         return DirectArguments(reader, item, stageTwoText, FContext.MencOutputSettings, path);
     };
-    if (!StartFinalEncoder(partial, output, argumentsFor, arguments, QIODevice::ReadWrite, problem))
+    if (!StartFinalEncoder(partial, output, argumentsFor, arguments, feeder.InputFd(), problem))
         return problem.startsWith(kStageTwo) ? ItemLaunchFailed : ItemFailed; // no encoder: the run stops
-    bool ended = false;
+    // The feeder writes on its own thread while the output is read here; it ends with the stream, or when
+    // the encoder ends (Stop, a stall, a failure) and closes its input.
+    feeder.Start();
     TStallWatch watch(StallSeconds);
-    {
-        // The feeder writes from the event loop while the output is read; it stops itself when the encoder
-        // ends (Stop, a stall, a failure) or a write fails.
-        TDirectFeeder feeder(reader, *FStageTwoSlot.Process());
-        ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
-            FProgress.StageTwoChunk(chunk, read);
-            watch.Progress(FProgress.StageTwoTime());
-            Show();
-        });
-        if (feeder.Failed() && FState != CancelRequested) {
-            FStageTwoSlot.Terminate();
-            problem = "The disc cannot be read: " + feeder.ErrorText();
-            return ItemFailed;
-        }
+    const bool ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
+        FProgress.StageTwoChunk(chunk, read);
+        watch.Progress(FProgress.StageTwoTime());
+        Show();
+    });
+    if (!ended)
+        FStageTwoSlot.Terminate();
+    feeder.Stop();
+    feeder.Finish();
+    if (feeder.Failed() && FState != CancelRequested) {
+        FStageTwoSlot.Terminate();
+        problem = "The disc cannot be read: " + feeder.ErrorText();
+        return ItemFailed;
     }
     bool converted = false;
     if (FState == CancelRequested) {
     } else if (!ended) {
-        FStageTwoSlot.Terminate();
         problem = Stalled(FStageTwoSlot, kStageTwo, watch);
     } else {
         converted = FinishFinalEncoder(item, partial, output, arguments, problem);

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 #include <dvdread/dvd_reader.h>
@@ -323,6 +324,10 @@ bool TDvdStreamReader::WriteAll(int fd, const std::atomic<bool>& stop) {
             const ssize_t wrote = ::write(fd, buffer.data() + done, size_t(got - done));
             if (wrote >= 0) {
                 done += wrote;
+            } else if (errno == EAGAIN) { // a pipe that does not block: wait for room, looking at stop
+                pollfd room{fd, POLLOUT, 0};
+                ::poll(&room, 1, 100);
+                open = !stop;
             } else if (errno == EPIPE) { // the encoder has all it wants
                 open = false;
             } else if (errno != EINTR) {

@@ -48,7 +48,8 @@ public:
     qint64 BytesRead() const { return FBytesRead; }
 
     // Writes the rest of the stream to fd until it ends, stop becomes true or the far end closes the pipe.
-    // False on a read error or a failed write other than a closed pipe.
+    // False on a read error or a failed write other than a closed pipe. A descriptor that does not block is
+    // waited on, so that stop ends the writing soon even while the far end reads nothing.
     bool WriteAll(int fd, const std::atomic<bool>& stop);
 
 private:

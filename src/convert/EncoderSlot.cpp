@@ -53,18 +53,22 @@ TEncoderSlot::~TEncoderSlot() {
 }
 
 bool TEncoderSlot::Launch(const QString& program, const QStringList& arguments, const QString& workingDir,
-                          QIODevice::OpenMode mode) {
+                          int inputFd) {
     Terminate();
     FProcess = std::make_unique<QProcess>();
     FProcess->setProcessChannelMode(QProcess::MergedChannels);
     // A group of its own: Ctrl+C in a terminal reaches the program, which stops the encoder itself.
-    FProcess->setChildProcessModifier([] { ::setpgid(0, 0); });
+    FProcess->setChildProcessModifier([inputFd] {
+        ::setpgid(0, 0);
+        if (inputFd >= 0) // in place of the pipe QProcess made, which has no writer
+            ::dup2(inputFd, STDIN_FILENO);
+    });
     if (!workingDir.isEmpty())
         FProcess->setWorkingDirectory(workingDir);
     FTail.clear();
     FOutputClosed = false;
     QObject::connect(FProcess.get(), &QProcess::readChannelFinished, [this] { FOutputClosed = true; });
-    FProcess->start(program, arguments, mode);
+    FProcess->start(program, arguments, QIODevice::ReadOnly);
     if (!FProcess->waitForStarted(10000)) {
         FStartError = program + ": " + WhyNotStartable(program, FProcess->errorString());
         FTail = FStartError.toLocal8Bit();

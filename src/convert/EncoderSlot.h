@@ -17,9 +17,10 @@ public:
 
     // Starts the program in a process group of its own; false, with StartError() set to the program's
     // path and the system's reason, when it cannot be started.
-    // A mode with WriteOnly lets the caller feed the child's standard input through Process().
+    // inputFd, when given, becomes the child's standard input (the caller keeps its own copy); otherwise the
+    // child's input is empty.
     bool Launch(const QString& program, const QStringList& arguments, const QString& workingDir = QString(),
-                QIODevice::OpenMode mode = QIODevice::ReadOnly);
+                int inputFd = -1);
 
     // One step of a read loop. Handles pending events while it waits, so the window stays live while the
     // encoder is silent. False when the output has ended (the child exited, was ended or closed it).

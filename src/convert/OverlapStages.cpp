@@ -67,7 +67,7 @@ bool TConversionDriver::RunStagesAtOnce(const TTaskNode& item, const QString& st
     const auto argumentsFor = [&](const QString& path) {
         return StageTwoArguments(item, stageTwoText, path);
     };
-    if (!StartFinalEncoder(partial, outputPath, argumentsFor, arguments, QIODevice::ReadOnly, problem)) {
+    if (!StartFinalEncoder(partial, outputPath, argumentsFor, arguments, -1, problem)) {
         FStageOneSlot.Terminate(); // it waits for a reader that will not come
         return false;
     }

@@ -5,6 +5,7 @@
 #include "app/TimeText.h"
 #include "convert/StreamCheck.h"
 #include "support/RecordingFrontEnd.h"
+#include "support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -606,6 +607,48 @@ TEST_F(ConversionDriver, StopWithBothStagesRunningEndsThemAndLeavesNothing) {
     EXPECT_EQ(RunsOf("stage2").size(), 1);
     EXPECT_TRUE(QDir(Output).isEmpty()) << QDir(Output).entryList().join(' ').toStdString();
     EXPECT_TRUE(QDir(Context.WorkDir).entryList({"temp*"}, QDir::Files | QDir::System).isEmpty());
+}
+
+TEST_F(ConversionDriver, TheDirectEngineFeedsTheEncoderUntilItStopsReading) {
+    // The disc's cells are read for real and fed to the stand-in encoder's standard input. Whatever the
+    // encoder does with it (reads it all, fails after a byte, never reads it and stalls, or is stopped),
+    // the run ends and says what happened.
+    Context.DVDInformation.DiscPath = SampleDiscDir("pal") + "/VIDEO_TS/";
+    Tasks.SetChecked(T2, true);
+    Driver.EngineChoice = TPreferences::Direct;
+    QFile prefs(ProgramDir + "Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.write("[Main]\r\nStall Seconds=0.6\r\n");
+    prefs.close();
+    struct Case {
+        const char* Encoder;
+        bool Stop;
+        TRunResult::TOutcome Outcome;
+        const char* Problem;
+    };
+    for (const Case& c : {Case{"ok", false, TRunResult::Completed, ""},
+                          Case{"latefail", false, TRunResult::CompletedWithFailures, "Error while decoding"},
+                          Case{"hang", false, TRunResult::CompletedWithFailures, "stalled"},
+                          Case{"hang", true, TRunResult::Cancelled, ""}}) {
+        SCOPED_TRACE(std::string(c.Encoder) + (c.Stop ? " and Stop" : ""));
+        qputenv("FAKE_STAGE2", c.Encoder);
+        if (c.Stop)
+            QTimer::singleShot(300, [&] { Driver.Stop(); });
+        const TRunResult r = Driver.Start(Settings);
+        EXPECT_EQ(r.Outcome, c.Outcome);
+        if (*c.Problem) {
+            ASSERT_EQ(r.Failures.size(), 1u);
+            EXPECT_TRUE(r.Failures[0].Problem.contains(c.Problem)) << r.Failures[0].Problem.toStdString();
+        }
+        EXPECT_TRUE(RunsOf("stage1").isEmpty());
+        EXPECT_TRUE(RunsOf("stage2").constLast().contains(" -i pipe:0 "));
+        EXPECT_EQ(QDir(Output).entryList(QDir::Files), c.Outcome == TRunResult::Completed
+                                                          ? QStringList{"Title02.mp4"}
+                                                          : QStringList{});
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+    }
+    qunsetenv("FAKE_STAGE2");
 }
 
 TEST(StreamLengths, FromEachFormThatFfprobePrints) {
