@@ -10,7 +10,7 @@ PACKAGES=(
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libgtest-dev libgmock-dev libbenchmark-dev
   mencoder ffmpeg dvdauthor lsdvd
-  xvfb xauth bc time
+  xvfb xauth bc time dosfstools fusefat
   desktop-file-utils appstream
 )
 

@@ -42,12 +42,20 @@ bool TOwnedFile::CreatePipe(const QString& folder, const QString& pattern, QStri
             for (int i = 0; i < 6; ++i)
                 name[at + i] = QChar(kLetters[QRandomGenerator::global()->bounded(62)]);
         const QString path = QDir(folder).filePath(name);
-        if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0) {
+        const QByteArray native = QFile::encodeName(path);
+        if (::mkfifo(native.constData(), 0600) == 0) {
             FPath = path;
             return true;
         }
-        if (errno != EEXIST || at < 0) {
-            error = path + ": " + QString::fromLocal8Bit(std::strerror(errno));
+        const int why = errno;
+        if (why != EEXIST || at < 0) {
+            // A filesystem without named pipes may leave an empty file of that name while refusing the pipe
+            // (one through FUSE does); the name was free, so the file is ours to take away.
+            struct stat left {};
+            if (why != EEXIST && ::lstat(native.constData(), &left) == 0 && S_ISREG(left.st_mode) &&
+                left.st_size == 0)
+                ::unlink(native.constData());
+            error = path + ": " + QString::fromLocal8Bit(std::strerror(why));
             return false;
         }
     }

@@ -253,15 +253,24 @@ TEST_F(CliConvert, ADiscListedFromItsMenuBackupConvertsFromTheBackupToo) {
     EXPECT_EQ(QFileInfo(menu).size(), 2048); // the disc itself is left as it is
 }
 
-// A small tmpfs mounted for the length of a test; needs root, else the test is skipped.
+// A small filesystem mounted on folder for the length of a test: a tmpfs, or a FAT filesystem (which holds no
+// named pipes) made in an image file beside it, through the kernel or else through FUSE. Needs root, else the
+// test is skipped.
 class TSmallFilesystem {
 public:
-    TSmallFilesystem(const QString& folder, const QString& size) : FFolder(folder) {
+    TSmallFilesystem(const QString& folder, const QString& size, const QString& type = "tmpfs")
+        : FFolder(folder) {
         QDir().mkpath(folder);
-        QProcess mount;
-        mount.start("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", folder});
-        FMounted =
-            mount.waitForFinished() && mount.exitStatus() == QProcess::NormalExit && mount.exitCode() == 0;
+        const QStringList mount{"-t", "tmpfs", "-o", "size=" + size, "tmpfs", folder};
+        if (type == "vfat") {
+            const QString image = QDir::cleanPath(folder) + ".img";
+            if (!Run("truncate", {"-s", size, image}) || !Run("mkfs.fat", {image}))
+                return;
+            FMounted = Run("mount", {"-t", "vfat", "-o", "loop", image, folder}) ||
+                       Run("fusefat", {"-o", "rw+", image, folder});
+            return;
+        }
+        FMounted = Run("mount", mount);
     }
     ~TSmallFilesystem() {
         if (FMounted)
@@ -270,6 +279,12 @@ public:
     bool Mounted() const { return FMounted; }
 
 private:
+    static bool Run(const QString& program, const QStringList& arguments) {
+        QProcess p;
+        p.start(program, arguments);
+        return p.waitForFinished() && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+
     QString FFolder;
     bool FMounted = false;
 };
@@ -310,6 +325,21 @@ TEST_F(CliConvert, AFullFilesystemFailsTheItemAndTouchesNoExistingFile) {
             EXPECT_EQ(old.readAll(), "the user's good file");
         }
     }
+}
+
+TEST_F(CliConvert, OverlappedStagesRunOneAfterTheOtherWhereNoPipeCanBeMade) {
+    TSmallFilesystem fat(Work, "64M", "vfat");
+    if (!fat.Mounted())
+        GTEST_SKIP() << "cannot mount a FAT filesystem here";
+    const TRun run = Convert(Disc, {"--chapter", "1:2", "--overlap"});
+    ASSERT_CONVERTED(run);
+    EXPECT_TRUE((run.Out + run.Err).contains("The stages ran one after the other: no named pipe can be made"))
+        << run.Out.toStdString() << run.Err.toStdString();
+    const QJsonObject probe = ProbeStreams(Output + "Title01-Chapter02.mp4");
+    EXPECT_NEAR(Stream(probe, "video")["duration"].toString().toDouble(), 6, 0.7);
+    EXPECT_NEAR(Stream(probe, "audio")["duration"].toString().toDouble(), 6, 0.7);
+    // Neither the work file nor the pipe that could not be made is left behind.
+    EXPECT_TRUE(QDir(Work).isEmpty()) << QDir(Work).entryList(QDir::Files).join(' ').toStdString();
 }
 
 TEST_F(CliConvert, BadArgumentsAndDryRun) {
