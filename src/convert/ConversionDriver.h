@@ -113,6 +113,9 @@ private:
     bool StartFinalEncoder(TOwnedFile& partial, const QString& outputPath,
                            const std::function<QStringList(const QString&)>& argumentsFor,
                            QStringList& arguments, int inputFd, QString& problem);
+    // Stage two of the two-stage engine, reading the work file: StartFinalEncoder with its arguments.
+    bool StartStageTwoEncoder(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+                              TOwnedFile& partial, QStringList& arguments, QString& problem);
     // After the final encoder's output has ended: its exit, its streams' lengths, the partial file put in
     // place.
     bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, const QString& outputPath,

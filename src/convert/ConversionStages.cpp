@@ -158,13 +158,9 @@ bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
 // a failed or cancelled item leaves no broken file and never touches one that was there.
 bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageTwoText,
                                     const QString& outputPath, QString& problem) {
-    FProgress.StartStageTwo();
     TOwnedFile partial;
     QStringList arguments;
-    const auto argumentsFor = [&](const QString& path) {
-        return StageTwoArguments(item, stageTwoText, path);
-    };
-    if (!StartFinalEncoder(partial, outputPath, argumentsFor, arguments, -1, problem))
+    if (!StartStageTwoEncoder(item, stageTwoText, outputPath, partial, arguments, problem))
         return false;
     TStallWatch watch(StallSeconds);
     const bool ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
@@ -180,6 +176,16 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
         return false;
     }
     return FinishFinalEncoder(item, partial, outputPath, arguments, problem);
+}
+
+bool TConversionDriver::StartStageTwoEncoder(const TTaskNode& item, const QString& stageTwoText,
+                                             const QString& outputPath, TOwnedFile& partial,
+                                             QStringList& arguments, QString& problem) {
+    FProgress.StartStageTwo();
+    const auto argumentsFor = [&](const QString& path) {
+        return StageTwoArguments(item, stageTwoText, path);
+    };
+    return StartFinalEncoder(partial, outputPath, argumentsFor, arguments, -1, problem);
 }
 
 bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& outputPath,

@@ -61,13 +61,9 @@ void TConversionDriver::EndPipeWait() {
 
 bool TConversionDriver::RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText,
                                         const QString& outputPath, QString& problem) {
-    FProgress.StartStageTwo();
     TOwnedFile partial;
     QStringList arguments;
-    const auto argumentsFor = [&](const QString& path) {
-        return StageTwoArguments(item, stageTwoText, path);
-    };
-    if (!StartFinalEncoder(partial, outputPath, argumentsFor, arguments, -1, problem)) {
+    if (!StartStageTwoEncoder(item, stageTwoText, outputPath, partial, arguments, problem)) {
         FStageOneSlot.Terminate(); // it waits for a reader that will not come
         return false;
     }
