@@ -294,14 +294,16 @@ void SelectRows(TTaskListModel& tasks, const TOptions& o) {
             row->AngleIndex = o.Angle;
         }
         if (!o.Start.isEmpty() || !o.End.isEmpty()) {
+            // The texts as typed are the range, so that a fraction of a second stays.
+            const QString startText = o.Start.isEmpty() ? row->FullStartText : o.Start;
+            const QString endText = o.End.isEmpty() ? row->FullEndText : o.End;
             const double start = o.Start.isEmpty() ? row->FullStart : TimeTextToSeconds(o.Start);
             const double end = o.End.isEmpty() ? row->FullEnd : TimeTextToSeconds(o.End);
             if (start < row->FullStart || end > row->FullEnd || start >= end)
                 throw TBadInput{QStringLiteral("the range %1 to %2 is not within %3 (%4 to %5)")
-                                    .arg(o.Start.isEmpty() ? row->FullStartText : o.Start,
-                                         o.End.isEmpty() ? row->FullEndText : o.End, row->OutputName,
-                                         row->FullStartText, row->FullEndText)};
-            tasks.SetTrimmedRange(row, start, end);
+                                    .arg(startText, endText, row->OutputName, row->FullStartText,
+                                         row->FullEndText)};
+            tasks.SetTrimmedTexts(row, startText, endText);
         }
     }
 }

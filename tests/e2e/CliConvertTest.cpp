@@ -366,6 +366,10 @@ TEST_F(CliConvert, BadArgumentsAndDryRun) {
                                   "VIDEO_TS' -ss 0.000 "
                                   "-endpos 4.000"))
         << lines[1].toStdString();
+    // A range typed with fractions of a second is converted as typed.
+    run = Convert(Disc, {"--title", "1", "--start", "00:00:05.5", "--end", "00:00:10.25", "--dry-run"});
+    ASSERT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Out.contains(" -ss 5.500 -endpos 4.750 ")) << run.Out.toStdString();
     EXPECT_TRUE(QDir(Output).isEmpty());
 }
 
