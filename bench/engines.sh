@@ -5,7 +5,8 @@
 #   direct     velloric-cli convert --engine direct (the disc's cells streamed into one FFmpeg)
 #   floor      one FFmpeg pass from the VOB file with the same output arguments
 # Runs are interleaved; prints the medians of wall and CPU (user + system) seconds, their ratios to the
-# floor and to the sequential two stages, and each output's SSIM against the disc's own pictures.
+# floor (also the median of each round's own wall ratio) and to the sequential two stages, and each output's
+# SSIM against the disc's own pictures.
 #
 #   bench/engines.sh [BUILD_DIR] [RUNS] [SECONDS] [ROW OPTIONS...]
 #
@@ -79,12 +80,16 @@ fw=$(cut -d' ' -f1 "$work/floor.times" | median)
 fc=$(cut -d' ' -f2 "$work/floor.times" | median)
 sw=$(cut -d' ' -f1 "$work/two-stage.times" | median)
 echo "row: ${row[*]}  disc: ${secs} s PAL  runs: $runs (interleaved)"
-printf '%-10s %9s %9s %10s %9s %10s %8s\n' engine wall-s cpu-s wall/floor cpu/floor wall/2stage ssim
+# The median of each round's own ratio to the floor: runs of one round are close in time, so a machine
+# that speeds up or slows down between rounds weighs less on it than on the ratio of the medians.
+paired() { paste -d' ' "$work/$1.times" "$work/floor.times" | awk '{print $1 / $3}' | median; }
+printf '%-10s %9s %9s %10s %9s %11s %10s %8s\n' engine wall-s cpu-s wall/floor cpu/floor paired-wall \
+  wall/2stage ssim
 for name in two-stage overlap direct floor; do
   out=$work/$name.mp4
   [ "$name" = floor ] || out=$(ls "$work/$name"/*.mp4)
   w=$(cut -d' ' -f1 "$work/$name.times" | median)
   c=$(cut -d' ' -f2 "$work/$name.times" | median)
-  printf '%-10s %9.2f %9.2f %10.3f %9.3f %10.3f %8s\n' "$name" "$w" "$c" "$(echo "$w / $fw" | bc -l)" \
-    "$(echo "$c / $fc" | bc -l)" "$(echo "$w / $sw" | bc -l)" "$(ssim "$out")"
+  printf '%-10s %9.2f %9.2f %10.3f %9.3f %11.3f %10.3f %8s\n' "$name" "$w" "$c" "$(echo "$w / $fw" | bc -l)" \
+    "$(echo "$c / $fc" | bc -l)" "$(paired "$name")" "$(echo "$w / $sw" | bc -l)" "$(ssim "$out")"
 done
