@@ -73,12 +73,14 @@ void TDirectFeeder::Start() {
     // Only the encoder holds the reading end now, so its end closes the pipe for the writer.
     ::close(FReadEnd);
     FReadEnd = -1;
+    FWriting = true;
     FThread = std::thread([this] {
         FFailed = !FReader.WriteAll(FWriteEnd, FStop) && !FStop;
         if (FFailed)
             FError = FReader.ErrorText();
         ::close(FWriteEnd); // the encoder sees the end of its input
         FWriteEnd = -1;
+        FWriting = false;
     });
 }
 

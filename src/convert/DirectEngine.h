@@ -37,6 +37,7 @@ public:
     int InputFd() const { return FReadEnd; } // -1 when the pipe could not be made: ErrorText() says why
     void Start();
     void Stop();
+    bool Writing() const { return FWriting; } // the thread has not ended yet (a read may hold it up)
     void Finish(); // waits for the writing to end
     bool Failed() const { return FFailed; } // the disc could not be read: ErrorText() says where
     QString ErrorText() const { return FError; }
@@ -44,7 +45,7 @@ public:
 private:
     TDvdStreamReader& FReader;
     int FReadEnd = -1, FWriteEnd = -1;
-    std::atomic<bool> FStop = false;
+    std::atomic<bool> FStop = false, FWriting = false;
     std::thread FThread;
     bool FFailed = false;
     QString FError;

@@ -10,7 +10,9 @@
 #include "convert/StallWatch.h"
 
 #include <QFileInfo>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 using namespace ConversionHelpers;
 
@@ -62,6 +64,11 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     if (!ended)
         FStageTwoSlot.Terminate();
     feeder.Stop();
+    // A read from a slow or damaged drive may take a while to return: the window stays live meanwhile.
+    while (feeder.Writing()) {
+        FFrontEnd.PumpEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     feeder.Finish();
     if (feeder.Failed() && FState != CancelRequested) {
         FStageTwoSlot.Terminate();
