@@ -175,6 +175,15 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
         }
         const cell_playback_t& c = pgc->cell_playback[chosen];
         const double length = Seconds(c.playback_time);
+        // A cell that ends before it starts has no sectors to give: inside the range its time would be lost.
+        if (c.last_sector < c.first_sector && at + length > startSeconds &&
+            (endSeconds <= 0 || at < endSeconds))
+            return Fail(FWhere +
+                        QStringLiteral(": cell %1 in VTS_%2_0.IFO ends at sector %3, before its start %4")
+                            .arg(chosen + 1)
+                            .arg(info.title_set_nr, 2, 10, QChar('0'))
+                            .arg(c.last_sector)
+                            .arg(c.first_sector));
         if (c.last_sector >= c.first_sector)
             cells.push_back({c.first_sector, c.last_sector, at, at + length});
         at += length;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -143,21 +144,36 @@ TEST_F(DirectEngine, TheChosenAngle) {
 }
 
 TEST_F(DirectEngine, ADamagedDiscIsReportedWithWhereItFailed) {
-    // A copy of the disc whose first title set's video is cut short and whose second one's is missing.
+    // A copy of the disc whose first title set's video is cut short inside its third cell, whose second cell
+    // ends before it starts, and whose second title set's video is missing.
     QTemporaryDir copy;
     QDir().mkpath(copy.filePath("VIDEO_TS"));
     const QString from = SampleDiscDir("pal") + "/VIDEO_TS/";
     for (const QString& name : QDir(from).entryList(QDir::Files))
         if (name != "VTS_02_1.VOB")
             QFile::copy(from + name, copy.filePath("VIDEO_TS/" + name));
-    QFile::resize(copy.filePath("VIDEO_TS/VTS_01_1.VOB"), 1000000);
+    QFile::resize(copy.filePath("VIDEO_TS/VTS_01_1.VOB"), 1200000);
+    QFile ifo(copy.filePath("VIDEO_TS/VTS_01_0.IFO"));
+    ASSERT_TRUE(ifo.open(QIODevice::ReadWrite));
+    QByteArray bytes = ifo.readAll();
+    const auto word = [&](qsizetype at) { return qFromBigEndian<quint32>(bytes.constData() + at); };
+    const qsizetype pgcit = qsizetype(word(0xcc)) * 2048, pgc = pgcit + word(pgcit + 12);
+    const qsizetype secondCell = pgc + qFromBigEndian<quint16>(bytes.constData() + pgc + 0xe8) + 24;
+    qToBigEndian<quint32>(word(secondCell + 8) - 1, bytes.data() + secondCell + 20);
+    ifo.seek(0);
+    ifo.write(bytes);
+    ifo.close();
 
-    for (const auto& [title, problem] : {std::pair{"1", "sector"}, std::pair{"3", "title set 2"}}) {
+    const std::pair<QStringList, QString> cases[] = {
+        {{"--chapter", "1:3"}, "title 1: sector"},
+        {{"--chapter", "1:2"}, "title 1: cell 2 in VTS_01_0.IFO ends at sector"},
+        {{"--title", "3"}, "title 3: the video files of title set 2"},
+    };
+    for (const auto& [choice, problem] : cases) {
         QString errors;
-        EXPECT_EQ(ConvertDirect(copy.path(), copy.filePath("out.mp4"), {"--title", title}, &errors), 1);
+        EXPECT_EQ(ConvertDirect(copy.path(), copy.filePath("out.mp4"), choice, &errors), 1);
         EXPECT_FALSE(QFile::exists(copy.filePath("out.mp4"))); // no partial file passes for the output
-        EXPECT_TRUE(errors.contains(QStringLiteral("title %1: ").arg(title)) && errors.contains(problem))
-            << errors.right(500).toStdString();
+        EXPECT_TRUE(errors.contains(problem)) << errors.right(500).toStdString();
     }
 }
 
