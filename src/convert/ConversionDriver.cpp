@@ -363,6 +363,9 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             result.Skipped << QFileInfo(output).fileName();
             continue;
         }
+        // Only a file the policy has let go is replaced: one that appears meanwhile (another run's) is kept.
+        FMayReplaceOutput =
+            QFileInfo::exists(output) || FFrontEnd.OverwritePolicy() == TPreferences::Overwrite;
         QString problem;
         switch (ConvertItem(*item, output, stageOneText, settings, problem)) {
         case ItemCancelled:

@@ -154,5 +154,6 @@ private:
     QStringList FNotes;
     TPreferences::TEngine FEngine = TPreferences::TwoStages;
     bool FOverlap = false;                // this run's work file is a named pipe
+    bool FMayReplaceOutput = true;        // the item's output may take the place of a file of its name
     std::unique_ptr<TDiscView> FDiscView; // for the length of a run
 };

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 
 using namespace ConversionHelpers;
 
@@ -31,9 +32,21 @@ QString PartialPattern(const QString& outputPath, const QString& extension) {
     return name + ".partial-XXXXXX" + extension;
 }
 
-// Replaces target with source in one step (rename(2) replaces an existing target).
-bool ReplaceFile(const QString& source, const QString& target, QString& error) {
-    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0)
+// Replaces target with source in one step (rename(2) replaces an existing target). Without replace, a file
+// at target stays and the call fails with EEXIST; a filesystem that cannot promise that is asked beforehand.
+bool ReplaceFile(const QString& source, const QString& target, QString& error, bool replace = true) {
+    const QByteArray from = QFile::encodeName(source), to = QFile::encodeName(target);
+    int done = -1;
+    if (replace) {
+        done = std::rename(from.constData(), to.constData());
+    } else {
+        done = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (done != 0 && (errno == EINVAL || errno == ENOSYS)) { // a filesystem without the flag
+            errno = EEXIST;
+            done = QFileInfo::exists(target) ? -1 : std::rename(from.constData(), to.constData());
+        }
+    }
+    if (done == 0)
         return true;
     error = target + ": " + QString::fromLocal8Bit(std::strerror(errno));
     return false;
@@ -229,8 +242,12 @@ bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& pa
         problem += " The file is kept as " + (partial.Owned() ? partial.Path() : kept) + ".";
         return false;
     }
-    if (!ReplaceFile(partial.Path(), outputPath, error)) {
+    if (!ReplaceFile(partial.Path(), outputPath, error, FMayReplaceOutput)) {
         problem = "The output file cannot be put in place: " + error;
+        if (QFileInfo::exists(outputPath)) { // made by another run meanwhile: both files are kept
+            problem += ". The file is kept as " + partial.Path() + ".";
+            partial.Release();
+        }
         return false;
     }
     partial.Release();

@@ -256,6 +256,34 @@ TEST_F(ConversionDriver, OverwritePolicies) {
         << r.Outputs[0].toStdString();
     EXPECT_TRUE(QFile::exists(r.Outputs[0]));
     EXPECT_EQ(content(existing), "old");
+
+    // A file that another run puts at the output's name meanwhile is replaced only where the policy says so;
+    // otherwise both files are kept and the item fails saying where its own went.
+    for (const auto policy : {TPreferences::Ask, TPreferences::Rename, TPreferences::Overwrite}) {
+        SCOPED_TRACE(int(policy));
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+        QFile::remove(Log);
+        FrontEnd.Policy = policy;
+        FrontEnd.OnPump = [&] {
+            if (!QFile::exists(existing) && !RunsOf("stage2").isEmpty())
+                writeExisting();
+        };
+        r = Driver.Start(Settings);
+        FrontEnd.OnPump = nullptr;
+        const QStringList files = QDir(Output).entryList(QDir::Files);
+        if (policy == TPreferences::Overwrite) {
+            EXPECT_EQ(r.Outcome, TRunResult::Completed);
+            EXPECT_EQ(content(existing), "partial\nwhole\n");
+            continue;
+        }
+        EXPECT_EQ(content(existing), "old");
+        ASSERT_EQ(r.Failures.size(), 1u);
+        ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
+        EXPECT_TRUE(r.Failures[0].Problem.contains("kept as " + Output + files[1]))
+            << r.Failures[0].Problem.toStdString();
+        EXPECT_EQ(content(Output + files[1]), "partial\nwhole\n");
+    }
 }
 
 TEST_F(ConversionDriver, StopDuringStageOne) {
@@ -642,9 +670,8 @@ TEST_F(ConversionDriver, TheDirectEngineFeedsTheEncoderUntilItStopsReading) {
         }
         EXPECT_TRUE(RunsOf("stage1").isEmpty());
         EXPECT_TRUE(RunsOf("stage2").constLast().contains(" -i pipe:0 "));
-        EXPECT_EQ(QDir(Output).entryList(QDir::Files), c.Outcome == TRunResult::Completed
-                                                          ? QStringList{"Title02.mp4"}
-                                                          : QStringList{});
+        EXPECT_EQ(QDir(Output).entryList(QDir::Files),
+                  c.Outcome == TRunResult::Completed ? QStringList{"Title02.mp4"} : QStringList{});
         QDir(Output).removeRecursively();
         QDir().mkpath(Output);
     }
