@@ -1,7 +1,9 @@
 #include "DvdStreamReader.h"
 
 #include "convert/ProgramStreamPacks.h"
+#include "dvd/InfoFileCheck.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cerrno>
 #include <csignal>
@@ -116,6 +118,14 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
     if (!ifo.isFile() && !bup.isFile())
         return Fail(folder + ": no VIDEO_TS.IFO here");
+    // The library opens the information and video files it looks for, and opening a FIFO blocks too.
+    for (const QString& name :
+         QDir(folder).entryList({"*.IFO", "*.BUP", "*.VOB"},
+                                QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString problem = NonRegularFileProblem(folder + "/" + name);
+        if (!problem.isEmpty() && QFileInfo::exists(folder + "/" + name))
+            return Fail(folder + "/" + name + ": " + problem);
+    }
 
     FLib = std::make_unique<TLibrary>();
     static const dvd_logger_cb logger = {&TLibrary::Log};
