@@ -116,6 +116,8 @@ private:
     // Stage two of the two-stage engine, reading the work file: StartFinalEncoder with its arguments.
     bool StartStageTwoEncoder(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
                               TOwnedFile& partial, QStringList& arguments, QString& problem);
+    // Reads the final encoder's output to its end, showing and watching its progress; false when it stalled.
+    bool ReadFinalEncoder(TStallWatch& watch);
     // After the final encoder's output has ended: its exit, its streams' lengths, the partial file put in
     // place.
     bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, const QString& outputPath,

@@ -176,11 +176,7 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
     if (!StartStageTwoEncoder(item, stageTwoText, outputPath, partial, arguments, problem))
         return false;
     TStallWatch watch(StallSeconds);
-    const bool ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
-        FProgress.StageTwoChunk(chunk, read);
-        watch.Progress(FProgress.StageTwoTime());
-        Show();
-    });
+    const bool ended = ReadFinalEncoder(watch);
     if (FState == CancelRequested)
         return false;
     if (!ended) {
@@ -189,6 +185,14 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
         return false;
     }
     return FinishFinalEncoder(item, partial, outputPath, arguments, problem);
+}
+
+bool TConversionDriver::ReadFinalEncoder(TStallWatch& watch) {
+    return ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
+        FProgress.StageTwoChunk(chunk, read);
+        watch.Progress(FProgress.StageTwoTime());
+        Show();
+    });
 }
 
 bool TConversionDriver::StartStageTwoEncoder(const TTaskNode& item, const QString& stageTwoText,

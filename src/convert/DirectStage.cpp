@@ -56,11 +56,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     // the encoder ends (Stop, a stall, a failure) and closes its input.
     feeder.Start();
     TStallWatch watch(StallSeconds);
-    const bool ended = ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
-        FProgress.StageTwoChunk(chunk, read);
-        watch.Progress(FProgress.StageTwoTime());
-        Show();
-    });
+    const bool ended = ReadFinalEncoder(watch);
     if (!ended)
         FStageTwoSlot.Terminate();
     feeder.Stop();
