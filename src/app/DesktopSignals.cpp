@@ -1,6 +1,6 @@
 #include "DesktopSignals.h"
 
-#include "app/ProductInfo.h"
+#include "tasks/ProductInfo.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "HelpLinks.h"
 
-#include "ProductInfo.h"
+#include "tasks/ProductInfo.h"
 
 #ifndef VELLORIC_HOME_PAGE
 #define VELLORIC_HOME_PAGE ""

@@ -1,5 +1,5 @@
 #include "LogindSleepLock.h"
-#include "ProductInfo.h"
+#include "tasks/ProductInfo.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>

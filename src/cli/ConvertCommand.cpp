@@ -1,8 +1,8 @@
 #include "ConvertCommand.h"
 
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
-#include "app/TimeText.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
+#include "tasks/TimeText.h"
 #include "convert/ConversionDriver.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"

@@ -1,7 +1,7 @@
 #include "TaskListJson.h"
 
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
 
 #include <QJsonArray>
 

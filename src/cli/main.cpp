@@ -3,8 +3,8 @@
 //   velloric-cli profiles        the profile names, in the order the window lists them
 //   velloric-cli args PROFILE    the encoder arguments the profile's saved choices give
 //   velloric-cli convert PATH    convert rows of the disc (see ConvertCommand.cpp)
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
 #include "cli/ConvertCommand.h"
 #include "cli/TaskListJson.h"
 #include "dvd/DiscLoader.h"

@@ -2,9 +2,9 @@
 
 // What the conversion driver's two source files share: the row facts they read and the names they report
 // encoders by.
-#include "app/ProductInfo.h"
-#include "app/TaskNode.h"
-#include "app/TimeText.h"
+#include "tasks/ProductInfo.h"
+#include "tasks/TaskNode.h"
+#include "tasks/TimeText.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 // measuring of what stage two wrote.
 #include "ConversionDriver.h"
 
-#include "app/AppContext.h"
+#include "tasks/AppContext.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/StallWatch.h"
 #include "convert/StreamCheck.h"

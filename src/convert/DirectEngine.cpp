@@ -1,7 +1,7 @@
 #include "DirectEngine.h"
 
-#include "app/TaskNode.h"
-#include "app/TimeText.h"
+#include "tasks/TaskNode.h"
+#include "tasks/TimeText.h"
 #include "convert/DirectArgs.h"
 
 #include <QtGlobal>

@@ -2,7 +2,7 @@
 // encoder, which writes the output file as stage two would.
 #include "ConversionDriver.h"
 
-#include "app/AppContext.h"
+#include "tasks/AppContext.h"
 #include "convert/CommandLine.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/DirectEngine.h"

@@ -1,6 +1,6 @@
 #include "ProgressTracker.h"
 
-#include "app/TimeText.h"
+#include "tasks/TimeText.h"
 
 #include <QRegularExpression>
 #include <cmath>

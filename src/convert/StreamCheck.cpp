@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 
-#include "app/TimeText.h"
+#include "tasks/TimeText.h"
 
 QString FindStreamProbe(const QString& stageTwoExePath) {
     const QFileInfo encoder(QFileInfo(stageTwoExePath).canonicalFilePath());

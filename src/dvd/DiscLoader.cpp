@@ -4,9 +4,9 @@
 #include "IfoReader.h"
 #include "InfoFileCheck.h"
 #include "InfoFileChoice.h"
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
-#include "app/TimeText.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
+#include "tasks/TimeText.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 //
 // The bytes are the files one after another, separated by kSeparator: VIDEO_TS.IFO, VIDEO_TS.BUP, then
 // VTS_01_0.IFO, VTS_02_0.IFO and so on (make-seeds.sh packs real discs this way).
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"

@@ -3,8 +3,8 @@
 //   velloric_gap_probe PROGRAM_DIR SAMPLE_DISC [TITLE]
 // prints the longest gap and the 99th percentile of each phase. PROGRAM_DIR must hold the profiles and
 // the two encoders; a copy of it is used.
-#include "app/TaskListModel.h"
-#include "app/ui/Dialogs.h"
+#include "tasks/TaskListModel.h"
+#include "ui/Dialogs.h"
 #include "app/ui/MainWindow.h"
 #include "support/NoDesktop.h"
 #include "support/ProgramFolder.h"

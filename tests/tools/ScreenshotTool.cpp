@@ -2,7 +2,7 @@
 //   velloric_screenshots OUTPUT_DIR PROGRAM_DIR SAMPLE_DISC
 // writes start-screen.png, loaded-disc.png, previewing.png and converting.png. PROGRAM_DIR must hold the
 // profiles and the two encoders; a copy of it is used so the real one keeps its preferences.
-#include "app/ui/Dialogs.h"
+#include "ui/Dialogs.h"
 #include "app/ui/MainWindow.h"
 #include "preview/VlcPlayback.h"
 #include "preview/ui/PreviewPanel.h"

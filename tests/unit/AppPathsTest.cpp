@@ -1,4 +1,4 @@
-#include "app/AppPaths.h"
+#include "tasks/AppPaths.h"
 
 #include <gtest/gtest.h>
 

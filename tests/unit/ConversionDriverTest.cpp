@@ -1,8 +1,8 @@
 // The conversion driver with stand-in encoders from tests/data/fake-encoders.
 #include "convert/ConversionDriver.h"
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
-#include "app/TimeText.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
+#include "tasks/TimeText.h"
 #include "convert/StreamCheck.h"
 #include "support/RecordingFrontEnd.h"
 #include "support/TestPaths.h"

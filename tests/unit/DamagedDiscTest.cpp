@@ -1,8 +1,8 @@
 // Damaged and odd copies of the sample disc, loaded through the real DVD library: each lists its titles
 // from the good copy of every information file, or is refused with the file and its problem. None may
 // crash or hang.
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/DvdTitleTable.h"

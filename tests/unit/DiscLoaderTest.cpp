@@ -1,6 +1,6 @@
 #include "dvd/DiscLoader.h"
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
 #include "support/IfoBuilder.h"

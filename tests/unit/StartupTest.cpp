@@ -1,4 +1,4 @@
-#include "app/OutputFileName.h"
+#include "tasks/OutputFileName.h"
 #include "app/StartupArguments.h"
 
 #include "support/QtPrinters.h"

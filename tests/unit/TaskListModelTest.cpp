@@ -1,6 +1,6 @@
-#include "app/TaskListModel.h"
-#include "app/AppContext.h"
-#include "app/TimeText.h"
+#include "tasks/TaskListModel.h"
+#include "tasks/AppContext.h"
+#include "tasks/TimeText.h"
 
 #include "support/QtPrinters.h"
 

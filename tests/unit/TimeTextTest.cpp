@@ -1,4 +1,4 @@
-#include "app/TimeText.h"
+#include "tasks/TimeText.h"
 
 #include "support/QtPrinters.h"
 

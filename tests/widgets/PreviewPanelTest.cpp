@@ -1,6 +1,6 @@
 #include "preview/ui/PreviewPanel.h"
-#include "app/TaskNode.h"
-#include "app/TimeText.h"
+#include "tasks/TaskNode.h"
+#include "tasks/TimeText.h"
 #include "preview/VlcPlayback.h"
 #include "profiles/IniFile.h"
 #include "support/FakePlayback.h"

@@ -1,8 +1,8 @@
 // Shows the preview playing the first title of the sample disc and the time editor, and saves a picture of
 // each: preview-panel.png and edit-time.png in the folder given. Run it on an X display (Xvfb will do);
 // scripts/screenshots-preview.sh does.
-#include "app/AppContext.h"
-#include "app/TaskListModel.h"
+#include "tasks/AppContext.h"
+#include "tasks/TaskListModel.h"
 #include "dvd/DiscLoader.h"
 #include "dvd/DvdAccess.h"
 #include "preview/VlcPlayback.h"

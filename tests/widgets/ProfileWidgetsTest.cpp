@@ -1,4 +1,4 @@
-#include "app/AppContext.h"
+#include "tasks/AppContext.h"
 #include "profiles/IniFile.h"
 #include "profiles/ProfileModel.h"
 #include "profiles/ui/ParamPanel.h"

@@ -2,7 +2,7 @@
 // Open-DVD dialogs, drag and drop, help and About, and the enabled states through real conversions.
 #include "app/DesktopSignals.h"
 #include "app/LogindSleepLock.h"
-#include "app/TaskListModel.h"
+#include "tasks/TaskListModel.h"
 #include "app/ui/AboutForm.h"
 #include "app/ui/EditDVDVolumeForm.h"
 #include "app/ui/HintPanel.h"

@@ -1,9 +1,9 @@
 #include "AboutForm.h"
 
 #include "Pictures.h"
-#include "WidgetNames.h"
+#include "ui/WidgetNames.h"
 #include "app/EncoderVersion.h"
-#include "app/ProductInfo.h"
+#include "tasks/ProductInfo.h"
 #include "dvd/DvdReadVersion.h"
 
 #include <QDesktopServices>

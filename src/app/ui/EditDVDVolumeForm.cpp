@@ -1,6 +1,6 @@
 #include "EditDVDVolumeForm.h"
 
-#include "WidgetNames.h"
+#include "ui/WidgetNames.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "HintPanel.h"
 
-#include "WidgetNames.h"
+#include "ui/WidgetNames.h"
 
 #include <QCheckBox>
 #include <QEvent>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "tasks/AppContext.h"
 #include "app/DesktopSignals.h"
 #include "app/LogindPower.h"
 #include "app/SleepLock.h"
-#include "app/TaskListModel.h"
+#include "tasks/TaskListModel.h"
 #include "convert/ConversionDriver.h"
 #include "dvd/OpticalDrives.h"
 #include "preview/DvdPlayback.h"

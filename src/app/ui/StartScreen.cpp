@@ -1,8 +1,8 @@
 #include "StartScreen.h"
 
 #include "Pictures.h"
-#include "WidgetNames.h"
-#include "app/ProductInfo.h"
+#include "ui/WidgetNames.h"
+#include "tasks/ProductInfo.h"
 
 #include <QLabel>
 #include <QPainter>

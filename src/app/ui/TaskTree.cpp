@@ -2,7 +2,7 @@
 
 #include "Pictures.h"
 #include "TaskHeader.h"
-#include "app/TaskListModel.h"
+#include "tasks/TaskListModel.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>

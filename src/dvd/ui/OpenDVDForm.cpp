@@ -1,7 +1,7 @@
 #include "OpenDVDForm.h"
 
-#include "app/ui/Dialogs.h"
-#include "app/ui/WidgetNames.h"
+#include "ui/Dialogs.h"
+#include "ui/WidgetNames.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 
 #include "PreviewDialogs.h"
 #include "RangeSlider.h"
-#include "app/TaskListModel.h"
-#include "app/TimeText.h"
+#include "tasks/TaskListModel.h"
+#include "tasks/TimeText.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

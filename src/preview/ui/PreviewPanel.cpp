@@ -1,9 +1,9 @@
 #include "PreviewPanel.h"
 
 #include "PreviewDialogs.h"
-#include "app/ProductInfo.h"
-#include "app/TaskNode.h"
-#include "app/TimeText.h"
+#include "tasks/ProductInfo.h"
+#include "tasks/TaskNode.h"
+#include "tasks/TimeText.h"
 #include "preview/DvdPlayback.h"
 #include "profiles/IniFile.h"
 

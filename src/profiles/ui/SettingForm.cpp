@@ -2,10 +2,10 @@
 
 #include "ParamPanel.h"
 #include "SizeForm.h"
-#include "app/AppContext.h"
-#include "app/ProductInfo.h"
-#include "app/ui/Dialogs.h"
-#include "app/ui/WidgetNames.h"
+#include "tasks/AppContext.h"
+#include "tasks/ProductInfo.h"
+#include "ui/Dialogs.h"
+#include "ui/WidgetNames.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/IniText.h"
 

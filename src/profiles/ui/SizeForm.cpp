@@ -1,7 +1,7 @@
 #include "SizeForm.h"
 
 #include "ValueListEditor.h"
-#include "app/ui/Dialogs.h"
+#include "ui/Dialogs.h"
 #include "profiles/IniText.h"
 
 #include <QGridLayout>

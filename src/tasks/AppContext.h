@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppPaths.h"
+#include "tasks/AppPaths.h"
 #include "dvd/DiscInformation.h"
 #include "dvd/IfoTypes.h"
 #include "profiles/ArgumentBuilder.h"
