@@ -166,6 +166,7 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
     ReadStallSettings();
     ReadEngineSettings();
+    ReadOutputOptions(settings.ProfileName);
     TRunResult result;
     int width = 0;
     if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
@@ -233,8 +234,11 @@ QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QS
                                                  const QString& outputPath) const {
     // The work file's pixels are square whatever the title's shape: the output is told its display aspect.
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
-    return QStringList{"-y", "-i", CurrentWorkFile()} + SplitCommandLine(stageTwoText) +
-           (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + QStringList{outputPath};
+    QStringList inputs, outputs;
+    StageTwoExtras(item, inputs, outputs);
+    return QStringList{"-y", "-i", CurrentWorkFile()} + inputs + SplitCommandLine(stageTwoText) +
+           (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +
+           QStringList{outputPath};
 }
 
 std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings) {
@@ -243,22 +247,25 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
     const QString stageOneText = BuildStageOneArgs(profile, settings.Grids, FContext.MencOutputSettings);
     const QString stageTwoText = BuildStageTwoArgs(profile, settings.Grids);
     ReadEngineSettings();
+    ReadOutputOptions(settings.ProfileName);
     std::vector<TItemCommands> plan;
     for (const TTaskNode* item : FTasks.CheckedRows()) {
         const QString output = OutputPathOf(*item, IncludeTrailingSeparator(settings.OutputDirText));
         if (FEngine == TPreferences::Direct) {
             TDvdStreamReader reader;
             QString problem;
-            plan.push_back(
-                {output,
-                 {},
-                 OpenDirectStream(reader, *item, problem)
-                     ? DirectArguments(reader, *item, stageTwoText, FContext.MencOutputSettings, output)
-                     : QStringList{"#", problem}});
+            QStringList notes;
+            plan.push_back({output,
+                            {},
+                            OpenDirectStream(reader, *item, problem)
+                                ? DirectArguments(reader, *item, stageTwoText, FContext.MencOutputSettings,
+                                                  output, FOutputOptions, &notes)
+                                : QStringList{"#", problem},
+                            notes});
             continue;
         }
-        plan.push_back(
-            {output, StageOneArguments(*item, stageOneText), StageTwoArguments(*item, stageTwoText, output)});
+        plan.push_back({output, StageOneArguments(*item, stageOneText),
+                        StageTwoArguments(*item, stageTwoText, output), TwoStageNotes(*item)});
     }
     FContext.MencOutputSettings = saved;
     return plan;
@@ -295,6 +302,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
         FFrontEnd.SetHintText(hint);
         return ConvertItemDirect(item, output, stageTwoText, problem);
     }
+    AddNotes(TwoStageNotes(item));
     problem = SpaceProblem(
         FContext.WorkDir, FOverlap ? 0 : WorkFileBytes(FContext.MencOutputSettings, seconds),
         QFileInfo(output).absolutePath(), OutputFileBytes(SplitCommandLine(stageTwoText), seconds));

@@ -2,6 +2,7 @@
 
 #include "convert/CommandLine.h"
 #include "convert/DisplayAspect.h"
+#include "convert/KeptStreams.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniText.h"
 
@@ -36,6 +37,8 @@ QString SizeFilter(const TMencOutputSettings& settings, const QString& titleAspe
 } // namespace
 
 QString PaletteArgument(const std::array<uint32_t, 16>& ycrcb) {
+    if (std::all_of(ycrcb.begin(), ycrcb.end(), [](uint32_t entry) { return entry == 0; }))
+        return {};
     QStringList colours;
     for (uint32_t entry : ycrcb) {
         // ITU-R BT.601, studio range, as the disc stores its colours.
@@ -55,6 +58,8 @@ QString PaletteArgument(const std::array<uint32_t, 16>& ycrcb) {
 QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     // The profile's own video filter joins the one chain; everything else it says is passed on as it is.
     QStringList profile = SplitCommandLine(in.StageTwoText);
+    const bool copyVideo = CopiesVideo(profile);
+    profile = WithoutEncoderOptions(profile);
     QString profileFilter;
     for (qsizetype i = 0; i < profile.size();) {
         if (profile[i] == "-vf" && i + 1 < profile.size()) {
@@ -67,13 +72,23 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     const bool video = !profile.contains("-vn"), audio = !profile.contains("-an");
 
     QStringList args{"-y"};
-    const bool subtitle = video && in.SubtitleStreamId >= 0;
-    if (subtitle)
-        args << "-palette" << PaletteArgument(in.Palette);
+    // A copied picture cannot have a subtitle laid on it.
+    const bool subtitle = video && !copyVideo && in.SubtitleStreamId >= 0;
+    const QString palette = PaletteArgument(in.Palette);
+    if ((subtitle || !in.SubtitleTracks.empty()) && !palette.isEmpty())
+        args << "-palette" << palette;
+    if (!in.SubtitleTracks.empty() && !in.CanvasSize.isEmpty())
+        args << "-canvas_size" << in.CanvasSize;
     args << "-f"
          << "mpeg"
          << "-i" << in.Input;
-    if (video) {
+    const double length = in.LengthSeconds > 0 ? in.LengthSeconds : 0;
+    // FFmpeg moves the chapters back by the output's start (-ss): they are given where they lie in the input.
+    args << ChapterInputArguments(in.Chapters, length, in.OffsetSeconds);
+    if (video && copyVideo) {
+        args << "-map"
+             << "0:v:0";
+    } else if (video) {
         const QString size = SizeFilter(in.Settings, in.TitleAspect);
         if (subtitle) {
             // Deinterlacing comes before the subtitle is laid on, the size after it.
@@ -92,9 +107,17 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
                 args << "-vf" << chain;
         }
     }
-    if (audio)
+    if (audio && in.AudioStreams.empty())
         args << "-map" << (in.AudioStreamId >= 0 ? "0:i:" + Hex(in.AudioStreamId) : QStringLiteral("0:a:0?"));
     args << profile;
+    TKeptStreams kept;
+    if (audio)
+        kept.Audio = in.AudioStreams;
+    kept.Subtitles = in.SubtitleTracks;
+    kept.Palette = palette;
+    kept.Container = ContainerOf(in.OutputPath);
+    kept.CopyAudio = CopiesAudio(profile);
+    args << KeptStreamArguments(kept) << ChapterMapArguments(in.Chapters, 1);
     if (in.OffsetSeconds > 0)
         args << "-ss" << Seconds3(in.OffsetSeconds);
     if (in.LengthSeconds > 0)
