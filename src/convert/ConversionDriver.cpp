@@ -10,6 +10,7 @@
 #include "convert/DirectEngine.h"
 #include "convert/DisplayAspect.h"
 #include "convert/FreeSpace.h"
+#include "convert/KeptStreams.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
@@ -236,7 +237,7 @@ QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QS
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
     QStringList inputs, outputs;
     StageTwoExtras(item, inputs, outputs);
-    return QStringList{"-y", "-i", CurrentWorkFile()} + inputs + SplitCommandLine(stageTwoText) +
+    return QStringList{"-y", "-i", CurrentWorkFile()} + inputs + WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
            (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +
            QStringList{outputPath};
 }

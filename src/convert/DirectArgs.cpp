@@ -79,12 +79,18 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
         args << "-palette" << palette;
     if (!in.SubtitleTracks.empty() && !in.CanvasSize.isEmpty())
         args << "-canvas_size" << in.CanvasSize;
+    // A copied picture needs every packet stamped (the disc stamps only some), and starts at a key frame:
+    // cutting the little lead before a cell's first picture would drop its whole first group of pictures.
+    const double cut = copyVideo && in.OffsetSeconds < 0.5 ? 0 : in.OffsetSeconds;
+    if (copyVideo)
+        args << "-fflags"
+             << "+genpts";
     args << "-f"
          << "mpeg"
          << "-i" << in.Input;
     const double length = in.LengthSeconds > 0 ? in.LengthSeconds : 0;
     // FFmpeg moves the chapters back by the output's start (-ss): they are given where they lie in the input.
-    args << ChapterInputArguments(in.Chapters, length, in.OffsetSeconds);
+    args << ChapterInputArguments(in.Chapters, length, cut);
     if (video && copyVideo) {
         args << "-map"
              << "0:v:0";
@@ -118,11 +124,14 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     kept.Container = ContainerOf(in.OutputPath);
     kept.CopyAudio = CopiesAudio(profile);
     args << KeptStreamArguments(kept) << ChapterMapArguments(in.Chapters, 1);
-    if (in.OffsetSeconds > 0)
-        args << "-ss" << Seconds3(in.OffsetSeconds);
+    if (cut > 0)
+        args << "-ss" << Seconds3(cut);
     if (in.LengthSeconds > 0)
         args << "-t" << Seconds3(in.LengthSeconds);
-    const QString aspect = video ? OutputDisplayAspect(in.Settings, in.TitleAspect) : QString();
+    TMencOutputSettings shape = in.Settings;
+    if (copyVideo) // the picture keeps its size
+        shape.Size.clear();
+    const QString aspect = video ? OutputDisplayAspect(shape, in.TitleAspect) : QString();
     if (!aspect.isEmpty())
         args << "-aspect" << aspect;
     args << in.OutputPath;
