@@ -175,6 +175,12 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
                               "The output size \"" + FContext.MencOutputSettings.Size +
                                   "\" is not a width and a height. Please choose another Video Size.");
         result.Outcome = TRunResult::LaunchFailed;
+    } else if (FEngine == TPreferences::TwoStages && FOutputOptions.KeepAllStreams) {
+        // Its work file holds one picture and one sound, encoded: nothing of the disc's own streams is left.
+        FFrontEnd.ReportError("Profile", "The profile \"" + settings.ProfileName +
+                                             "\" copies the disc's streams, which only the Direct engine can do. "
+                                             "Please choose it on the Settings dialog's General page.");
+        result.Outcome = TRunResult::Refused;
     } else if (!PrepareWorkFile()) {
         result.Outcome = TRunResult::LaunchFailed;
     } else {

@@ -49,8 +49,7 @@ QString BuildStageOneArgs(const QString& path, const TParamGrids& grids, TMencOu
     if (bitrate.isEmpty())
         bitrate = "800";
     return " -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=" + bitrate + ":mbd=2:autoaspect" +
-           " -oac mp3lame -lameopts vbr=2:q=5" + " -channels 2" +
-           (sampleRate.isEmpty() ? QString() : " -srate " + sampleRate) +
+           " -oac mp3lame -lameopts vbr=2:q=5" + " -channels 2" + " -srate " + sampleRate +
            " -af volume=10:0";
 }
 
