@@ -123,6 +123,10 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     kept.Palette = palette;
     kept.Container = ContainerOf(in.OutputPath);
     kept.CopyAudio = CopiesAudio(profile);
+    // Matroska leaves the picture without the default flag once the other tracks set theirs.
+    if (video && (!kept.Audio.empty() || !kept.Subtitles.empty()))
+        args << "-disposition:v:0"
+             << "default";
     args << KeptStreamArguments(kept) << ChapterMapArguments(in.Chapters, 1);
     if (cut > 0)
         args << "-ss" << Seconds3(cut);

@@ -115,7 +115,8 @@ TEST(DirectArgs, ALosslessCopyKeepsEveryTrackAndTheChapters) {
                                                                         "-f mpeg -i pipe:0 -f ffmetadata -i "))
         << args.toStdString();
     EXPECT_TRUE(args.contains("START=6000\nEND=24000\ntitle=Chapter 02\n")); // no cut: no shift
-    EXPECT_TRUE(args.contains(" -map 0:v:0 -vcodec copy -aspect 16:9 -acodec copy -map 0:i:0x80 "));
+    EXPECT_TRUE(args.contains(" -map 0:v:0 -vcodec copy -aspect 16:9 -acodec copy -disposition:v:0 default "
+                              "-map 0:i:0x80 "));
     EXPECT_TRUE(args.contains(" -map 0:i:0x81 ") && args.contains(" -map 0:i:0x20 "));
     EXPECT_TRUE(args.endsWith(" -map_chapters 1 -t 24.000 -aspect 16:9 /o/T.mkv")) << args.toStdString();
     EXPECT_FALSE(args.contains("scale=") || args.contains("-ss ") || args.contains("overlay"));
