@@ -47,7 +47,9 @@ QString ChapterMetadata(const std::vector<TChapterMark>& marks, double length, d
 QStringList ChapterInputArguments(const std::vector<TChapterMark>& marks, double length, double shift) {
     if (marks.empty())
         return {};
-    return {"-f", "ffmetadata", "-i", "data:," + ChapterMetadata(marks, length, shift)};
+    // In base64, so that the command line stays one line wherever it is shown.
+    return {"-f", "ffmetadata", "-i",
+            "data:text/plain;base64," + QString::fromLatin1(ChapterMetadata(marks, length, shift).toUtf8().toBase64())};
 }
 
 QStringList ChapterMapArguments(const std::vector<TChapterMark>& marks, int inputIndex) {

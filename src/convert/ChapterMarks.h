@@ -21,7 +21,8 @@ std::vector<TChapterMark> ChapterMarksInRange(const std::vector<double>& program
 // seconds; every time moved on by shift seconds (where the output's start lies in the encoder's input).
 QString ChapterMetadata(const std::vector<TChapterMark>& marks, double length, double shift = 0);
 
-// The encoder's input that carries the marks (the metadata as a data: URL, so no file is left behind) and
+// The encoder's input that carries the marks (the metadata as a base64 data: URL, so no file is left behind
+// and the command stays one line) and
 // the option that takes the chapters from input number inputIndex; empty without marks.
 QStringList ChapterInputArguments(const std::vector<TChapterMark>& marks, double length, double shift);
 QStringList ChapterMapArguments(const std::vector<TChapterMark>& marks, int inputIndex);
