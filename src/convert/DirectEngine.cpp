@@ -49,6 +49,10 @@ void KeepStreams(const TDvdStreamReader& reader, const TTaskNode& row, const TOu
             }
     if (in.AudioStreams.empty() && !outline.Audio.empty())
         in.AudioStreamId = -1; // none of the listed streams is there: whatever audio FFmpeg finds
+    if (in.AudioStreams.size() > 1 && TakesOneAudioTrackOnly(ContainerOf(in.OutputPath))) {
+        in.AudioStreams.resize(1);
+        notes << "its container holds one audio track, so only the first is kept";
+    }
 
     if (!options.KeepAllStreams && row.SubtitleIndex != TTaskNode::KeepSubtitleTracks)
         return;

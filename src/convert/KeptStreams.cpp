@@ -26,11 +26,17 @@ TContainer ContainerOf(const QString& outputPath) {
         return TContainer::WebM;
     if (ext == "mp4" || ext == "m4v" || ext == "mov")
         return TContainer::Mp4;
+    if (ext == "mp3")
+        return TContainer::Mp3;
     return TContainer::Other;
 }
 
 bool TakesSubtitleTracks(TContainer container) {
     return container == TContainer::Matroska || container == TContainer::Mp4;
+}
+
+bool TakesOneAudioTrackOnly(TContainer container) {
+    return container == TContainer::Mp3;
 }
 
 bool CopiesVideo(const QStringList& profile) {

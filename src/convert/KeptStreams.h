@@ -7,11 +7,13 @@
 #include <vector>
 
 // The output's container, told by the output file's extension.
-enum class TContainer { Matroska, WebM, Mp4, Other };
+enum class TContainer { Matroska, WebM, Mp4, Mp3, Other };
 TContainer ContainerOf(const QString& outputPath);
 
 // Matroska and MP4 take DVD bitmap subtitles as tracks; WebM and AVI do not.
 bool TakesSubtitleTracks(TContainer container);
+// An MP3 file holds one sound.
+bool TakesOneAudioTrackOnly(TContainer container);
 
 // Whether the profile's arguments copy the picture or the sound as the disc has it ("copy" as the codec).
 bool CopiesVideo(const QStringList& profile);

@@ -6,6 +6,7 @@
 #include "convert/ChapterMarks.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/DvdStreamReader.h"
+#include "dvd/DiscLoader.h"
 #include "profiles/IniFile.h"
 
 using namespace ConversionHelpers;
@@ -21,8 +22,14 @@ void TConversionDriver::ReadOutputOptions(const QString& profileName) {
 void TConversionDriver::StageTwoExtras(const TTaskNode& item, QStringList& inputs, QStringList& outputs) const {
     inputs.clear();
     outputs.clear();
+    // Read from the run's view of the good information files, as stage one reads: the library can crash on
+    // a damaged copy.
+    std::unique_ptr<TDiscView> planView;
+    if (!FDiscView)
+        planView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
+    const TDiscView& view = FDiscView ? *FDiscView : *planView;
     TDvdStreamReader reader;
-    if (!OpenRowStream(reader, FContext.DVDInformation.DiscPath, item))
+    if (!view.IsValid() || !OpenRowStream(reader, view.Path(), item))
         return; // stage one reports the disc's problem
     const TTitleOutline& outline = reader.Outline();
     // The work file starts at the range's start and holds the chosen audio track, or the title's first.
