@@ -2,6 +2,7 @@
 #include "dvd/DiscImage.h"
 
 #include "convert/ProgramStreamPacks.h"
+#include "convert/TitleOutline.h"
 #include "dvd/InfoFileCheck.h"
 
 #include <QDir>
@@ -60,22 +61,6 @@ double Seconds(const dvd_time_t& t) {
     const double fps = (t.frame_u >> 6) == 1 ? 25.0 : (t.frame_u >> 6) == 3 ? 30000.0 / 1001 : 0;
     const double frames = fps > 0 ? Bcd(t.frame_u & 0x3f) / fps : 0;
     return Bcd(t.hour) * 3600.0 + Bcd(t.minute) * 60.0 + Bcd(t.second) + frames;
-}
-
-int AudioId(unsigned format, int stream) {
-    switch (format) {
-    case 0:
-        return 0x80 + stream; // AC-3
-    case 2:
-    case 3:
-        return 0x1c0 + stream; // MPEG audio is a stream of its own, not a part of private stream 1
-    case 4:
-        return 0xa0 + stream; // LPCM
-    case 6:
-        return 0x88 + stream; // DTS
-    default:
-        return -1;
-    }
 }
 
 } // namespace
@@ -161,18 +146,12 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
         return Fail(FWhere + ": the title's program chain has no cells");
 
     FAspect = vts->vtsi_mat->vts_video_attr.display_aspect_ratio == 3 ? "16:9" : "4:3";
-    const bool wide = FAspect == "16:9";
-    for (int k = 0; k < std::min<int>(vts->vtsi_mat->nr_of_vts_audio_streams, 8); ++k)
-        if (pgc->audio_control[k] & 0x8000)
-            FAudioIds.push_back(
-                AudioId(vts->vtsi_mat->vts_audio_attr[k].audio_format, (pgc->audio_control[k] >> 8) & 7));
-    for (int k = 0; k < std::min<int>(vts->vtsi_mat->nr_of_vts_subp_streams, 32); ++k) {
-        const uint32_t control = pgc->subp_control[k];
-        if (control & 0x80000000) // a 16:9 title's pictures come from the stream made for wide screens
-            FSubtitleIds.push_back(0x20 + int(wide ? (control >> 16) & 0x1f : (control >> 24) & 0x1f));
-    }
-    for (int i = 0; i < 16; ++i)
-        FPalette[size_t(i)] = pgc->palette[i];
+    FOutline = ReadTitleOutline(*vts, *pgc, angle);
+    for (const TListedStream& audio : FOutline.Audio)
+        FAudioIds.push_back(audio.Id);
+    for (const TListedStream& subtitle : FOutline.Subtitles)
+        FSubtitleIds.push_back(subtitle.Id);
+    FPalette = FOutline.Palette;
 
     // The chosen angle's cells with their times; an angle block counts once, by its chosen cell.
     std::vector<TCell> cells;
@@ -223,6 +202,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FPack = FCells.front().First;
     FRunLeft = 0;
     FOffsetSeconds += LeadSeconds();
+    ScanStreamIds();
     return true;
 }
 
@@ -247,6 +227,17 @@ double TDvdStreamReader::LeadSeconds() {
     FFirstPackHeader = QByteArray(reinterpret_cast<const char*>(packs.data()), 14);
     const double lead = double(start - earliest) / 90000;
     return start >= 0 && lead > 0 && lead < 5 ? lead : 0;
+}
+
+// The streams in the first cell's opening packs, about as much as FFmpeg looks at before it settles on
+// the streams it found.
+void TDvdStreamReader::ScanStreamIds() {
+    FSeenIds.clear();
+    const TCell& cell = FCells.front();
+    const int count = int(std::min<uint32_t>(cell.Last - cell.First + 1, 2048));
+    std::vector<unsigned char> packs(size_t(count) * kSector);
+    if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) == count)
+        FSeenIds = StreamIdsIn(packs.data(), count);
 }
 
 int TDvdStreamReader::AudioStreamId(int audioIndex) const {
@@ -298,8 +289,14 @@ bool TDvdStreamReader::NextRun() {
 }
 
 void TDvdStreamReader::AnnounceSubPicture(int streamId) {
-    if (streamId >= 0x20 && streamId <= 0x3f && FFirstPicturePts >= 0)
-        FPrefix = BlankSubPicturePack(FFirstPackHeader, streamId, FFirstPicturePts);
+    AnnounceSubPictures({streamId});
+}
+
+void TDvdStreamReader::AnnounceSubPictures(const std::vector<int>& streamIds) {
+    FPrefix.clear();
+    for (int streamId : streamIds)
+        if (streamId >= 0x20 && streamId <= 0x3f && FFirstPicturePts >= 0)
+            FPrefix += BlankSubPicturePack(FFirstPackHeader, streamId, FFirstPicturePts);
 }
 
 qint64 TDvdStreamReader::Read(char* data, qint64 maxBytes) {
