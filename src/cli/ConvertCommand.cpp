@@ -337,7 +337,7 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
     try {
         const TOptions o = ParseOptions(args);
         if (!QFileInfo(o.Disc).isDir() && !IsDiscImagePath(o.Disc))
-            throw TBadInput{o.Disc + ": neither a folder nor a disc image (.iso)"};
+            throw TBadInput{o.Disc + ": not a folder, nor a disc image (.iso)"};
 
         // Defaults as the window has them, from its Preferences.ini, read without writing it.
         const TAppPaths paths = TAppPaths::ForProgramDir(programDir);

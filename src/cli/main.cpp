@@ -47,7 +47,7 @@ int List(const QStringList& args) {
         return Fail("list takes one PATH (see --help)");
     const QString path = args.first();
     if (!QFileInfo(path).isDir() && !IsDiscImagePath(path))
-        return Fail(path + ": neither a folder nor a disc image (.iso)");
+        return Fail(path + ": not a folder, nor a disc image (.iso)");
 
     TAppContext context;
     TTaskListModel tasks(context);

@@ -14,7 +14,7 @@ struct TRun {
     QByteArray Out, Err;
 };
 
-TRun Run(const QString& program, const QStringList& args) {
+TRun RunProgram(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);
     p.waitForFinished(300000);
@@ -27,10 +27,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(Root.isValid());
         Image = Root.filePath("film.ISO");
-        const TRun made = Run("genisoimage", {"-quiet", "-dvd-video", "-o", Image, SampleDiscDir("pal")});
+        const TRun made = RunProgram("genisoimage", {"-quiet", "-dvd-video", "-o", Image, SampleDiscDir("pal")});
         ASSERT_EQ(made.ExitCode, 0) << made.Err.toStdString();
     }
-    TRun Cli(const QStringList& args) { return Run(ProgramBinDir() + "/velloric-cli", args); }
+    TRun Cli(const QStringList& args) { return RunProgram(ProgramBinDir() + "/velloric-cli", args); }
 
     QTemporaryDir Root;
     QString Image;
@@ -64,7 +64,7 @@ TEST_F(DiscImage, ConvertsAChapterWithBothEngines) {
         const QJsonObject streams = ProbeStreams(out + made.first());
         ASSERT_GE(streams["streams"].toArray().size(), 2);
         for (const QJsonValue& s : streams["streams"].toArray())
-            EXPECT_NEAR(s.toObject()["duration"].toString().toDouble(), 8, 0.5)
+            EXPECT_NEAR(s.toObject()["duration"].toString().toDouble(), 6, 0.5) // chapter 1 of title 1 lasts 6 s
                 << s.toObject()["codec_type"].toString().toStdString();
     }
 }
