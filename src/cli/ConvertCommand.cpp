@@ -8,6 +8,7 @@
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
 #include "profiles/IniFile.h"
+#include "profiles/OutputSize.h"
 #include "profiles/Preferences.h"
 #include "profiles/ProfileModel.h"
 
@@ -210,7 +211,12 @@ TOptions ParseOptions(QStringList args) {
         } else if (a == "--end") {
             o.End = value(a);
         } else if (a == "--size") {
-            o.Size = value(a);
+            const QString size = value(a);
+            int width = 0, height = 0;
+            QString problem;
+            if (!ReadOutputSize(size, width, height, problem))
+                throw TBadInput{"--size: " + problem};
+            o.Size = QStringLiteral("%1x%2").arg(width).arg(height);
         } else if (a == "--profile") {
             o.Profile = value(a);
         } else if (a == "--output") {

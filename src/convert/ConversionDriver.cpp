@@ -14,6 +14,7 @@
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
+#include "profiles/OutputSize.h"
 #include "profiles/Preferences.h"
 
 #include <QDateTime>
@@ -167,11 +168,14 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     ReadStallSettings();
     ReadEngineSettings();
     TRunResult result;
-    int width = 0;
-    if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
-        FFrontEnd.ReportError("Video Size",
-                              "The output size \"" + FContext.MencOutputSettings.Size +
-                                  "\" is not a width and a height. Please choose another Video Size.");
+    int width = 0, height = 0;
+    QString sizeProblem;
+    // A size the encoders cannot take (saved in a profile) would fail only at the end of the first item.
+    if (!FContext.MencOutputSettings.Size.isEmpty() &&
+        !ReadOutputSize(QString(FContext.MencOutputSettings.Size).replace(':', 'x'), width, height,
+                        sizeProblem)) {
+        FFrontEnd.ReportError("Video Size", "The output size is not one an encoder can take: " + sizeProblem +
+                                                ". Please choose another Video Size.");
         result.Outcome = TRunResult::LaunchFailed;
     } else if (!PrepareWorkFile()) {
         result.Outcome = TRunResult::LaunchFailed;

@@ -351,6 +351,25 @@ TEST_F(CliConvert, BadArgumentsAndDryRun) {
         EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.Err.startsWith("velloric-cli: ")) << run.Err.toStdString();
     }
+    // A size no encoder can take is refused before any work, naming the side and why.
+    const struct {
+        const char* Size;
+        const char* Why;
+    } sizes[] = {
+        {"0x0", "--size: the width of 0x0: it must be more than 0"},
+        {"-640x480", "--size: the width of -640x480: it must be more than 0"},
+        {"640x0", "--size: the height of 640x0: it must be more than 0"},
+        {"641x480", "the width of 641x480: it must be even"},
+        {"640x4098", "the height of 640x4098: it must be at most 4096"},
+        {"640", "--size: \"640\" is not a size"},
+    };
+    for (const auto& s : sizes) {
+        const TRun run = Convert(Disc, {"--title", "1", "--size", s.Size});
+        EXPECT_EQ(run.ExitCode, 2) << s.Size;
+        EXPECT_TRUE(run.Err.contains(s.Why)) << run.Err.toStdString();
+        EXPECT_TRUE(QDir(Output).isEmpty());
+        EXPECT_TRUE(QDir(Work).isEmpty());
+    }
     // Asking needs a terminal to answer on: refused before anything is converted.
     const TRun ask = Convert(Disc, {"--overwrite", "ask"});
     EXPECT_TRUE(ask.Err.contains("--overwrite")) << ask.Err.toStdString();
