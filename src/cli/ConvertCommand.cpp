@@ -85,6 +85,10 @@ public:
     void Inform(const QString& caption, const QString& text) override { Print(caption, text); }
     void ReportError(const QString& caption, const QString& text) override { Print(caption, text); }
     bool AskYesNo(const QString& caption, const QString& text) override {
+        if (!isatty(STDIN_FILENO)) { // no one to answer (a file that appeared during the run): it is kept
+            Print(caption, text + "\nNo, as standard input is not a terminal.");
+            return false;
+        }
         Print(caption, text);
         std::fprintf(stderr, "[y/N] ");
         std::string answer;
@@ -330,13 +334,6 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                                                       : o.Overwrite == "rename"  ? TPreferences::Rename
                                                       : o.Overwrite == "ask"     ? TPreferences::Ask
                                                                                  : prefs.Policy;
-        // Asking needs someone to answer: without a terminal the question would skip rows unseen.
-        if (policy == TPreferences::Ask && !o.DryRun && !isatty(STDIN_FILENO))
-            throw TBadInput{QString(o.Overwrite.isEmpty() ? "the saved overwrite choice is Ask Me, but "
-                                                          : "--overwrite ask needs a terminal, and ") +
-                            "standard input is not a terminal: give --overwrite overwrite or --overwrite "
-                            "rename"};
-
         if (QString problem; !o.DryRun && !paths.MakeUserFolders(&problem))
             throw TBadInput{problem};
         TAppContext context;
@@ -384,6 +381,17 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
             driver.EngineChoice = o.Engine == "direct" ? TPreferences::Direct : TPreferences::TwoStages;
         if (o.Overlap)
             driver.OverlapChoice = true;
+
+        // Asking needs someone to answer: without a terminal a file in the way would be skipped unseen. With
+        // none in the way there is nothing to ask.
+        if (policy == TPreferences::Ask && !o.DryRun && !isatty(STDIN_FILENO))
+            for (const TItemCommands& item : driver.Plan(settings))
+                if (QFileInfo::exists(item.OutputPath))
+                    throw TBadInput{
+                        item.OutputPath + " exists, and " +
+                        (o.Overwrite.isEmpty() ? "the saved overwrite choice is Ask Me, but "
+                                               : "--overwrite ask needs a terminal to answer on, but ") +
+                        "standard input is not a terminal: give --overwrite overwrite or --overwrite rename"};
 
         if (o.DryRun) {
             for (const TItemCommands& item : driver.Plan(settings)) {

@@ -342,11 +342,33 @@ TEST_F(CliConvert, OverlappedStagesRunOneAfterTheOtherWhereNoPipeCanBeMade) {
     EXPECT_TRUE(QDir(Work).isEmpty()) << QDir(Work).entryList(QDir::Files).join(' ').toStdString();
 }
 
+// Asking needs a terminal to answer on, but only when there is something to ask about.
+TEST_F(CliConvert, AskWithoutATerminalIsRefusedOnlyWhenAFileIsInTheWay) {
+    const QStringList args{"--title", "1", "--end", "00:00:03", "--overwrite", "ask"};
+    QFile file(Output + "Title01.mp4");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    TRun run = Convert(Disc, args);
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_TRUE(run.Err.startsWith(("velloric-cli: " + Output + "Title01.mp4 exists").toUtf8())) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.contains("--overwrite")) << run.Err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "keep me");
+    file.close();
+    EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.mp4"});
+    EXPECT_TRUE(QDir(Work).isEmpty());
+
+    ASSERT_TRUE(file.remove());
+    run = Convert(Disc, args);
+    ASSERT_CONVERTED(run);
+    EXPECT_NEAR(Duration(Probe(Output + "Title01.mp4")), 3, 0.5);
+}
+
 TEST_F(CliConvert, BadArgumentsAndDryRun) {
     for (const QStringList& args :
          {QStringList{"--title", "9"}, QStringList{"--chapter", "1:9"}, QStringList{"--audio", "5"},
-          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"},
-          QStringList{"--overwrite", "ask"}}) {
+          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"}}) {
         const TRun run = Convert(Disc, args);
         EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.Err.startsWith("velloric-cli: ")) << run.Err.toStdString();
@@ -370,10 +392,6 @@ TEST_F(CliConvert, BadArgumentsAndDryRun) {
         EXPECT_TRUE(QDir(Output).isEmpty());
         EXPECT_TRUE(QDir(Work).isEmpty());
     }
-    // Asking needs a terminal to answer on: refused before anything is converted.
-    const TRun ask = Convert(Disc, {"--overwrite", "ask"});
-    EXPECT_TRUE(ask.Err.contains("--overwrite")) << ask.Err.toStdString();
-    EXPECT_TRUE(QDir(Output).isEmpty());
     TRun run = Convert(Root->filePath("nothing here"), {});
     EXPECT_EQ(run.ExitCode, 2);
 
