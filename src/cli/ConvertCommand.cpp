@@ -13,6 +13,7 @@
 #include "profiles/ProfileModel.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -368,7 +369,11 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         context.OutputExt = "." + load.Type;
         if (!o.Size.isEmpty())
             settings.Grids.SetRowText(TParamGrids::Video, "Video Size", o.Size);
-        context.WorkDir = WorkDirOf(o.WorkDir.isEmpty() ? prefs.WorkDir : o.WorkDir, paths.DefaultWorkDir());
+        // A folder given here is taken from where the command runs, as --output is; a saved one is whole.
+        const QString workDir = o.WorkDir.isEmpty()
+                                    ? prefs.WorkDir
+                                    : QDir::cleanPath(QDir::current().absoluteFilePath(o.WorkDir));
+        context.WorkDir = WorkDirOf(workDir, paths.DefaultWorkDir());
         if (!o.Prefix.isEmpty())
             context.DVDInformation.OutputPrefix = o.Prefix;
 

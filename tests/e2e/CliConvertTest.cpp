@@ -365,6 +365,27 @@ TEST_F(CliConvert, AskWithoutATerminalIsRefusedOnlyWhenAFileIsInTheWay) {
     EXPECT_NEAR(Duration(Probe(Output + "Title01.mp4")), 3, 0.5);
 }
 
+// A relative --work-dir is taken from where the command runs, as --output is, not dropped for the default.
+TEST_F(CliConvert, ARelativeWorkFolderIsTakenFromTheCurrentFolder) {
+    const QString here = Root->filePath(QStringLiteral("here %1").arg(Counter));
+    QDir().mkpath(here + "/rel work");
+    QProcess p;
+    p.setWorkingDirectory(here);
+    p.start(
+        ProgramBinDir() + "/velloric-cli",
+        ConvertArguments(Disc, {"--title", "1", "--end", "00:00:02", "--work-dir", "rel work", "--dry-run"}));
+    TRun run = Finish(p);
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.contains(" -o '" + (here + "/rel work/temp-").toUtf8())) << run.Out.toStdString();
+
+    p.start(ProgramBinDir() + "/velloric-cli",
+            ConvertArguments(Disc, {"--title", "1", "--end", "00:00:02", "--work-dir", "rel work"}));
+    run = Finish(p);
+    ASSERT_CONVERTED(run);
+    EXPECT_TRUE(QFileInfo(Output + "Title01.mp4").isFile());
+    EXPECT_TRUE(QDir(here + "/rel work").isEmpty());
+}
+
 TEST_F(CliConvert, BadArgumentsAndDryRun) {
     for (const QStringList& args :
          {QStringList{"--title", "9"}, QStringList{"--chapter", "1:9"}, QStringList{"--audio", "5"},
