@@ -376,7 +376,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             return Cancel(result);
         case ItemLaunchFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});
-            FTimerTime.stop();
+            EndProgress();
             FFrontEnd.ShowProgressPanel(false);
             result.Outcome = TRunResult::LaunchFailed;
             return result;
@@ -392,8 +392,14 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
     return Complete(result, settings.OutputDirText);
 }
 
-TRunResult TConversionDriver::Cancel(TRunResult result) {
+void TConversionDriver::EndProgress() {
     FTimerTime.stop();
+    FProgress.RunEnded();
+    Show();
+}
+
+TRunResult TConversionDriver::Cancel(TRunResult result) {
+    EndProgress();
     DeleteWorkFile();
     FFrontEnd.Inform("Cancel", "The conversion is canceled.");
     FFrontEnd.ShowProgressPanel(false);
@@ -404,12 +410,10 @@ TRunResult TConversionDriver::Cancel(TRunResult result) {
 
 TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputDirText) {
     FProgress.RunCompleted();
-    Show();
+    EndProgress();
     DeleteWorkFile();
-    if (FState == Converting) {
-        FTimerTime.stop();
+    if (FState == Converting)
         FFrontEnd.HideHint();
-    }
     result.Outcome = result.Failures.empty() ? TRunResult::Completed : TRunResult::CompletedWithFailures;
     FFrontEnd.RunEnded(result);
     if (!result.Failures.empty()) {
