@@ -123,7 +123,8 @@ TEST(DirectArgs, ALosslessCopyKeepsEveryTrackAndTheChapters) {
     const QStringList list = BuildDirectArguments(in);
     const QString args = list.join(' ');
     EXPECT_TRUE(args.startsWith("-y -palette 000000,") && args.contains(" -canvas_size 720x576 -fflags +genpts "
-                                                                        "-f mpeg -i pipe:0 -f ffmetadata -i "))
+                                                                        "-thread_queue_size 512 -f mpeg -i pipe:0 "
+                                                                        "-f ffmetadata -i "))
         << args.toStdString();
     EXPECT_TRUE(ChapterText(list).contains("START=6000\nEND=24000\ntitle=Chapter 02\n")); // no cut: no shift
     EXPECT_TRUE(args.contains(" -map 0:v:0 -vcodec copy -aspect 16:9 -acodec copy -disposition:v:0 default "
