@@ -11,6 +11,7 @@
 #include "convert/DisplayAspect.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
+#include "dvd/DiscImage.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
@@ -162,7 +163,11 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FNotes.clear();
     FFrontEnd.LockInterface();
     // The encoder would read a damaged .IFO where the list was read from its .BUP.
-    FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
+    // An image goes to the encoder as it is.
+    if (IsDiscImagePath(FContext.DVDInformation.DiscPath))
+        FDiscView.reset();
+    else
+        FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
     const QString stageOneText =
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
     ReadStallSettings();

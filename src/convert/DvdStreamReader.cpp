@@ -1,4 +1,5 @@
 #include "DvdStreamReader.h"
+#include "dvd/DiscImage.h"
 
 #include "convert/ProgramStreamPacks.h"
 #include "convert/TitleOutline.h"
@@ -89,17 +90,20 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     while (folder.size() > 1 && folder.endsWith('/'))
         folder.chop(1);
     FWhere = QStringLiteral("%1, title %2").arg(folder).arg(title);
-    // Opening a FIFO would block for ever: only a folder with a regular VIDEO_TS.IFO is handed on.
-    const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
-    if (!ifo.isFile() && !bup.isFile())
-        return Fail(folder + ": no VIDEO_TS.IFO here");
-    // The library opens the information and video files it looks for, and opening a FIFO blocks too.
-    for (const QString& name :
-         QDir(folder).entryList({"*.IFO", "*.BUP", "*.VOB"},
-                                QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        const QString problem = NonRegularFileProblem(folder + "/" + name);
-        if (!problem.isEmpty() && QFileInfo::exists(folder + "/" + name))
-            return Fail(folder + "/" + name + ": " + problem);
+    // An image (a regular file) is opened by the library itself.
+    if (!IsDiscImagePath(folder)) {
+        // Opening a FIFO would block for ever: only a folder with a regular VIDEO_TS.IFO is handed on.
+        const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
+        if (!ifo.isFile() && !bup.isFile())
+            return Fail(folder + ": no VIDEO_TS.IFO here");
+        // The library opens the information and video files it looks for, and opening a FIFO blocks too.
+        for (const QString& name :
+             QDir(folder).entryList({"*.IFO", "*.BUP", "*.VOB"},
+                                    QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            const QString problem = NonRegularFileProblem(folder + "/" + name);
+            if (!problem.isEmpty() && QFileInfo::exists(folder + "/" + name))
+                return Fail(folder + "/" + name + ": " + problem);
+        }
     }
 
     FLib = std::make_unique<TLibrary>();
