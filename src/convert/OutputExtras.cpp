@@ -4,6 +4,7 @@
 #include "convert/ChapterMarks.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/DvdStreamReader.h"
+#include "dvd/DiscImage.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/IniFile.h"
 #include "tasks/AppContext.h"
@@ -24,15 +25,18 @@ void TConversionDriver::StageTwoExtras(const TTaskNode& item, QStringList& input
                                        QStringList& outputs) const {
     inputs.clear();
     outputs.clear();
-    // Read from the run's view of the good information files, as stage one reads: the library can crash on
-    // a damaged copy.
+    // Read from the run's view of the good information files, as stage one reads (the library can crash on
+    // a damaged copy); an image as it is.
+    const QString& disc = FContext.DVDInformation.DiscPath;
     std::unique_ptr<TDiscView> planView;
-    if (!FDiscView)
-        planView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
-    const TDiscView& view = FDiscView ? *FDiscView : *planView;
-    TDvdStreamReader reader;
-    if (!view.IsValid() || !OpenRowStream(reader, view.Path(), item))
+    if (!FDiscView && !IsDiscImagePath(disc))
+        planView = std::make_unique<TDiscView>(IncludeTrailingSeparator(disc));
+    const TDiscView* view = FDiscView ? FDiscView.get() : planView.get();
+    if (view && !view->IsValid())
         return; // stage one reports the disc's problem
+    TDvdStreamReader reader;
+    if (!OpenRowStream(reader, view ? view->Path() : disc, item))
+        return;
     const TTitleOutline& outline = reader.Outline();
     // The work file starts at the range's start and holds the chosen audio track, or the title's first.
     const int audio = item.AudioLanguageIndex;
