@@ -321,6 +321,8 @@ private slots:
         form.chkOverlap->setChecked(true);
         form.cmbEngine->setCurrentText("Direct");
         QVERIFY(!form.chkOverlap->isEnabled()); // the direct engine has no stages to overlap
+        QVERIFY(form.chkChapters->isChecked()); // chapter marks are on by default
+        form.chkChapters->setChecked(false);
         form.btnOKClick();
         QCOMPARE(host.OutputDir, QStringLiteral("/new/out/"));
         QCOMPARE(host.Reloads, 1);
@@ -336,6 +338,7 @@ private slots:
         QCOMPARE(prefs.ReadString("Main", "Work Dir", ""), QStringLiteral("/def/work"));
         QCOMPARE(prefs.ReadString("Main", "Engine", ""), QStringLiteral("Direct"));
         QCOMPARE(prefs.ReadBool("Main", "Overlap Stages", false), true);
+        QCOMPARE(prefs.ReadBool("Main", "Chapter Marks", true), false);
 
         // Another profile than the main window's: saved, but the main window is not reloaded.
         form.ShowProfilesPage();
