@@ -21,12 +21,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/keep" "$work/copy" "$work/tmp"
 
-timed() { # NAME COMMAND...: appends "wall cpu" to $work/NAME.times
-  local name=$1; shift
-  /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/$name.log" ||
-    { echo "$name failed:" >&2; tail -5 "$work/$name.log" >&2; exit 1; }
-  awk '{printf "%s %.2f\n", $1, $2 + $3}' "$work/time" >>"$work/$name.times"
-}
+# shellcheck source=bench/timed.sh
+source bench/timed.sh
 
 for ((r = 0; r < runs; r++)); do
   rm -f "$work/keep"/* "$work/copy"/*
