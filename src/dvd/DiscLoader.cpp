@@ -7,6 +7,7 @@
 #include "IfoReader.h"
 #include "InfoFileCheck.h"
 #include "InfoFileChoice.h"
+#include "TitleRelations.h"
 #include "tasks/AppContext.h"
 #include "tasks/TaskListModel.h"
 #include "tasks/TimeText.h"
@@ -68,6 +69,39 @@ const TTitleSet* FindTitleSet(const std::vector<TTitleSet>& sets, int index) {
         if (set.Number == index + 1)
             return &set;
     return nullptr;
+}
+
+struct TPlacedTitle {
+    const TTitleSet* Set = nullptr;
+    const TProgramChain* Chain = nullptr;
+    int ChainIndex = -1;
+};
+
+TPlacedTitle PlaceTitle(TDvdAccess& library, const std::vector<TTitleSet>& sets, int title) {
+    int s = -1, c = -1;
+    library.GetIndexInfo(title, s, c);
+    TPlacedTitle placed;
+    placed.Set = s >= 0 ? FindTitleSet(sets, s) : nullptr;
+    if (placed.Set && c >= 0 && size_t(c) < placed.Set->Ifo.Pgci.Chains.size()) {
+        placed.Chain = &placed.Set->Ifo.Pgci.Chains[size_t(c)];
+        placed.ChainIndex = c;
+    }
+    return placed;
+}
+
+std::vector<TTitleRelation> RelateDiscTitles(TDvdAccess& library, const std::vector<TTitleSet>& sets) {
+    std::vector<TTitleCells> titles;
+    for (int i = 0; i < library.GetTitleNum(); ++i) {
+        const TPlacedTitle placed = PlaceTitle(library, sets, i);
+        TTitleCells cells;
+        if (placed.Chain) {
+            cells.TitleSet = placed.Set->Number;
+            cells.Chain = placed.ChainIndex + 1;
+            cells.Cells = placed.Chain->CellSectors;
+        }
+        titles.push_back(std::move(cells));
+    }
+    return RelateTitles(titles);
 }
 
 // A code with a zero byte stands for a stream without a language: its list entry is empty.
@@ -189,15 +223,13 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
         return result;
     }
     const int titleCount = library.GetTitleNum();
+    const std::vector<TTitleRelation> relations = RelateDiscTitles(library, context.TitleSets);
     for (int i = 0; i < titleCount; ++i) {
         if (pump)
             pump();
-        int s = -1, c = -1;
-        library.GetIndexInfo(i, s, c);
-        const TTitleSet* set = s >= 0 ? FindTitleSet(context.TitleSets, s) : nullptr;
-        const TProgramChain* chain = set && c >= 0 && size_t(c) < set->Ifo.Pgci.Chains.size()
-                                         ? &set->Ifo.Pgci.Chains[size_t(c)]
-                                         : nullptr;
+        const TPlacedTitle placed = PlaceTitle(library, context.TitleSets, i);
+        const TTitleSet* set = placed.Set;
+        const TProgramChain* chain = placed.Chain;
         const int number = i + 1;
         const QString name = "Title" + TwoDigits(number);
 
@@ -206,9 +238,12 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
             context.DVDInformation.Standard = pal ? "PAL" : "NTSC";
             context.DVDInformation.FrameRate = pal ? 25 : 29.97;
         }
-        TTaskNode* title =
-            tasks.AddTitle(MakeTitleRow(number, name, set ? &set->Ifo.Vobs.Video : nullptr, chain,
-                                        set ? &set->Ifo.Vobs : nullptr, library.GetTitleAngle(i)));
+        std::unique_ptr<TTaskNode> row =
+            MakeTitleRow(number, name, set ? &set->Ifo.Vobs.Video : nullptr, chain,
+                         set ? &set->Ifo.Vobs : nullptr, library.GetTitleAngle(i));
+        row->SameAs = relations[size_t(i)].SameAs;
+        row->PlaysTitles = relations[size_t(i)].PlaysTitles;
+        TTaskNode* title = tasks.AddTitle(std::move(row));
         if (chain)
             for (int j = 0; j < chain->ProgramCount; ++j)
                 tasks.AddChapter(title, MakeChapterRow(number, *chain, j));

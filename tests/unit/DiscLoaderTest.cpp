@@ -277,6 +277,48 @@ TEST(DiscLoaderOnDiscs, RealIfoSet) {
     EXPECT_EQ(t8.AudioLanguages.size(), 1);
     EXPECT_EQ(t8.Children.size(), 52u);
     EXPECT_EQ(d.Tasks.CheckLongestTitle(), &t8);
+    // Nine titles, each alone in its title set: none repeats another. The cell counts are lsdvd's.
+    const std::vector<size_t> lsdvdCells = {1, 1, 1, 1, 1, 1, 1, 52, 1};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_FALSE(d.Tasks.Title(i)->RepeatsOthers()) << "title " << i + 1;
+        EXPECT_EQ(d.Context.TitleSets[size_t(i)].Ifo.Pgci.Chains[0].CellSectors.size(), lsdvdCells[size_t(i)])
+            << "title " << i + 1;
+    }
+}
+
+// The real set with its title table changed so that title 9 plays title 8's chain, as discs list a film
+// twice: title 9 is marked as the same as 8, and 8 stays the checked one.
+TEST(DiscLoaderOnDiscs, RealIfoSetListingATitleTwice) {
+    const QString from = RealIfoDir() + "/shadok1/VIDEO_TS/";
+    if (!QFile::exists(from + "VIDEO_TS.IFO"))
+        GTEST_SKIP() << "real IFO fixtures not present";
+    QTemporaryDir copy;
+    const QString to = copy.path() + "/VIDEO_TS/";
+    ASSERT_TRUE(QDir().mkpath(to));
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(from + name, to + name));
+    QFile menu(to + "VIDEO_TS.IFO");
+    ASSERT_TRUE(menu.setPermissions(menu.permissions() | QFileDevice::WriteOwner));
+    ASSERT_TRUE(menu.open(QIODevice::ReadWrite));
+    QByteArray bytes = menu.readAll();
+    const auto u32 = [&bytes](int at) {
+        return int(uint8_t(bytes[at])) << 24 | int(uint8_t(bytes[at + 1])) << 16 |
+               int(uint8_t(bytes[at + 2])) << 8 | int(uint8_t(bytes[at + 3]));
+    };
+    const int title9 = u32(0xC4) * 2048 + 8 + 12 * 8;
+    bytes[title9 + 6] = 8; // title set 8
+    bytes[title9 + 7] = 1; // its first title
+    menu.seek(0);
+    ASSERT_EQ(menu.write(bytes), bytes.size());
+    menu.close();
+
+    TLoaded d(copy.path());
+    ASSERT_TRUE(d.Result.LibraryOpened) << d.Result.LibraryError.toStdString();
+    ASSERT_EQ(d.Tasks.TitleCount(), 9);
+    EXPECT_EQ(d.Tasks.Title(8)->SameAs, 8);
+    EXPECT_TRUE(d.Tasks.Title(7)->PlaysTitles.empty());
+    EXPECT_EQ(d.Tasks.Title(7)->SameAs, 0);
+    EXPECT_EQ(d.Tasks.CheckLongestTitle(), d.Tasks.Title(7));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QTreeView>
 #include <QtTest>
 
@@ -90,6 +91,43 @@ private slots:
         tree->setCurrentIndex(tasks.IndexOf(tasks.Title(2)));
         QCOMPARE(audio->count(), 1);
         QCOMPARE(audio->currentText(), QStringLiteral("French AC3 2ch"));
+    }
+
+    // Title03 of this disc plays Title01 and Title02; Title04 plays Title01's cell again.
+    void MarksRepeatedTitlesAndChecksTheLongestOfItsOwn() {
+        TProgramFolder folder;
+        TMainForm window(nullptr, nullptr, folder.Path);
+        window.show();
+        window.OpenDiscFolder(SampleDiscDir("playall-pal"));
+        TTaskListModel& tasks = window.Tasks();
+        QCOMPARE(tasks.TitleCount(), 4);
+        QCOMPARE(tasks.CheckedRows(), std::vector<TTaskNode*>{tasks.Title(0)});
+
+        QTreeView* tree = window.TaskView();
+        const auto text = [&](int i) { return tasks.IndexOf(tasks.Title(i)).data().toString(); };
+        const auto tip = [&](int i) {
+            return tasks.IndexOf(tasks.Title(i)).data(Qt::ToolTipRole).toString();
+        };
+        QCOMPARE(text(0), QStringLiteral("Title01 [MPEG2 720x576 PAL 4:3]"));
+        QCOMPARE(text(2), QStringLiteral("Title03 [MPEG2 720x576 PAL 4:3] (play all)"));
+        QCOMPARE(text(3), QStringLiteral("Title04 [MPEG2 720x576 PAL 4:3] (same as Title01)"));
+        QVERIFY(tip(0).isEmpty());
+        QCOMPARE(tip(2),
+                 QStringLiteral("Title03 is a \"play all\" title: it plays Title01 and Title02 one after "
+                                "the other."));
+        QVERIFY(tip(3).contains("the same video as Title01"));
+        QVERIFY(tasks.IndexOf(tasks.Title(2)->Children[0].get()).data(Qt::ToolTipRole).isNull());
+        // The output name and the JSON keep the plain text; only the tree adds the tag.
+        QCOMPARE(tasks.Title(2)->DisplayText, QStringLiteral("Title03 [MPEG2 720x576 PAL 4:3]"));
+
+        // Hovering the tag shows its explanation.
+        const QRect rect = tree->visualRect(tasks.IndexOf(tasks.Title(2)));
+        QVERIFY(rect.isValid());
+        QHelpEvent hover(QEvent::ToolTip, rect.center(), tree->viewport()->mapToGlobal(rect.center()));
+        QApplication::sendEvent(tree->viewport(), &hover);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().endsWith(tip(2)), qPrintable(QToolTip::text()));
+        QToolTip::hideText();
     }
 
     void TmpListOpensEveryEntryAndShowsTheLast() {
