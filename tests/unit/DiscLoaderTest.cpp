@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -202,10 +204,8 @@ struct TLoaded {
     TAppContext Context;
     TTaskListModel Tasks{Context};
     TLoadResult Result;
-    explicit TLoaded(const QString& path) {
-        auto library = CreateDvdReadAccess();
-        Result = LoadDisc(path, Context, Tasks, *library);
-    }
+    std::unique_ptr<TDvdAccess> Library = CreateDvdReadAccess();
+    explicit TLoaded(const QString& path) { Result = LoadDisc(path, Context, Tasks, *Library); }
 };
 
 TEST(DiscLoaderOnDiscs, SamplePalDisc) {
@@ -283,6 +283,46 @@ TEST(DiscLoaderOnDiscs, RealIfoSet) {
         EXPECT_FALSE(d.Tasks.Title(i)->RepeatsOthers()) << "title " << i + 1;
         EXPECT_EQ(d.Context.TitleSets[size_t(i)].Ifo.Pgci.Chains[0].CellSectors.size(), lsdvdCells[size_t(i)])
             << "title " << i + 1;
+    }
+}
+
+// Every cell's first and last sector, title by title, as lsdvd (the reference reader) reports them and as
+// the loaded title sets hold them.
+QString LsdvdSectors(const QString& disc) {
+    QProcess lsdvd;
+    lsdvd.start("lsdvd", {"-d", "-Oy", disc});
+    if (!lsdvd.waitForFinished(60000))
+        return "lsdvd did not run";
+    static const QRegularExpression cell(
+        QStringLiteral("'first_sector' : (\\d+),\\s*'last_sector' : (\\d+)"));
+    QStringList cells;
+    for (const auto& m : cell.globalMatch(QString::fromUtf8(lsdvd.readAllStandardOutput())))
+        cells << m.captured(1) + "-" + m.captured(2);
+    return cells.join(' ');
+}
+
+QString LoadedSectors(const TLoaded& d) {
+    QStringList cells;
+    for (int i = 0; i < d.Tasks.TitleCount(); ++i) {
+        int set = -1, chain = -1;
+        d.Library->GetIndexInfo(i, set, chain);
+        for (const TCellSectors& c :
+             d.Context.TitleSets[size_t(set)].Ifo.Pgci.Chains[size_t(chain)].CellSectors)
+            cells << QStringLiteral("%1-%2").arg(c.First).arg(c.Last);
+    }
+    return cells.join(' ');
+}
+
+TEST(DiscLoaderOnDiscs, CellSectorsAgreeWithLsdvd) {
+    for (const QString& disc : {RealIfoDir() + "/shadok1", SampleDiscDir("playall-pal")}) {
+        if (!QFile::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO"))
+            continue;
+        SCOPED_TRACE(disc.toStdString());
+        TLoaded d(disc);
+        ASSERT_TRUE(d.Result.LibraryOpened) << d.Result.LibraryError.toStdString();
+        const QString expected = LsdvdSectors(disc);
+        EXPECT_FALSE(expected.isEmpty());
+        EXPECT_EQ(LoadedSectors(d), expected);
     }
 }
 
