@@ -102,8 +102,14 @@ QString TTaskListModel::CellText(const TTaskNode& node, int column) const {
     case ColBlank:
         return {};
     default: {
+        // The tag follows the title's name, ahead of the picture's details, so that the narrow Title column
+        // still shows it.
         const QString tag = node.IsTitle() ? RelationTag(node) : QString();
-        return tag.isEmpty() ? node.DisplayText : node.DisplayText + " " + tag;
+        if (tag.isEmpty())
+            return node.DisplayText;
+        const qsizetype name = node.DisplayText.startsWith(node.ShortName) ? node.ShortName.size() : 0;
+        return name > 0 ? node.DisplayText.left(name) + " " + tag + node.DisplayText.mid(name)
+                        : tag + " " + node.DisplayText;
     }
     }
 }

@@ -109,8 +109,8 @@ private slots:
             return tasks.IndexOf(tasks.Title(i)).data(Qt::ToolTipRole).toString();
         };
         QCOMPARE(text(0), QStringLiteral("Title01 [MPEG2 720x576 PAL 4:3]"));
-        QCOMPARE(text(2), QStringLiteral("Title03 [MPEG2 720x576 PAL 4:3] (play all)"));
-        QCOMPARE(text(3), QStringLiteral("Title04 [MPEG2 720x576 PAL 4:3] (same as Title01)"));
+        QCOMPARE(text(2), QStringLiteral("Title03 (play all) [MPEG2 720x576 PAL 4:3]"));
+        QCOMPARE(text(3), QStringLiteral("Title04 (same as Title01) [MPEG2 720x576 PAL 4:3]"));
         QVERIFY(tip(0).isEmpty());
         QCOMPARE(tip(2),
                  QStringLiteral("Title03 is a \"play all\" title: it plays Title01 and Title02 one after "
