@@ -252,7 +252,9 @@ QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QS
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
     QStringList inputs, outputs;
     StageTwoExtras(item, inputs, outputs);
-    return QStringList{"-y", "-i", CurrentWorkFile()} + inputs + WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
+    // -n: the encoder makes the partial file afresh and writes over nothing, whatever the profile says.
+    return QStringList{"-n", "-i", CurrentWorkFile()} + inputs +
+           WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
            (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +
            QStringList{outputPath};
 }

@@ -215,6 +215,7 @@ bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& ou
         problem = "The output file cannot be written: " + error;
         return false;
     }
+    partial.FreeName();
     arguments = argumentsFor(partial.Path());
     if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments, QString(), inputFd)) {
         FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());

@@ -1,5 +1,6 @@
 // velloric-cli convert with the real encoders on the generated sample discs.
 #include "support/MediaProbe.h"
+#include "support/ProgramFolder.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
@@ -384,6 +385,54 @@ TEST_F(CliConvert, ARelativeWorkFolderIsTakenFromTheCurrentFolder) {
     ASSERT_CONVERTED(run);
     EXPECT_TRUE(QFileInfo(Output + "Title01.mp4").isFile());
     EXPECT_TRUE(QDir(here + "/rel work").isEmpty());
+}
+
+// A profile can add no output of its own: a second word in a value (another output to FFmpeg) or a Type
+// that reaches out of the output folder is refused at Start with the profile and the row, by both engines,
+// and the file outside the output folder is never touched.
+TEST_F(CliConvert, AProfileCannotMakeTheEncoderWriteOutsideTheRun) {
+    const QString victim = Root->filePath(QStringLiteral("victim-%1.mkv").arg(Counter)); // one word
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("precious");
+    }
+    const QDateTime before = QFileInfo(victim).lastModified();
+    TProgramFolder program(TProgramFolder::Real);
+    ASSERT_TRUE(QFile::copy(ProgramBinDir() + "/velloric-cli", program.Path + "velloric-cli"));
+    const QByteArray rate = "[Rate]\nSort=2\ncmd=-ar\nList=0\nReadOnly=1\nCaption=44.1 kHz\nValue=44100\n";
+    const struct {
+        QByteArray Type, Bits;
+        const char* Problem;
+    } cases[] = {
+        {"mkv", "800000 " + victim.toUtf8(), "the row \"Bits\" ([Bits]) gives \"800000 "},
+        {"mkv/../../" + QFileInfo(victim).fileName().toUtf8(), "800000", "is not a plain file extension"},
+    };
+    for (const auto& c : cases)
+        for (const char* engine : {"two-stage", "direct"}) {
+            SCOPED_TRACE(c.Type.toStdString() + " " + engine);
+            const QString profile = program.Path + "Profiles/Hostile.apf";
+            QFile f(profile);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("[Main]\nType=" + c.Type +
+                    "\nPara=2\n0=Bits\n1=Rate\n[Bits]\nSort=1\ncmd=-b\nList=0\n"
+                    "ReadOnly=1\nCaption=x\nValue=" +
+                    c.Bits + "\n" + rate);
+            f.close();
+            QProcess p;
+            p.start(program.Path + "velloric-cli",
+                    ConvertArguments(Disc, {"--title", "1", "--end", "00:00:02", "--profile", "Hostile",
+                                            "--engine", engine}));
+            const TRun run = Finish(p);
+            EXPECT_EQ(run.ExitCode, 2) << run.Err.toStdString();
+            EXPECT_TRUE(run.Err.contains((profile + ": ").toUtf8())) << run.Err.toStdString();
+            EXPECT_TRUE(run.Err.contains(c.Problem)) << run.Err.toStdString();
+            EXPECT_TRUE(QDir(Output).isEmpty());
+        }
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "precious");
+    EXPECT_EQ(QFileInfo(victim).lastModified(), before);
 }
 
 TEST_F(CliConvert, BadArgumentsAndDryRun) {

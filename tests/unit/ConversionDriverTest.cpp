@@ -200,7 +200,7 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     // The work file's pixels are square: stage two is told the frame's display aspect. It writes beside the
     // output under a name of its own, renamed into place when it succeeded.
     EXPECT_EQ(Generic(Runs()[2]),
-              (QStringList{"stage2", "-y", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
+              (QStringList{"stage2", "-n", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
                            "-aspect", "640:480", Output + "Title01.partial-XXXXXX.mp4"}));
     EXPECT_EQ(Contents(Output + "Title01.mp4"), "partial\nwhole\n");
     EXPECT_EQ(QDir(Output).entryList(QDir::Files).size(), 2);
