@@ -299,13 +299,17 @@ bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
                                       " is already existent." + "\n\r" +
                                       "Click \"Yes\" to overwrite it. Click \"No\" to skip this file");
     case TPreferences::Rename:
-        output = StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
-                 FContext.OutputExt;
+        output = RenamedOutput(output);
         return true;
     case TPreferences::Overwrite:
         return true;
     }
     return true;
+}
+
+QString TConversionDriver::RenamedOutput(const QString& output, int attempt) const {
+    return StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
+           (attempt > 1 ? "-" + QString::number(attempt) : QString()) + FContext.OutputExt;
 }
 
 TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, const QString& output,
@@ -392,6 +396,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         // Only a file the policy has let go is replaced: one that appears meanwhile (another run's) is kept.
         FMayReplaceOutput =
             QFileInfo::exists(output) || FFrontEnd.OverwritePolicy() == TPreferences::Overwrite;
+        FPlacedOutput = output;
         QString problem;
         switch (ConvertItem(*item, output, stageOneText, settings, problem)) {
         case ItemCancelled:
@@ -403,7 +408,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             result.Outcome = TRunResult::LaunchFailed;
             return result;
         case ItemDone:
-            result.Outputs << output;
+            result.Outputs << FPlacedOutput;
             break;
         case ItemFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -433,6 +434,34 @@ TEST_F(CliConvert, AProfileCannotMakeTheEncoderWriteOutsideTheRun) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "precious");
     EXPECT_EQ(QFileInfo(victim).lastModified(), before);
+}
+
+// Four runs that rename into an empty folder all aim at the same name: each takes the next free one when
+// it finds the name taken at its end, and none fails or leaves a partial file.
+TEST_F(CliConvert, FourRenamingRunsAtOnceKeepFourFiles) {
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 4; ++i) {
+        runs.push_back(std::make_unique<QProcess>());
+        runs.back()->start(ProgramBinDir() + "/velloric-cli",
+                           ConvertArguments(Disc, {"--title", "1", "--end", "00:00:02", "--engine", "direct",
+                                                   "--overwrite", "rename"}));
+    }
+    QStringList wrote;
+    for (auto& p : runs) {
+        const TRun run = Finish(*p);
+        EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+        for (const QByteArray& line : run.Err.split('\n'))
+            if (line.startsWith("Wrote "))
+                wrote << QString::fromUtf8(line.mid(6));
+    }
+    const QStringList files = QDir(Output).entryList(QDir::Files);
+    EXPECT_EQ(files.size(), 4) << files.join(", ").toStdString();
+    EXPECT_TRUE(files.contains("Title01.mp4")) << files.join(", ").toStdString();
+    EXPECT_EQ(files.filter(".partial-").size(), 0) << files.join(", ").toStdString();
+    wrote.removeDuplicates();
+    EXPECT_EQ(wrote.size(), 4) << wrote.join(", ").toStdString();
+    for (const QString& path : wrote)
+        EXPECT_TRUE(files.contains(QFileInfo(path).fileName())) << path.toStdString();
 }
 
 TEST_F(CliConvert, BadArgumentsAndDryRun) {

@@ -273,7 +273,8 @@ TEST_F(ConversionDriver, OverwritePolicies) {
     EXPECT_EQ(content(existing), "old");
 
     // A file that another run puts at the output's name meanwhile is replaced only where the policy says so;
-    // otherwise both files are kept and the item fails saying where its own went.
+    // Rename takes the next free name for the item's own; otherwise both files are kept and the item fails
+    // saying where its own went.
     for (const auto policy : {TPreferences::Ask, TPreferences::Rename, TPreferences::Overwrite}) {
         SCOPED_TRACE(int(policy));
         QDir(Output).removeRecursively();
@@ -293,6 +294,16 @@ TEST_F(ConversionDriver, OverwritePolicies) {
             continue;
         }
         EXPECT_EQ(content(existing), "old");
+        if (policy == TPreferences::Rename) {
+            EXPECT_EQ(r.Outcome, TRunResult::Completed);
+            ASSERT_EQ(r.Outputs.size(), 1);
+            EXPECT_TRUE(
+                QRegularExpression("/Title02-\\d{8}-\\d{6}-\\d{3}\\.mp4$").match(r.Outputs[0]).hasMatch())
+                << r.Outputs[0].toStdString();
+            EXPECT_EQ(content(r.Outputs[0]), "partial\nwhole\n");
+            EXPECT_EQ(files.size(), 2) << files.join(' ').toStdString();
+            continue;
+        }
         ASSERT_EQ(r.Failures.size(), 1u);
         ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
         EXPECT_TRUE(r.Failures[0].Problem.contains("kept as " + Output + files[1]))
