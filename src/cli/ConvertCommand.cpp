@@ -358,8 +358,6 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                                                       : o.Overwrite == "rename"  ? TPreferences::Rename
                                                       : o.Overwrite == "ask"     ? TPreferences::Ask
                                                                                  : prefs.Policy;
-        if (QString problem; !o.DryRun && !paths.MakeUserFolders(&problem))
-            throw TBadInput{problem};
         TAppContext context;
         context.SetProgramDir(programDir);
         TTaskListModel tasks(context);
@@ -396,7 +394,15 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         const QString workDir = o.WorkDir.isEmpty()
                                     ? prefs.WorkDir
                                     : QDir::cleanPath(QDir::current().absoluteFilePath(o.WorkDir));
+        if (!o.WorkDir.isEmpty() && !QFileInfo(workDir).isDir())
+            throw TBadInput{"--work-dir " + workDir + ": no such folder"};
         context.WorkDir = WorkDirOf(workDir, paths.DefaultWorkDir());
+        if (!QFileInfo(context.WorkDir).isDir()) // a saved folder that is gone, as the window does
+            context.WorkDir = paths.DefaultWorkDir();
+        // Only the folder this run writes in is made: a home that cannot be written does not stop a run
+        // whose folders are all given.
+        if (!o.DryRun && !QDir().mkpath(context.WorkDir))
+            throw TBadInput{context.WorkDir + ": the work folder cannot be made"};
         if (!o.Prefix.isEmpty())
             context.DVDInformation.OutputPrefix = o.Prefix;
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -464,10 +465,61 @@ TEST_F(CliConvert, FourRenamingRunsAtOnceKeepFourFiles) {
         EXPECT_TRUE(files.contains(QFileInfo(path).fileName())) << path.toStdString();
 }
 
+// An installed program keeps its settings and work files below the home folder; a run whose output and
+// work folders are given needs neither, so a home that cannot be written (read-only, or one that cannot
+// exist as it lies below a file) does not stop it. Without --work-dir the run says which folder it lacks.
+TEST_F(CliConvert, AnUnwritableHomeDoesNotStopARunWhoseFoldersAreGiven) {
+    const QString prefix = Root->filePath(QStringLiteral("installed %1").arg(Counter)) + "/";
+    QDir().mkpath(prefix + "bin");
+    QDir().mkpath(prefix + "share/velloric/Profiles");
+    QDir().mkpath(prefix + "lib/velloric");
+    ASSERT_TRUE(QFile::copy(ProgramBinDir() + "/velloric-cli", prefix + "bin/velloric-cli"));
+    const QString shipped = ProgramBinDir() + "/Profiles/";
+    for (const QString& name : QDir(shipped).entryList({"*.apf"}))
+        QFile::copy(shipped + name, prefix + "share/velloric/Profiles/" + name);
+    for (const char* name : {"asapi.dll", "wmaspi.dll"})
+        QFile::link(QFileInfo(ProgramBinDir() + "/" + name).canonicalFilePath(),
+                    prefix + "lib/velloric/" + name);
+
+    const QString readOnly = Root->filePath(QStringLiteral("read-only home %1").arg(Counter));
+    QDir().mkpath(readOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    const QString aFile = Root->filePath(QStringLiteral("a file %1").arg(Counter));
+    QFile(aFile).open(QIODevice::WriteOnly);
+    for (const QString& home : {readOnly, aFile + "/home"}) {
+        SCOPED_TRACE(home.toStdString());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home);
+        for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
+            env.remove(variable);
+        const auto run = [&](const QStringList& args) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(prefix + "bin/velloric-cli",
+                    QStringList{"convert", Disc, "--output", Output, "--overwrite", "overwrite", "--title",
+                                "1", "--end", "00:00:01", "--engine", "direct"} +
+                        args);
+            return Finish(p);
+        };
+        const TRun given = run({"--work-dir", Work});
+        ASSERT_CONVERTED(given);
+        EXPECT_TRUE(QFileInfo(Output + "Title01.mp4").isFile());
+        QFile::remove(Output + "Title01.mp4");
+        if (::access(QFile::encodeName(home).constData(), W_OK) == 0)
+            continue; // root writes through a folder's mode bits
+        const TRun without = run({});
+        EXPECT_EQ(without.ExitCode, 2);
+        EXPECT_TRUE(without.Err.contains(".cache/velloric/: the work folder cannot be made"))
+            << without.Err.toStdString();
+    }
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 TEST_F(CliConvert, BadArgumentsAndDryRun) {
     for (const QStringList& args :
          {QStringList{"--title", "9"}, QStringList{"--chapter", "1:9"}, QStringList{"--audio", "5"},
-          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"}}) {
+          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"},
+          QStringList{"--work-dir", Root->filePath("no such folder")}}) {
         const TRun run = Convert(Disc, args);
         EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.Err.startsWith("velloric-cli: ")) << run.Err.toStdString();
