@@ -213,6 +213,39 @@ TEST_F(CliConvert, CtrlCHangupAndTerminateStopTheRunAndLeaveNothingBehind) {
     }
 }
 
+// A stop signal that comes while the disc is still being read says so and leaves nothing (it ended the
+// program without a word before); one the program was started to ignore, as nohup does with a hangup,
+// stays ignored and the run goes on.
+TEST_F(CliConvert, AStopSignalBeforeTheRunSaysSoAndAnIgnoredOneIsKeptIgnored) {
+    // Blocked by whoever started the program, and sent at once: it waits until the command lets it through.
+    QProcess early;
+    early.setChildProcessModifier([] {
+        sigset_t term;
+        sigemptyset(&term);
+        sigaddset(&term, SIGTERM);
+        sigprocmask(SIG_BLOCK, &term, nullptr);
+    });
+    early.start(ProgramBinDir() + "/velloric-cli", ConvertArguments(Disc, {"--chapter", "1:1"}));
+    ASSERT_TRUE(early.waitForStarted());
+    ::kill(early.processId(), SIGTERM);
+    const TRun stopped = Finish(early);
+    EXPECT_EQ(stopped.ExitCode, 143) << stopped.Err.toStdString();
+    EXPECT_TRUE(stopped.Err.contains("velloric-cli: stopped by Terminated before the conversion began"))
+        << stopped.Err.toStdString();
+    EXPECT_TRUE(QDir(Output).isEmpty());
+    EXPECT_TRUE(QDir(Work).isEmpty());
+
+    QProcess nohup;
+    nohup.setChildProcessModifier([] { std::signal(SIGHUP, SIG_IGN); });
+    nohup.start(ProgramBinDir() + "/velloric-cli",
+                ConvertArguments(Disc, {"--chapter", "1:1", "--overlap", "--progress", "json"}));
+    ASSERT_TRUE(nohup.waitForReadyRead(60000));
+    ::kill(nohup.processId(), SIGHUP);
+    const TRun kept = Finish(nohup);
+    EXPECT_EQ(kept.ExitCode, 0) << kept.Err.toStdString();
+    EXPECT_TRUE(QFileInfo(Output + "Title01-Chapter01.mp4").isFile());
+}
+
 TEST_F(CliConvert, TwoRunsAtOnceInOneWorkFolderEachConvertTheirOwnRow) {
     // Title02 carries 330 Hz and lasts 8 s, Title03 880 Hz and 12 s.
     QProcess first, second;
