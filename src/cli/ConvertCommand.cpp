@@ -20,7 +20,9 @@
 #include <QJsonObject>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <pthread.h>
 #include <unistd.h>
 
 const char* const kConvertUsage =
@@ -59,6 +61,26 @@ volatile std::sig_atomic_t gSignal = 0;
 void OnInterrupt(int signal) {
     gInterrupted = 1;
     gSignal = signal;
+}
+
+// From the very start of the command: a signal while the disc is read would otherwise end the program
+// without a word. One the program was started to ignore (nohup, a background job) stays ignored, and
+// one blocked by whoever started it is let through, as the run is stopped by these alone.
+void CatchStopSignals() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int signal : {SIGINT, SIGHUP, SIGTERM}) {
+        struct sigaction old {};
+        if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction catcher {};
+        catcher.sa_handler = OnInterrupt;
+        sigemptyset(&catcher.sa_mask);
+        catcher.sa_flags = SA_RESTART;
+        sigaction(signal, &catcher, nullptr);
+        sigaddset(&stops, signal);
+    }
+    pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
 }
 
 struct TBadInput {
@@ -345,6 +367,7 @@ void SelectRows(TTaskListModel& tasks, const TOptions& o) {
 } // namespace
 
 int RunConvertCommand(const QStringList& args, const QString& programDir) {
+    CatchStopSignals();
     try {
         const TOptions o = ParseOptions(args);
         if (!QFileInfo(o.Disc).isDir() && !IsDiscImagePath(o.Disc))
@@ -358,8 +381,6 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                                                       : o.Overwrite == "rename"  ? TPreferences::Rename
                                                       : o.Overwrite == "ask"     ? TPreferences::Ask
                                                                                  : prefs.Policy;
-        if (QString problem; !o.DryRun && !paths.MakeUserFolders(&problem))
-            throw TBadInput{problem};
         TAppContext context;
         context.SetProgramDir(programDir);
         TTaskListModel tasks(context);
@@ -396,7 +417,15 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         const QString workDir = o.WorkDir.isEmpty()
                                     ? prefs.WorkDir
                                     : QDir::cleanPath(QDir::current().absoluteFilePath(o.WorkDir));
+        if (!o.WorkDir.isEmpty() && !QFileInfo(workDir).isDir())
+            throw TBadInput{"--work-dir " + workDir + ": no such folder"};
         context.WorkDir = WorkDirOf(workDir, paths.DefaultWorkDir());
+        if (!QFileInfo(context.WorkDir).isDir()) // a saved folder that is gone, as the window does
+            context.WorkDir = paths.DefaultWorkDir();
+        // Only the folder this run writes in is made: a home that cannot be written does not stop a run
+        // whose folders are all given.
+        if (!o.DryRun && !QDir().mkpath(context.WorkDir))
+            throw TBadInput{context.WorkDir + ": the work folder cannot be made"};
         if (!o.Prefix.isEmpty())
             context.DVDInformation.OutputPrefix = o.Prefix;
 
@@ -444,8 +473,11 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
             return ExitOk;
         }
 
-        for (int signal : {SIGINT, SIGHUP, SIGTERM})
-            std::signal(signal, OnInterrupt);
+        if (gInterrupted) { // nothing was written yet
+            std::fprintf(stderr, "velloric-cli: stopped by %s before the conversion began\n",
+                         strsignal(gSignal));
+            return 128 + int(gSignal);
+        }
         const TRunResult result = driver.Start(settings);
         for (const QString& note : result.Notes)
             std::fprintf(stderr, "Note: %s\n", qPrintable(note));

@@ -252,7 +252,9 @@ QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QS
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
     QStringList inputs, outputs;
     StageTwoExtras(item, inputs, outputs);
-    return QStringList{"-y", "-i", CurrentWorkFile()} + inputs + WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
+    // -n: the encoder makes the partial file afresh and writes over nothing, whatever the profile says.
+    return QStringList{"-n", "-i", CurrentWorkFile()} + inputs +
+           WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
            (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +
            QStringList{outputPath};
 }
@@ -297,13 +299,17 @@ bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
                                       " is already existent." + "\n\r" +
                                       "Click \"Yes\" to overwrite it. Click \"No\" to skip this file");
     case TPreferences::Rename:
-        output = StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
-                 FContext.OutputExt;
+        output = RenamedOutput(output);
         return true;
     case TPreferences::Overwrite:
         return true;
     }
     return true;
+}
+
+QString TConversionDriver::RenamedOutput(const QString& output, int attempt) const {
+    return StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
+           (attempt > 1 ? "-" + QString::number(attempt) : QString()) + FContext.OutputExt;
 }
 
 TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, const QString& output,
@@ -390,6 +396,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         // Only a file the policy has let go is replaced: one that appears meanwhile (another run's) is kept.
         FMayReplaceOutput =
             QFileInfo::exists(output) || FFrontEnd.OverwritePolicy() == TPreferences::Overwrite;
+        FPlacedOutput = output;
         QString problem;
         switch (ConvertItem(*item, output, stageOneText, settings, problem)) {
         case ItemCancelled:
@@ -401,7 +408,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             result.Outcome = TRunResult::LaunchFailed;
             return result;
         case ItemDone:
-            result.Outputs << output;
+            result.Outputs << FPlacedOutput;
             break;
         case ItemFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});

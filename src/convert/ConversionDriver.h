@@ -101,6 +101,9 @@ private:
     bool MakeWorkPipe();
     TRunResult ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings);
     bool ApplyOverwritePolicy(QString& output);
+    // The name the Rename choice gives output when a file holds its own; attempt 2 and on add "-2", ... for
+    // a name taken within the same millisecond.
+    QString RenamedOutput(const QString& output, int attempt = 1) const;
     TItemOutcome ConvertItem(const TTaskNode& item, const QString& output, const QString& stageOneText,
                              const TRunSettings& settings, QString& problem);
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
@@ -173,5 +176,6 @@ private:
     bool FOverlap = false;                // this run's work file is a named pipe
     TOutputOptions FOutputOptions;
     bool FMayReplaceOutput = true;        // the item's output may take the place of a file of its name
+    QString FPlacedOutput;                // where the item's output went: its name, or a free one (Rename)
     std::unique_ptr<TDiscView> FDiscView; // for the length of a run
 };

@@ -215,6 +215,7 @@ bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& ou
         problem = "The output file cannot be written: " + error;
         return false;
     }
+    partial.FreeName();
     arguments = argumentsFor(partial.Path());
     if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments, QString(), inputFd)) {
         FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());
@@ -240,13 +241,23 @@ bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& pa
     QString error;
     if (!whole) {
         // The file is kept for the user to judge, under the output's name unless that holds a file already.
-        const QString kept = QFileInfo::exists(outputPath) ? partial.Path() : outputPath;
-        if (kept == partial.Path() || ReplaceFile(partial.Path(), outputPath, error))
-            partial.Release();
-        problem += " The file is kept as " + (partial.Owned() ? partial.Path() : kept) + ".";
+        QString kept = partial.Path();
+        if (!QFileInfo::exists(outputPath) && ReplaceFile(partial.Path(), outputPath, error, false))
+            kept = outputPath;
+        partial.Release();
+        problem += " The file is kept as " + kept + ".";
         return false;
     }
-    if (!ReplaceFile(partial.Path(), outputPath, error, FMayReplaceOutput)) {
+    FPlacedOutput = outputPath;
+    bool placed = ReplaceFile(partial.Path(), outputPath, error, FMayReplaceOutput);
+    // Another run took the name meanwhile: Rename takes the next free name, as it does before the item.
+    for (int attempt = 1; !placed && FFrontEnd.OverwritePolicy() == TPreferences::Rename &&
+                          QFileInfo::exists(FPlacedOutput) && attempt <= 100;
+         ++attempt) {
+        FPlacedOutput = RenamedOutput(outputPath, attempt);
+        placed = ReplaceFile(partial.Path(), FPlacedOutput, error, false);
+    }
+    if (!placed) {
         problem = "The output file cannot be put in place: " + error;
         if (QFileInfo::exists(outputPath)) { // made by another run meanwhile: both files are kept
             problem += ". The file is kept as " + partial.Path() + ".";

@@ -71,7 +71,7 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     }
     const bool video = !profile.contains("-vn"), audio = !profile.contains("-an");
 
-    QStringList args{"-y"};
+    QStringList args{"-n"}; // the partial file is made afresh: nothing is ever written over
     // A copied picture cannot have a subtitle laid on it.
     const bool subtitle = video && !copyVideo && in.SubtitleStreamId >= 0;
     const QString palette = PaletteArgument(in.Palette);

@@ -200,7 +200,7 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     // The work file's pixels are square: stage two is told the frame's display aspect. It writes beside the
     // output under a name of its own, renamed into place when it succeeded.
     EXPECT_EQ(Generic(Runs()[2]),
-              (QStringList{"stage2", "-y", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
+              (QStringList{"stage2", "-n", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
                            "-aspect", "640:480", Output + "Title01.partial-XXXXXX.mp4"}));
     EXPECT_EQ(Contents(Output + "Title01.mp4"), "partial\nwhole\n");
     EXPECT_EQ(QDir(Output).entryList(QDir::Files).size(), 2);
@@ -273,7 +273,8 @@ TEST_F(ConversionDriver, OverwritePolicies) {
     EXPECT_EQ(content(existing), "old");
 
     // A file that another run puts at the output's name meanwhile is replaced only where the policy says so;
-    // otherwise both files are kept and the item fails saying where its own went.
+    // Rename takes the next free name for the item's own; otherwise both files are kept and the item fails
+    // saying where its own went.
     for (const auto policy : {TPreferences::Ask, TPreferences::Rename, TPreferences::Overwrite}) {
         SCOPED_TRACE(int(policy));
         QDir(Output).removeRecursively();
@@ -293,6 +294,16 @@ TEST_F(ConversionDriver, OverwritePolicies) {
             continue;
         }
         EXPECT_EQ(content(existing), "old");
+        if (policy == TPreferences::Rename) {
+            EXPECT_EQ(r.Outcome, TRunResult::Completed);
+            ASSERT_EQ(r.Outputs.size(), 1);
+            EXPECT_TRUE(
+                QRegularExpression("/Title02-\\d{8}-\\d{6}-\\d{3}\\.mp4$").match(r.Outputs[0]).hasMatch())
+                << r.Outputs[0].toStdString();
+            EXPECT_EQ(content(r.Outputs[0]), "partial\nwhole\n");
+            EXPECT_EQ(files.size(), 2) << files.join(' ').toStdString();
+            continue;
+        }
         ASSERT_EQ(r.Failures.size(), 1u);
         ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
         EXPECT_TRUE(r.Failures[0].Problem.contains("kept as " + Output + files[1]))
