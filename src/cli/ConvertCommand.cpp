@@ -32,8 +32,9 @@ const char* const kConvertUsage =
     "    --all-chapters         every chapter of the disc\n"
     "    --audio K|all          audio track K of the row's list, from 0, or every track (direct engine)\n"
     "    --subtitle K           subtitle K of the row's list (0 is None), burned in\n"
-    "    --subtitles burn|keep|none   burn in --subtitle K (the default), keep every subtitle as a\n"
-    "                           switchable track (direct engine), or none\n"
+    "    --subtitles burn|keep|text|none   burn in --subtitle K (the default), keep every subtitle as\n"
+    "                           a switchable track, read every subtitle into a text track (both\n"
+    "                           direct engine), or none\n"
     "    --no-chapters          no chapter marks in the outputs (default: the saved choice)\n"
     "    --angle K              angle K, from 0\n"
     "    --start T --end T      convert only this range of each row (hh:mm:ss)\n"
@@ -238,8 +239,8 @@ TOptions ParseOptions(QStringList args) {
                 o.Audio = ToIndex(a, v);
         } else if (a == "--subtitles") {
             o.Subtitles = value(a);
-            if (o.Subtitles != "burn" && o.Subtitles != "keep" && o.Subtitles != "none")
-                throw TBadInput{"--subtitles takes burn, keep or none"};
+            if (o.Subtitles != "burn" && o.Subtitles != "keep" && o.Subtitles != "text" && o.Subtitles != "none")
+                throw TBadInput{"--subtitles takes burn, keep, text or none"};
         } else if (a == "--no-chapters") {
             o.NoChapters = true;
         } else if (a == "--subtitle") {
@@ -291,8 +292,8 @@ TOptions ParseOptions(QStringList args) {
         throw TBadInput{"convert takes the PATH of a disc folder (see --help)"};
     if (o.Subtitles == "none" && o.Subtitle > 0)
         throw TBadInput{"--subtitles none and --subtitle " + QString::number(o.Subtitle) + " contradict each other"};
-    if (o.Subtitles == "keep" && o.Subtitle > 0)
-        throw TBadInput{"--subtitles keep keeps every subtitle as a track: --subtitle K is for burn"};
+    if ((o.Subtitles == "keep" || o.Subtitles == "text") && o.Subtitle > 0)
+        throw TBadInput{"--subtitles " + o.Subtitles + " keeps every subtitle as a track: --subtitle K is for burn"};
     return o;
 }
 
@@ -345,6 +346,8 @@ void SelectRows(TTaskListModel& tasks, const TOptions& o) {
             row->SubtitleIndex = 0;
         else if (o.Subtitles == "keep")
             row->SubtitleIndex = TTaskNode::KeepSubtitleTracks;
+        else if (o.Subtitles == "text")
+            row->SubtitleIndex = TTaskNode::TextSubtitleTracks;
         if (o.Angle >= 0) {
             check(o.Angle, owner.AngleCount, "angle");
             row->AngleIndex = o.Angle;
@@ -443,10 +446,11 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         // The two-stage engine makes its output from a work file of one picture and one sound.
         const bool direct = o.Engine.isEmpty() ? prefs.Engine == TPreferences::Direct : o.Engine == "direct";
         const bool keepsAll = TIniFile(paths.ProfilePath(profile)).ReadBool("Main", "Keep Streams", false);
-        if (!direct && (o.AllAudio || o.Subtitles == "keep" || keepsAll))
-            throw TBadInput{QString(o.AllAudio               ? "--audio all"
-                                    : o.Subtitles == "keep" ? "--subtitles keep"
-                                                            : "the profile '" + profile + "'") +
+        if (!direct && (o.AllAudio || o.Subtitles == "keep" || o.Subtitles == "text" || keepsAll))
+            throw TBadInput{QString(o.AllAudio ? "--audio all"
+                                    : o.Subtitles == "keep" || o.Subtitles == "text"
+                                        ? "--subtitles " + o.Subtitles
+                                        : "the profile '" + profile + "'") +
                             " needs the direct engine (--engine direct): the two-stage engine keeps one audio "
                             "track and can only burn a subtitle in"};
 

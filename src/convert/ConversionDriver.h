@@ -7,6 +7,7 @@
 #include "convert/WorkFile.h"
 #include "dvd/DiscView.h"
 #include "profiles/ProfileModel.h"
+#include "subtitles/SubtitleTextJob.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -144,6 +145,12 @@ private:
     TItemOutcome ConvertItemDirect(const TTaskNode& item, const QString& output, const QString& stageTwoText,
                                    QString& problem);
     bool OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item, QString& problem) const;
+    // Subtitles read into text: the reading starts beside the encoder when the row asks for it; once the
+    // encoder has made the partial file, the text goes into it as tracks (or beside the output in files of
+    // its own where the container takes none). False, with problem set, when the text could not be added.
+    void StartTextReading(const TTaskNode& item);
+    bool AddTextTracks(const TTaskNode& item, const TOwnedFile& partial, const QString& outputPath,
+                       QString& problem);
     bool CheckStreamLengths(const TTaskNode& item, const QString& file, const QStringList& arguments,
                             QString& problem);
     bool ReadStage(TEncoderSlot& slot, TStallWatch& watch,
@@ -178,4 +185,5 @@ private:
     bool FMayReplaceOutput = true;        // the item's output may take the place of a file of its name
     QString FPlacedOutput;                // where the item's output went: its name, or a free one (Rename)
     std::unique_ptr<TDiscView> FDiscView; // for the length of a run
+    std::unique_ptr<TSubtitleTextJob> FTextJob; // the row's subtitles being read into text
 };

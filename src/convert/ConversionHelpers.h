@@ -29,6 +29,9 @@ inline QString ReinstallText() {
 inline const QString kStageOne = QStringLiteral("Stage one (MEncoder)");
 inline const QString kStageTwo = QStringLiteral("Stage two (FFmpeg)");
 
+// "Title01.partial-XXXXXX.mp4": beside the final file, with its extension, which tells FFmpeg the format.
+QString PartialPattern(const QString& outputPath, const QString& extension);
+
 // What a stage's failure is reported as: what happened, with the last lines the encoder wrote.
 QString WithTail(const QString& what, const TEncoderSlot& slot);
 QString Describe(const TEncoderSlot& slot, const QString& encoder);

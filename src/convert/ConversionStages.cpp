@@ -24,14 +24,6 @@ bool NonEmptyFile(const QString& path) {
     return info.isFile() && info.size() > 0;
 }
 
-// "Title01.partial-XXXXXX.mp4": beside the final file, with its extension, which tells FFmpeg the format.
-QString PartialPattern(const QString& outputPath, const QString& extension) {
-    QString name = QFileInfo(outputPath).fileName();
-    if (!extension.isEmpty() && name.endsWith(extension))
-        name.chop(extension.size());
-    return name + ".partial-XXXXXX" + extension;
-}
-
 // Replaces target with source in one step (rename(2) replaces an existing target). Without replace, a file
 // at target stays and the call fails with EEXIST; a filesystem that cannot promise that is asked beforehand.
 bool ReplaceFile(const QString& source, const QString& target, QString& error, bool replace = true) {
@@ -55,6 +47,13 @@ bool ReplaceFile(const QString& source, const QString& target, QString& error, b
 } // namespace
 
 namespace ConversionHelpers {
+
+QString PartialPattern(const QString& outputPath, const QString& extension) {
+    QString name = QFileInfo(outputPath).fileName();
+    if (!extension.isEmpty() && name.endsWith(extension))
+        name.chop(extension.size());
+    return name + ".partial-XXXXXX" + extension;
+}
 
 QString WithTail(const QString& what, const TEncoderSlot& slot) {
     const QString tail = slot.LastLines(8);

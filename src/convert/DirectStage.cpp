@@ -45,6 +45,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
         return ItemFailed;
     }
     FProgress.StartStageTwo();
+    StartTextReading(item);
     TOwnedFile partial;
     QStringList arguments;
     const auto argumentsFor = [&](const QString& path) {
@@ -79,9 +80,13 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     if (FState == CancelRequested) {
     } else if (!ended) {
         problem = Stalled(FStageTwoSlot, kStageTwo, watch);
+    } else if (FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0 &&
+               !AddTextTracks(item, partial, output, problem)) {
+        FStageTwoSlot.Terminate();
     } else {
         converted = FinishFinalEncoder(item, partial, output, arguments, problem);
     }
+    FTextJob.reset(); // a reading still going (Stop, a failure) ends here
     FProgress.ItemConverted();
     Show();
     if (FState == CancelRequested)

@@ -64,6 +64,10 @@ QStringList TConversionDriver::TwoStageNotes(const TTaskNode& item) const {
         notes << item.OutputName +
                      ": the two-stage engine can only burn a subtitle in, so none is kept; the direct engine "
                      "keeps them as tracks.";
+    if (item.SubtitleIndex == TTaskNode::TextSubtitleTracks)
+        notes << item.OutputName +
+                     ": the two-stage engine can only burn a subtitle in, so none is read as text; the direct "
+                     "engine reads them.";
     return notes;
 }
 

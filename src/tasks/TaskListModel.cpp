@@ -203,6 +203,9 @@ TChoiceLists TTaskListModel::Choices() const {
         if (lists.SubtitleIndex == TTaskNode::KeepSubtitleTracks)
             lists.SubtitleIndex = int(lists.Subtitles.size());
         lists.Subtitles << kSubtitleTracksText;
+        if (lists.SubtitleIndex == TTaskNode::TextSubtitleTracks)
+            lists.SubtitleIndex = int(lists.Subtitles.size());
+        lists.Subtitles << kSubtitleTextText;
     }
     lists.AngleIndex = FFocused->AngleIndex;
     return lists;
@@ -235,6 +238,8 @@ void TTaskListModel::PickAudio(int index) {
 void TTaskListModel::PickSubtitle(int index) {
     if (FFocused && index == FFocused->ListOwner().Subtitles.size())
         index = TTaskNode::KeepSubtitleTracks;
+    else if (FFocused && index == FFocused->ListOwner().Subtitles.size() + 1)
+        index = TTaskNode::TextSubtitleTracks;
     ApplyChoice([index](TTaskNode& n) { n.SubtitleIndex = index; });
 }
 

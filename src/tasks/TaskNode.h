@@ -12,6 +12,8 @@ struct TTaskNode {
     // AudioIndex and AudioLanguageIndex: every audio track; SubtitleIndex: every subtitle as a track.
     static constexpr int AllAudioTracks = -2;
     static constexpr int KeepSubtitleTracks = -2;
+    // SubtitleIndex: every subtitle read into text tracks.
+    static constexpr int TextSubtitleTracks = -3;
 
     int Kind = KindTitle;
     int Number = 0;

@@ -389,6 +389,8 @@ void TMainForm::UpdateTrackHint() {
             said << "The Two stages engine keeps only the first audio track; the Direct engine keeps all.";
         if (cmbSub->currentText() == kSubtitleTracksText)
             said << "The Two stages engine cannot keep subtitle tracks; the Direct engine can.";
+        if (cmbSub->currentText() == kSubtitleTextText)
+            said << "The Two stages engine cannot read subtitles into text; the Direct engine can.";
     }
     labTrackHint->setText(said.join('\n'));
     labTrackHint->setVisible(!said.isEmpty());
@@ -404,7 +406,7 @@ QString TMainForm::DiscPath() const {
 
 int TMainForm::SubtitleEntry() const {
     // Every subtitle kept as a track: the preview shows the first.
-    if (cmbSub->currentText() == kSubtitleTracksText)
+    if (cmbSub->currentText() == kSubtitleTracksText || cmbSub->currentText() == kSubtitleTextText)
         return 1;
     return qMax(0, cmbSub->currentIndex());
 }
