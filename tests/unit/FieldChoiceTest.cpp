@@ -159,12 +159,15 @@ TEST(FieldChoice, VideoPayloadOfPacks) {
     };
     const TBytes video1{0x00, 0x00, 0x01, 0xb5, 0x8f};
     const TBytes video2{0xff, 0xf3, 0xc1, 0x80};
+    // Each packet carries a PTS in its header, which is not part of the stream.
     const auto pes = [](int id, const TBytes& payload) {
         return TBytes{0x00, 0x00,
                       0x01, static_cast<unsigned char>(id),
-                      0x00, static_cast<unsigned char>(3 + payload.size()),
-                      0x81, 0x00,
-                      0x00} +
+                      0x00, static_cast<unsigned char>(3 + 5 + payload.size()),
+                      0x81, 0x80,
+                      0x05, 0x21,
+                      0x00, 0x01,
+                      0x00, 0x01} +
                payload;
     };
     pack(0, pes(0xe0, video1) + pes(0xc0, {0x11, 0x22, 0x33}));
