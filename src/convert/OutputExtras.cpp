@@ -83,13 +83,13 @@ QString TConversionDriver::TwoStageFieldFilter(const TTaskNode& item, QStringLis
     }
     const TFieldChoice choice = ChooseFieldTreatment(reader);
     QString filter;
-    // Stage one's frames carry no field flags, so every frame is deinterlaced; it repeats whole film frames
-    // to make the disc's rate, and dropping one of each five gives the film's rate back.
+    // Stage one's frames carry no field flags, so every frame is deinterlaced. Film comes out of stage one
+    // at the disc's rate with the pulled-down frames left out (gaps in its times), so only the rate is set.
     if (choice.Treatment == TFieldTreatment::Interlaced)
         filter = QStringLiteral("bwdif=mode=send_frame:parity=%1:deint=all")
                      .arg(choice.TopFieldFirst ? "tff" : "bff");
     else if (choice.Treatment == TFieldTreatment::Film)
-        filter = "decimate";
+        filter = choice.Filter;
     profile = WithFieldFilter(profile, filter);
     return choice.Description;
 }
