@@ -10,7 +10,7 @@ PACKAGES=(
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-fra tesseract-ocr-deu tesseract-ocr-spa tesseract-ocr-ita
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libgtest-dev libgmock-dev libbenchmark-dev
-  mencoder ffmpeg dvdauthor lsdvd genisoimage
+  mencoder ffmpeg dvdauthor lsdvd genisoimage mjpegtools
   xvfb xauth bc time dosfstools fusefat
   desktop-file-utils appstream imagemagick fonts-dejavu-core
 )

@@ -9,6 +9,7 @@
 #include "convert/ConversionHelpers.h"
 #include "convert/DirectEngine.h"
 #include "convert/DisplayAspect.h"
+#include "convert/FieldChoice.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
 #include "dvd/DiscImage.h"
@@ -247,14 +248,19 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
 }
 
 QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
-                                                 const QString& outputPath) const {
+                                                 const QString& outputPath, QStringList* notes) const {
     // The work file's pixels are square whatever the title's shape: the output is told its display aspect.
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
     QStringList inputs, outputs;
     StageTwoExtras(item, inputs, outputs);
+    QStringList profile = WithoutEncoderOptions(SplitCommandLine(stageTwoText));
+    if (AsksForAutoFields(profile)) {
+        const QString note = TwoStageFieldFilter(item, profile);
+        if (notes)
+            *notes << item.OutputName + ": " + note + ".";
+    }
     // -n: the encoder makes the partial file afresh and writes over nothing, whatever the profile says.
-    return QStringList{"-n", "-i", CurrentWorkFile()} + inputs +
-           WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
+    return QStringList{"-n", "-i", CurrentWorkFile()} + inputs + profile +
            (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +
            QStringList{outputPath};
 }
@@ -282,8 +288,10 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
                             notes});
             continue;
         }
+        QStringList notes;
         plan.push_back({output, StageOneArguments(*item, stageOneText),
-                        StageTwoArguments(*item, stageTwoText, output), TwoStageNotes(*item)});
+                        StageTwoArguments(*item, stageTwoText, output, &notes),
+                        notes + TwoStageNotes(*item)});
     }
     FContext.MencOutputSettings = saved;
     return plan;

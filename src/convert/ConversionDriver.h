@@ -108,8 +108,12 @@ private:
     TItemOutcome ConvertItem(const TTaskNode& item, const QString& output, const QString& stageOneText,
                              const TRunSettings& settings, QString& problem);
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
+    // Replaces the profile's "-vf auto" by what suits the row's pictures after stage one; returns what was
+    // chosen, for the user.
+    QString TwoStageFieldFilter(const TTaskNode& item, QStringList& profile) const;
+    // notes (when given) receives what the profile's automatic deinterlacing chose.
     QStringList StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
-                                  const QString& outputPath) const;
+                                  const QString& outputPath, QStringList* notes = nullptr) const;
     // What the output keeps besides the row's choices: the preference's chapter marks, the profile's
     // keeping of every track.
     void ReadOutputOptions(const QString& profileName);

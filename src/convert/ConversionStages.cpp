@@ -199,7 +199,10 @@ bool TConversionDriver::StartStageTwoEncoder(const TTaskNode& item, const QStrin
                                              QStringList& arguments, QString& problem) {
     FProgress.StartStageTwo();
     const auto argumentsFor = [&](const QString& path) {
-        return StageTwoArguments(item, stageTwoText, path);
+        QStringList notes;
+        const QStringList args = StageTwoArguments(item, stageTwoText, path, &notes);
+        AddNotes(notes);
+        return args;
     };
     return StartFinalEncoder(partial, outputPath, argumentsFor, arguments, -1, problem);
 }

@@ -2,6 +2,7 @@
 
 #include "convert/CommandLine.h"
 #include "convert/DisplayAspect.h"
+#include "convert/FieldChoice.h"
 #include "convert/KeptStreams.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniText.h"
@@ -57,7 +58,7 @@ QString PaletteArgument(const std::array<uint32_t, 16>& ycrcb) {
 
 QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     // The profile's own video filter joins the one chain; everything else it says is passed on as it is.
-    QStringList profile = SplitCommandLine(in.StageTwoText);
+    QStringList profile = WithFieldFilter(SplitCommandLine(in.StageTwoText), in.FieldFilter);
     const bool copyVideo = CopiesVideo(profile);
     profile = WithoutEncoderOptions(profile);
     QString profileFilter;

@@ -2,7 +2,9 @@
 
 #include "tasks/TaskNode.h"
 #include "tasks/TimeText.h"
+#include "convert/CommandLine.h"
 #include "convert/DirectArgs.h"
+#include "convert/FieldChoice.h"
 #include "convert/KeptStreams.h"
 
 #include <QtGlobal>
@@ -105,6 +107,11 @@ QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row
     in.Palette = reader.Palette();
     in.OutputPath = outputPath;
     QStringList said;
+    if (AsksForAutoFields(WithoutEncoderOptions(SplitCommandLine(stageTwoText)))) {
+        const TFieldChoice fields = ChooseFieldTreatment(reader);
+        in.FieldFilter = fields.Filter;
+        said << fields.Description;
+    }
     KeepStreams(reader, row, options, in, said);
     if (options.ChapterMarks) {
         const std::vector<double>& programs = reader.Outline().ProgramStarts;

@@ -244,6 +244,44 @@ std::array<uint32_t, 16> TDvdStreamReader::Palette() const {
     return FPalette;
 }
 
+bool TDvdStreamReader::ReadSpread(int spots, int packsEach,
+                                  const std::function<void(const unsigned char*, int)>& visit) const {
+    if (!FLib || !FLib->Vobs || spots < 1 || packsEach < 1)
+        return false;
+    uint64_t total = 0;
+    for (const TCell& cell : FCells)
+        total += cell.Last - cell.First + 1;
+    // A place in the range counted in sectors becomes a sector of the cell that holds it.
+    const auto sectorAt = [this](uint64_t at, uint32_t& left) {
+        for (const TCell& cell : FCells) {
+            const uint32_t size = cell.Last - cell.First + 1;
+            if (at < size) {
+                left = uint32_t(size - at);
+                return uint32_t(cell.First + at);
+            }
+            at -= size;
+        }
+        left = 0;
+        return uint32_t(0);
+    };
+    std::vector<unsigned char> packs(size_t(packsEach) * kSector);
+    const bool whole = total <= uint64_t(spots) * uint64_t(packsEach);
+    const uint64_t places = whole ? (total + uint64_t(packsEach) - 1) / uint64_t(packsEach) : uint64_t(spots);
+    for (uint64_t k = 0; k < places; ++k) {
+        const uint64_t at = whole ? k * uint64_t(packsEach)
+                                  : (places > 1 ? k * (total - uint64_t(packsEach)) / (places - 1) : 0);
+        uint32_t left = 0;
+        const uint32_t first = sectorAt(at, left);
+        const int count = int(std::min<uint32_t>(left, uint32_t(packsEach)));
+        if (count <= 0)
+            continue;
+        if (DVDReadBlocks(FLib->Vobs, int(first), size_t(count), packs.data()) != count)
+            return false;
+        visit(packs.data(), count);
+    }
+    return true;
+}
+
 // Finds the next stretch of sectors to pass on: one VOBU where the cell starts with a navigation pack
 // (its search information leads to the next VOBU of the same angle), the rest of the cell otherwise.
 bool TDvdStreamReader::NextRun() {

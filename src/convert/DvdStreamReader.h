@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,6 +50,12 @@ public:
     // FFmpeg finds the stream while probing even when the range's first real one comes much later or never.
     void AnnounceSubPicture(int streamId);
     void AnnounceSubPictures(const std::vector<int>& streamIds);
+
+    // Reads packsEach packs at each of spots places spread evenly over the range's cells (all of them, once,
+    // when they are fewer) and hands each stretch to visit; the stream's own reading is not disturbed.
+    // False when a sector cannot be read.
+    bool ReadSpread(int spots, int packsEach,
+                    const std::function<void(const unsigned char* packs, int count)>& visit) const;
 
     // Up to maxBytes (a whole number of sectors, at least one) of the stream; 0 at its end, -1 on a
     // read error (ErrorText() says where).

@@ -4,6 +4,7 @@
 #include "convert/ChapterMarks.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/DvdStreamReader.h"
+#include "convert/FieldChoice.h"
 #include "dvd/DiscImage.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/IniFile.h"
@@ -75,4 +76,25 @@ void TConversionDriver::AddNotes(const QStringList& notes) {
     for (const QString& note : notes)
         if (!FNotes.contains(note))
             FNotes << note;
+}
+
+QString TConversionDriver::TwoStageFieldFilter(const TTaskNode& item, QStringList& profile) const {
+    TDvdStreamReader reader;
+    QString problem;
+    if (!OpenDirectStream(reader, item, problem)) {
+        profile = WithFieldFilter(profile, {});
+        return "the picture could not be looked at, so it is not deinterlaced (" + problem + ")";
+    }
+    const TFieldChoice choice = ChooseFieldTreatment(reader);
+    QString filter;
+    // Stage one's frames carry no field flags, so every frame is deinterlaced. Film comes out of stage one
+    // at the disc's rate with the pulled-down repeats left out as gaps in its times: filled back in, the
+    // repeat in each five frames is dropped again (setting the rate alone kept 154 of 186 film frames).
+    if (choice.Treatment == TFieldTreatment::Interlaced)
+        filter = QStringLiteral("bwdif=mode=send_frame:parity=%1:deint=all")
+                     .arg(choice.TopFieldFirst ? "tff" : "bff");
+    else if (choice.Treatment == TFieldTreatment::Film)
+        filter = "fps=30000/1001,decimate";
+    profile = WithFieldFilter(profile, filter);
+    return choice.Description;
 }

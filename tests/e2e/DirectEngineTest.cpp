@@ -25,16 +25,6 @@ std::vector<std::pair<QString, double>> StreamDurations(const QString& file) {
     return streams;
 }
 
-// How many pixels of two grey pictures differ by more than coding noise.
-qsizetype DifferentPixels(const QByteArray& a, const QByteArray& b) {
-    if (a.size() != b.size() || a.isEmpty())
-        return -1;
-    qsizetype count = 0;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        count += std::abs(int(quint8(a[i])) - int(quint8(b[i]))) > 40;
-    return count;
-}
-
 class DirectEngine : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { Dir = new QTemporaryDir; }
