@@ -196,6 +196,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FTailLeft = kTailTicks;
     FLastEndPtm = -1;
     FOffsetSeconds = std::max(0.0, startSeconds - FCells.front().Start);
+    FStartSeconds = std::max(startSeconds, FCells.front().Start);
 
     FLib->Vobs = DVDOpenFile(FLib->Dvd, info.title_set_nr, DVD_READ_TITLE_VOBS);
     if (!FLib->Vobs)
@@ -242,6 +243,37 @@ void TDvdStreamReader::ScanStreamIds() {
     std::vector<unsigned char> packs(size_t(count) * kSector);
     if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) == count)
         FSeenIds = StreamIdsIn(packs.data(), count);
+}
+
+bool TDvdStreamReader::VobuBefore(uint32_t& sector, double& leadSeconds) {
+    if (!FLib || !FLib->Vobs || FCells.empty())
+        return false;
+    const TCell& cell = FCells.front();
+    const double into = FStartSeconds - cell.Start;
+    unsigned char pack[kSector];
+    int64_t first = -1;
+    bool found = false;
+    for (uint32_t at = cell.First; at >= cell.First && at <= cell.Last;) {
+        if (DVDReadBlocks(FLib->Vobs, int(at), 1, pack) != 1 || !IsNavPack(pack))
+            break;
+        pci_t pci;
+        navRead_PCI(&pci, pack + 0x2d);
+        dsi_t dsi;
+        navRead_DSI(&dsi, pack + DSI_START_BYTE);
+        if (first < 0)
+            first = pci.pci_gi.vobu_s_ptm;
+        const double from = double(int64_t(pci.pci_gi.vobu_s_ptm) - first) / 90000;
+        if (from > into + 0.001)
+            break;
+        sector = at;
+        leadSeconds = std::max(0.0, into - from);
+        found = true;
+        const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
+        if (step == SRI_END_OF_CELL || step == 0)
+            break;
+        at += step;
+    }
+    return found;
 }
 
 int TDvdStreamReader::AudioStreamId(int audioIndex) const {

@@ -32,6 +32,10 @@ public:
     QString ErrorText() const { return FError; }
 
     double OffsetSeconds() const { return FOffsetSeconds; } // the range's start within the stream
+    // Where a reading of the title by byte position may begin so as to hold the range's start exactly: the
+    // first sector of the last VOBU of the start's cell that begins at or before the start, and how far the
+    // start lies behind it. False when the cell's navigation packs cannot tell.
+    bool VobuBefore(uint32_t& sector, double& leadSeconds);
     int AngleCount() const { return FAngleCount; }
     QString TitleAspect() const { return FAspect; } // "4:3" or "16:9"
 
@@ -91,6 +95,7 @@ private:
     uint32_t FPack = 0;                   // the next sector to visit in the current cell
     uint32_t FRunStart = 0, FRunLeft = 0; // sectors due to be passed on
     double FOffsetSeconds = 0;
+    double FStartSeconds = 0;
     int64_t FFirstPicturePts = -1;
     QByteArray FFirstPackHeader; // the stream's first 14 bytes, when they are an MPEG-2 pack header
     QByteArray FPrefix;          // bytes handed out before the disc's
