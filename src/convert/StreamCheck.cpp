@@ -82,7 +82,7 @@ bool KeepsAudio(const QStringList& stageTwoArguments) {
 }
 
 QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, bool video, bool audio) {
-    const double shortest = rangeSeconds - std::max(2.0, rangeSeconds * 0.02);
+    const double shortest = rangeSeconds - std::max(0.5, rangeSeconds * 0.01);
     QStringList faults;
     const auto check = [&](bool kept, double seconds, const QString& name) {
         if (!kept)
