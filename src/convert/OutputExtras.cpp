@@ -40,7 +40,8 @@ TConversionDriver::TStageOneStart TConversionDriver::StageOneStart(const TTaskNo
     TDvdStreamReader reader;
     uint32_t sector = 0;
     double lead = 0;
-    if (!OpenTwoStageReader(reader, item) || !reader.VobuBefore(sector, lead))
+    // Stage one plays the angle MEncoder picks: a title with several is sought by time.
+    if (!OpenTwoStageReader(reader, item) || reader.AngleCount() > 1 || !reader.VobuBefore(sector, lead))
         return {};
     // Read from a VOBU's start, MEncoder's first picture is one it could not decode whole, and it shows the
     // next one twice to keep the sound in step: the VOBU's first picture is the work file's third.
