@@ -29,6 +29,9 @@ using namespace ConversionHelpers;
 
 namespace {
 
+// How much stage one reads past the row's end, for stage two to cut at its exact end.
+constexpr double kStageOneMargin = 1.0;
+
 QString Seconds3(double seconds) {
     return QString::number(seconds, 'f', 3);
 } // "." whatever the locale
@@ -222,11 +225,18 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     const double start = TimeTextToSeconds(item.CurStartText);
     const double end = TimeTextToSeconds(item.CurEndText);
     const QString disc = DiscDevice();
-    QStringList args{"dvd://" + QString::number(title.Number), "-dvd-device", disc, "-ss", Seconds3(start)};
+    QStringList args{"dvd://" + QString::number(title.Number), "-dvd-device", disc};
+    const TStageOneStart from = StageOneStart(item);
+    if (from.Byte >= 0)
+        args << "-sb" << QString::number(from.Byte);
+    else
+        args << "-ss" << Seconds3(start);
     // MEncoder does not exit when its input ends before -endpos: a range that reaches the end of the title
-    // is read to the end instead.
-    if (end < title.FullEnd)
+    // is read to the end instead, as is one that ends too close to it for the margin stage two cuts.
+    if (from.Byte < 0 && end < title.FullEnd)
         args << "-endpos" << Seconds3(end - start);
+    else if (from.Byte >= 0 && end + 2 * kStageOneMargin < title.FullEnd)
+        args << "-endpos" << Seconds3(from.Lead + end - start + kStageOneMargin);
     args << SplitCommandLine(stageOneText);
     // MEncoder's default AC3 decoder loses most of some streams (a mono track came out a fraction of a
     // second long); liba52 decodes them whole, and the trailing comma leaves the others for other formats.
@@ -259,6 +269,10 @@ QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QS
         if (notes)
             *notes << item.OutputName + ": " + note + ".";
     }
+    // Stage one read from before the row's start, or past its end: the row is cut out here.
+    const TStageOneStart from = StageOneStart(item);
+    if (from.Byte >= 0)
+        outputs << "-ss" << Seconds3(from.Lead) << "-t" << Seconds3(ItemSeconds(item));
     // -n: the encoder makes the partial file afresh and writes over nothing, whatever the profile says.
     return QStringList{"-n", "-i", CurrentWorkFile()} + inputs + profile +
            (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +

@@ -120,6 +120,16 @@ private:
     // Stage two's chapter input, and its chapter map and the audio's language; both empty when there are
     // none.
     void StageTwoExtras(const TTaskNode& item, QStringList& inputs, QStringList& outputs) const;
+    // Where stage one begins. MEncoder's seek by time lands on a key picture up to a group of pictures past
+    // the time asked, so a row that does not start the title is read from the VOBU before its start, by byte
+    // position, and stage two cuts the lead (Lead, in the work file's time). Byte -1: by time, for the
+    // title's start or a disc whose cells carry no navigation packs.
+    struct TStageOneStart {
+        qint64 Byte = -1;
+        double Lead = 0;
+    };
+    TStageOneStart StageOneStart(const TTaskNode& item) const;
+    bool OpenTwoStageReader(TDvdStreamReader& reader, const TTaskNode& item) const;
     // What the two-stage engine cannot do of the row's choices, for the run's notes.
     QStringList TwoStageNotes(const TTaskNode& item) const;
     void AddNotes(const QStringList& notes);

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <poll.h>
 #include <unistd.h>
@@ -52,6 +53,11 @@ struct TDvdStreamReader::TLibrary {
 namespace {
 
 constexpr int kSector = TDvdStreamReader::kSectorBytes;
+// How much of the cells after the range is read: the sound of a picture is stored up to about half a
+// second behind it.
+constexpr int64_t kTailTicks = 90000 * 3 / 2;
+// Two VOBUs within a frame of each other continue one timeline.
+constexpr int64_t kFrameTicks = 90000 / 25;
 
 } // namespace
 
@@ -66,8 +72,11 @@ void TDvdStreamReader::Close() {
     FPrefix.clear();
     FFirstPicturePts = -1;
     FCells.clear();
+    FRangeCells = 0;
     FCell = 0;
     FRunLeft = 0;
+    FLastEndPtm = -1;
+    FTailLeft = 0;
 }
 
 bool TDvdStreamReader::Fail(const QString& text) {
@@ -181,7 +190,13 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
         while (to > from && cells[to].Start >= endSeconds)
             --to;
     FCells.assign(cells.begin() + qsizetype(from), cells.begin() + qsizetype(to) + 1);
+    FRangeCells = FCells.size();
+    if (endSeconds > 0)
+        FCells.insert(FCells.end(), cells.begin() + qsizetype(to) + 1, cells.end());
+    FTailLeft = kTailTicks;
+    FLastEndPtm = -1;
     FOffsetSeconds = std::max(0.0, startSeconds - FCells.front().Start);
+    FStartSeconds = std::max(startSeconds, FCells.front().Start);
 
     FLib->Vobs = DVDOpenFile(FLib->Dvd, info.title_set_nr, DVD_READ_TITLE_VOBS);
     if (!FLib->Vobs)
@@ -228,6 +243,37 @@ void TDvdStreamReader::ScanStreamIds() {
     std::vector<unsigned char> packs(size_t(count) * kSector);
     if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) == count)
         FSeenIds = StreamIdsIn(packs.data(), count);
+}
+
+bool TDvdStreamReader::VobuBefore(uint32_t& sector, double& leadSeconds) {
+    if (!FLib || !FLib->Vobs || FCells.empty())
+        return false;
+    const TCell& cell = FCells.front();
+    const double into = FStartSeconds - cell.Start;
+    unsigned char pack[kSector];
+    int64_t first = -1;
+    bool found = false;
+    for (uint32_t at = cell.First; at >= cell.First && at <= cell.Last;) {
+        if (DVDReadBlocks(FLib->Vobs, int(at), 1, pack) != 1 || !IsNavPack(pack))
+            break;
+        pci_t pci;
+        navRead_PCI(&pci, pack + 0x2d);
+        dsi_t dsi;
+        navRead_DSI(&dsi, pack + DSI_START_BYTE);
+        if (first < 0)
+            first = pci.pci_gi.vobu_s_ptm;
+        const double from = double(int64_t(pci.pci_gi.vobu_s_ptm) - first) / 90000;
+        if (from > into + 0.001)
+            break;
+        sector = at;
+        leadSeconds = std::max(0.0, into - from);
+        found = true;
+        const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
+        if (step == SRI_END_OF_CELL || step == 0)
+            break;
+        at += step;
+    }
+    return found;
 }
 
 int TDvdStreamReader::AudioStreamId(int audioIndex) const {
@@ -285,7 +331,7 @@ bool TDvdStreamReader::ReadSpread(int spots, int packsEach,
 // Finds the next stretch of sectors to pass on: one VOBU where the cell starts with a navigation pack
 // (its search information leads to the next VOBU of the same angle), the rest of the cell otherwise.
 bool TDvdStreamReader::NextRun() {
-    unsigned char nav[kSector];
+    unsigned char pack[kSector];
     while (FCell < FCells.size()) {
         const TCell& cell = FCells[FCell];
         if (FPack > cell.Last || FPack < cell.First) {
@@ -293,20 +339,32 @@ bool TDvdStreamReader::NextRun() {
                 FPack = FCells[FCell].First;
             continue;
         }
-        if (DVDReadBlocks(FLib->Vobs, int(FPack), 1, nav) != 1) {
+        if (DVDReadBlocks(FLib->Vobs, int(FPack), 1, pack) != 1) {
             FError = FWhere + QStringLiteral(": sector %1 cannot be read").arg(FPack);
             return false;
         }
         uint32_t length = cell.Last - FPack + 1;
         uint32_t next = cell.Last + 1;
-        if (IsNavPack(nav)) {
+        const bool nav = IsNavPack(pack);
+        if (nav) {
             dsi_t dsi;
-            navRead_DSI(&dsi, nav + DSI_START_BYTE);
+            navRead_DSI(&dsi, pack + DSI_START_BYTE);
             if (dsi.dsi_gi.vobu_ea > 0 && dsi.dsi_gi.vobu_ea < length) {
                 length = dsi.dsi_gi.vobu_ea + 1;
                 const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
                 next = step != SRI_END_OF_CELL && step > 0 ? FPack + step : FPack + length;
             }
+        }
+        if (FCell >= FRangeCells && !(nav && PassOnTail(pack))) {
+            FCell = FCells.size();
+            return false;
+        }
+        if (nav && FCell < FRangeCells) {
+            pci_t pci;
+            navRead_PCI(&pci, pack + 0x2d);
+            FLastEndPtm = pci.pci_gi.vobu_e_ptm;
+        } else if (!nav) {
+            FLastEndPtm = -1;
         }
         FRunStart = FPack;
         FRunLeft = length;
@@ -314,6 +372,19 @@ bool TDvdStreamReader::NextRun() {
         return true;
     }
     return false;
+}
+
+// Whether the VOBU after the range that begins with this navigation pack is passed on: while it continues
+// the range's timeline and the tail's time is not used up.
+bool TDvdStreamReader::PassOnTail(unsigned char* nav) {
+    pci_t pci;
+    navRead_PCI(&pci, nav + 0x2d);
+    const int64_t start = pci.pci_gi.vobu_s_ptm, end = pci.pci_gi.vobu_e_ptm;
+    if (FTailLeft <= 0 || FLastEndPtm < 0 || std::abs(start - FLastEndPtm) > kFrameTicks || end <= start)
+        return false;
+    FTailLeft -= end - start;
+    FLastEndPtm = end;
+    return true;
 }
 
 void TDvdStreamReader::AnnounceSubPicture(int streamId) {

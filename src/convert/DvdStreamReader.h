@@ -15,6 +15,8 @@
 // program chain, the chosen angle's cells, from the cell that holds the range's start to the cell that
 // holds its end. Interleaved cells (angle blocks) are followed VOBU by VOBU, so other angles' data is
 // left out. The stream begins at the start of a cell: OffsetSeconds() tells where the range begins in it.
+// A range that ends where a cell ends is read on into the following cell for a little while: the disc
+// stores a picture's sound behind it, so the last moments of the range's audio lie past the cell's end.
 class TDvdStreamReader {
 public:
     static constexpr int kSectorBytes = 2048;
@@ -31,6 +33,10 @@ public:
     QString ErrorText() const { return FError; }
 
     double OffsetSeconds() const { return FOffsetSeconds; } // the range's start within the stream
+    // Where a reading of the title by byte position may begin so as to hold the range's start exactly: the
+    // first sector of the last VOBU of the start's cell that begins at or before the start, and how far the
+    // start lies behind it. False when the cell's navigation packs cannot tell.
+    bool VobuBefore(uint32_t& sector, double& leadSeconds);
     int AngleCount() const { return FAngleCount; }
     QString TitleAspect() const { return FAspect; } // "4:3" or "16:9"
 
@@ -75,6 +81,7 @@ private:
     struct TLibrary; // the open disc, title set and VOB files
     bool Fail(const QString& text);
     bool NextRun();
+    bool PassOnTail(unsigned char* nav);
     double LeadSeconds();
     void ScanStreamIds();
 
@@ -86,11 +93,16 @@ private:
     std::array<uint32_t, 16> FPalette{};
     TTitleOutline FOutline;
     std::vector<int> FSeenIds;
-    std::vector<TCell> FCells; // the chosen angle's cells that the range touches, in playing order
+    std::vector<TCell> FCells; // the chosen angle's cells that the range touches, in playing order,
+                               // then those that follow it
+    size_t FRangeCells = 0;    // how many of FCells the range touches
+    int64_t FLastEndPtm = -1;  // where the last VOBU passed on ends (90 kHz), -1 when unknown
+    int64_t FTailLeft = 0;     // how much more of the following cells to pass on (90 kHz)
     size_t FCell = 0;
     uint32_t FPack = 0;                   // the next sector to visit in the current cell
     uint32_t FRunStart = 0, FRunLeft = 0; // sectors due to be passed on
     double FOffsetSeconds = 0;
+    double FStartSeconds = 0;
     int64_t FFirstPicturePts = -1;
     QByteArray FFirstPackHeader; // the stream's first 14 bytes, when they are an MPEG-2 pack header
     QByteArray FPrefix;          // bytes handed out before the disc's

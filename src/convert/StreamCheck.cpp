@@ -42,6 +42,11 @@ double SecondsOf(const QString& text) {
     return timed >= 0 ? timed : -1;
 }
 
+// The shortest a kept stream may come out: a range may lose a frame or two at each end, never 0.5 s or 1 %.
+double ShortestAllowed(double rangeSeconds) {
+    return rangeSeconds - std::max(0.5, rangeSeconds * 0.01);
+}
+
 QString Seconds2(double seconds) {
     return QString::number(seconds, 'f', 2);
 }
@@ -82,7 +87,7 @@ bool KeepsAudio(const QStringList& stageTwoArguments) {
 }
 
 QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, bool video, bool audio) {
-    const double shortest = rangeSeconds - std::max(2.0, rangeSeconds * 0.02);
+    const double shortest = ShortestAllowed(rangeSeconds);
     QStringList faults;
     const auto check = [&](bool kept, double seconds, const QString& name) {
         if (!kept)
@@ -129,7 +134,7 @@ QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, c
     QString problem = ShortStreamProblem(lengths, rangeSeconds, kept.Video, kept.Audio > 0);
     if (!problem.isEmpty() || kept.Audio <= 1)
         return problem;
-    const double shortest = rangeSeconds - std::max(2.0, rangeSeconds * 0.02);
+    const double shortest = ShortestAllowed(rangeSeconds);
     QStringList faults;
     if (int(lengths.AudioTracks.size()) < kept.Audio)
         faults << QStringLiteral("it has %1 of its %2 audio tracks").arg(lengths.AudioTracks.size()).arg(kept.Audio);

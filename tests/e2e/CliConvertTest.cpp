@@ -587,10 +587,13 @@ TEST_F(CliConvert, BadArgumentsAndDryRun) {
                                   "VIDEO_TS' -ss 0.000 "
                                   "-endpos 4.000"))
         << lines[1].toStdString();
-    // A range typed with fractions of a second is converted as typed.
+    // A range typed with fractions of a second is converted as typed: stage one reads from the VOBU that
+    // starts at 5.4 s (sector 295) to a second past the end, and stage two cuts the lead (0.1 s and the two
+    // pictures MEncoder adds) and the length.
     run = Convert(Disc, {"--title", "1", "--start", "00:00:05.5", "--end", "00:00:10.25", "--dry-run"});
     ASSERT_EQ(run.ExitCode, 0);
-    EXPECT_TRUE(run.Out.contains(" -ss 5.500 -endpos 4.750 ")) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(" -sb 604160 -endpos 5.930 ")) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(" -ss 0.180 -t 4.750 ")) << run.Out.toStdString();
     EXPECT_TRUE(QDir(Output).isEmpty());
 }
 

@@ -537,7 +537,8 @@ TEST_F(ConversionDriver, AnOutputStreamShorterThanTheRangeFailsTheItem) {
     const QString cause =
         ", but the range is 20.00 s. The disc may be damaged, the work or output folder may "
         "have run out of space, or an encoder could not decode the stream.";
-    for (const Case& c : {Case{"20.1", "19.9", ""}, Case{"18.1", "20", ""},
+    for (const Case& c : {Case{"20.1", "19.9", ""}, Case{"19.5", "20", ""},
+                          Case{"19.4", "20", "The output is incomplete: its video is 19.40 s long" + cause},
                           Case{"20", "0.13", "The output is incomplete: its audio is 0.13 s long" + cause},
                           Case{"9.5", "9.5",
                                "The output is incomplete: its video is 9.50 s long and its audio "
@@ -557,6 +558,27 @@ TEST_F(ConversionDriver, AnOutputStreamShorterThanTheRangeFailsTheItem) {
         EXPECT_EQ(r.Failures[0].Problem, c.Expected + " The file is kept as " + Output + "Title02.mp4.");
         EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title02.mp4"});
     }
+}
+
+// The allowance is 0.5 s or 1 % of the range, whichever is more: each part decides somewhere, and a stream
+// exactly at the limit passes.
+TEST(StreamCheck, AShortStreamIsAllowedHalfASecondOrOnePercent) {
+    struct Case {
+        double Range, Video, Audio;
+        bool Passes;
+    };
+    for (const Case& c : {Case{2.5, 2.0, 2.5, true}, Case{2.5, 1.99, 2.5, false}, Case{2.5, 2.5, 1.4, false},
+                          Case{5.0, 3.4, 5.0, false}, Case{10.0, 9.5, 9.5, true}, Case{10.0, 9.49, 10.0, false},
+                          Case{100.0, 99.0, 99.0, true}, Case{100.0, 98.99, 100.0, false},
+                          Case{200.0, 198.0, 198.0, true}, Case{200.0, 200.0, 197.99, false},
+                          Case{200.0, 198.5, 200.0, true}}) {
+        SCOPED_TRACE(std::to_string(c.Range) + " " + std::to_string(c.Video) + " " + std::to_string(c.Audio));
+        const QString problem = ShortStreamProblem({c.Video, c.Audio}, c.Range, true, true);
+        EXPECT_EQ(problem.isEmpty(), c.Passes) << problem.toStdString();
+    }
+    // A stream the output does not keep is not measured.
+    EXPECT_TRUE(ShortStreamProblem({-1, 10.0}, 10.0, false, true).isEmpty());
+    EXPECT_FALSE(ShortStreamProblem({-1, 10.0}, 10.0, true, true).isEmpty());
 }
 
 TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
