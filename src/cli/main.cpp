@@ -4,7 +4,7 @@
 //   velloric-cli args PROFILE    the encoder arguments the profile's saved choices give
 //   velloric-cli convert PATH    convert rows of the disc (see ConvertCommand.cpp)
 #include "tasks/AppContext.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 #include "tasks/TaskListModel.h"
 #include "cli/ConvertCommand.h"
 #include "cli/TaskListJson.h"
@@ -46,8 +46,8 @@ int List(const QStringList& args) {
     if (args.size() != 1)
         return Fail("list takes one PATH (see --help)");
     const QString path = args.first();
-    if (!QFileInfo(path).isDir() && !IsDiscImagePath(path))
-        return Fail(path + ": not a folder, nor a disc image (.iso)");
+    if (DiscKindOf(path) == TDiscKind::Other)
+        return Fail(path + ": not a folder, nor a disc image (.iso), nor a drive");
 
     TAppContext context;
     TTaskListModel tasks(context);

@@ -11,7 +11,7 @@
 #include "convert/DisplayAspect.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
@@ -164,7 +164,7 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FFrontEnd.LockInterface();
     // The encoder would read a damaged .IFO where the list was read from its .BUP.
     // An image goes to the encoder as it is.
-    if (IsDiscImagePath(FContext.DVDInformation.DiscPath))
+    if (IsDiscFile(FContext.DVDInformation.DiscPath))
         FDiscView.reset();
     else
         FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));

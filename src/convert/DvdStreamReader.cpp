@@ -1,5 +1,5 @@
 #include "DvdStreamReader.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 
 #include "convert/ProgramStreamPacks.h"
 #include "convert/TitleOutline.h"
@@ -101,7 +101,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
         folder.chop(1);
     FWhere = QStringLiteral("%1, title %2").arg(folder).arg(title);
     // An image (a regular file) is opened by the library itself.
-    if (!IsDiscImagePath(folder)) {
+    if (!IsDiscFile(folder)) {
         // Opening a FIFO would block for ever: only a folder with a regular VIDEO_TS.IFO is handed on.
         const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
         if (!ifo.isFile() && !bup.isFile())

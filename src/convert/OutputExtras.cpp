@@ -7,6 +7,7 @@
 #include "convert/ConversionHelpers.h"
 #include "convert/DvdStreamReader.h"
 #include "dvd/DiscLoader.h"
+#include "dvd/DiscSource.h"
 #include "profiles/IniFile.h"
 
 using namespace ConversionHelpers;
@@ -24,12 +25,14 @@ void TConversionDriver::StageTwoExtras(const TTaskNode& item, QStringList& input
     outputs.clear();
     // Read from the run's view of the good information files, as stage one reads: the library can crash on
     // a damaged copy.
+    // An image or a drive is read as it is.
+    const QString& disc = FContext.DVDInformation.DiscPath;
     std::unique_ptr<TDiscView> planView;
-    if (!FDiscView)
-        planView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
-    const TDiscView& view = FDiscView ? *FDiscView : *planView;
+    if (!FDiscView && !IsDiscFile(disc))
+        planView = std::make_unique<TDiscView>(IncludeTrailingSeparator(disc));
+    const TDiscView* view = FDiscView ? FDiscView.get() : planView.get();
     TDvdStreamReader reader;
-    if (!view.IsValid() || !OpenRowStream(reader, view.Path(), item))
+    if ((view && !view->IsValid()) || !OpenRowStream(reader, view ? view->Path() : disc, item))
         return; // stage one reports the disc's problem
     const TTitleOutline& outline = reader.Outline();
     // The work file starts at the range's start and holds the chosen audio track, or the title's first.
