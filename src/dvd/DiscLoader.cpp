@@ -7,6 +7,7 @@
 #include "IfoReader.h"
 #include "InfoFileCheck.h"
 #include "InfoFileChoice.h"
+#include "OpticalDrives.h"
 #include "tasks/AppContext.h"
 #include "tasks/TaskListModel.h"
 #include "tasks/TimeText.h"
@@ -168,8 +169,11 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
         CheckVideoFiles(disc);
     }
     context.DVDInformation.DiscPath = disc;
-    if (kind == TDiscKind::Image || kind == TDiscKind::Device)
+    // Outputs are named after an image, or after a drive's volume label as the Open-DVD dialog does.
+    if (kind == TDiscKind::Image)
         context.DVDInformation.OutputPrefix = DiscFileStem(path);
+    else if (kind == TDiscKind::Device)
+        context.DVDInformation.OutputPrefix = ReadVolumeLabel(path).value_or(QString());
 
     TLoadResult result;
     if (kind == TDiscKind::Folder && !HasMenuFile(disc)) {

@@ -20,5 +20,5 @@ bool IsDiscFile(const QString& path);
 // recognition sequence at sector 16 and a UDF anchor at sector 256.
 bool HasDiscImageSignature(const QString& path);
 
-// The name a disc file gives the outputs: an image's name without its extension, a device's last part.
+// An image's name without its extension; a device's last part.
 QString DiscFileStem(const QString& path);
