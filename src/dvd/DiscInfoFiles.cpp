@@ -76,13 +76,35 @@ void CopyInfoFiles(const QByteArray& disc, const QByteArray& folder, const std::
     const dvd_logger_cb logger = {&Log};
     dvd_reader_t* dvd = DVDOpen2(&log, &logger, disc.constData());
     if (dvd) {
+        // The error to tell is the one met looking for the menu file, when that is what is missing.
+        TCopyLog menuLog;
         for (int set = 0; set <= kLastTitleSet; ++set) {
             CopyInfoFile(dvd, set, false, folder);
             CopyInfoFile(dvd, set, true, folder);
+            if (set == 0)
+                menuLog = log;
         }
+        std::memcpy(log.Error, menuLog.Error, sizeof log.Error);
         DVDClose(dvd);
     }
     out(QByteArray(1, dvd ? '1' : '0') + (log.NoDecryption ? '1' : '0') + '\0' + QByteArray(log.Error));
+}
+
+// Why a disc file's first volume sector cannot be read, said before the library tries: a drive without a
+// disc, a loop device with no image behind it, a file the user may not read. Nothing is ever written.
+QString UnreadableProblem(const QString& disc) {
+    const int fd = ::open(QFile::encodeName(disc).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return QStringLiteral("cannot open it: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+    char sector[2048];
+    const ssize_t got = ::pread(fd, sector, sizeof sector, 16 * 2048);
+    const int error = errno;
+    ::close(fd);
+    if (got < 0)
+        return QStringLiteral("cannot read it: %1").arg(QString::fromLocal8Bit(strerror(error)));
+    if (got == 0)
+        return QStringLiteral("nothing can be read from it (no disc in the drive, or an empty or cut image)");
+    return {};
 }
 
 } // namespace
@@ -100,11 +122,9 @@ TDiscInfoFiles::TDiscInfoFiles(const QString& disc, TLibraryProcess process, int
                                                                                QDir::Hidden | QDir::NoDotAndDotDot))
             if (!NonRegularFileProblem(disc + name).isEmpty())
                 QFile::link(QFileInfo(disc + name).absoluteFilePath(), Folder() + name.toUpper());
-    } else if (const int fd = ::open(QFile::encodeName(disc).constData(), O_RDONLY | O_CLOEXEC); fd < 0) {
-        FError = QStringLiteral("%1: cannot read it: %2").arg(disc, QString::fromLocal8Bit(strerror(errno)));
+    } else if (const QString problem = UnreadableProblem(disc); !problem.isEmpty()) {
+        FError = disc + ": " + problem;
         return;
-    } else {
-        ::close(fd);
     }
 
     const QByteArray source = QFile::encodeName(FKind == TDiscKind::Folder ? disc.chopped(1) : disc);
