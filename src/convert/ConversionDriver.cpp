@@ -321,6 +321,11 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
     if (!problem.isEmpty())
         return ItemFailed;
 
+    // MEncoder reads the disc itself and would encode scrambled packs as they are: such a range is refused
+    // before anything starts.
+    if (TDvdStreamReader reader; !OpenDirectStream(reader, item, problem) && reader.Encrypted())
+        return ItemFailed;
+    problem.clear();
     const bool opened = RunPreparatoryPass(TitleOf(item).Number, problem);
     if (FState == CancelRequested) // Stop before stage one: it is not started
         return ItemCancelled;
