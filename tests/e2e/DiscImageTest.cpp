@@ -1,6 +1,7 @@
 // A disc image (.iso) and a drive read directly (a loop device of the image) open as the disc they hold:
 // listed as its folder is, converted by both engines, and a damaged or unreadable one is refused by name.
 #include "support/MediaProbe.h"
+#include "support/RunProgram.h"
 #include "support/TestPaths.h"
 
 #include <QFile>
@@ -10,19 +11,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-struct TRun {
-    int ExitCode = -1;
-    QByteArray Out, Err;
-};
-
-TRun RunProgram(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(300000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 TRun Cli(const QStringList& args) {
     return RunProgram(ProgramBinDir() + "/velloric-cli", args);
