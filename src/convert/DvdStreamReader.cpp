@@ -45,7 +45,7 @@ struct TDvdStreamReader::TLibrary {
     static void Log(void* self, dvd_logger_level_t level, const char* format, va_list args) {
         char text[512];
         std::vsnprintf(text, sizeof text, format, args);
-        if (std::strstr(text, "Encrypted DVD support unavailable"))
+        if (SaysNoDecryption(text))
             static_cast<TLibrary*>(self)->NoDecryption = true;
         if (level != DVD_LOGGER_LEVEL_ERROR)
             return;

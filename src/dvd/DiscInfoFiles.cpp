@@ -3,6 +3,7 @@
 #include "InfoFileCheck.h"
 #include "InfoFileChoice.h"
 #include "LibraryChild.h"
+#include "ScrambledPacks.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +40,7 @@ void Log(void* self, dvd_logger_level_t level, const char* format, va_list args)
     auto* log = static_cast<TCopyLog*>(self);
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
-    if (std::strstr(text, "Encrypted DVD support unavailable"))
+    if (SaysNoDecryption(text))
         log->NoDecryption = true;
     else if (level == DVD_LOGGER_LEVEL_ERROR)
         std::memcpy(log->Error, text, sizeof text);

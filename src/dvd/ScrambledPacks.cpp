@@ -1,5 +1,7 @@
 #include "ScrambledPacks.h"
 
+#include <cstring>
+
 bool IsScrambledPack(const unsigned char* pack) {
     // An MPEG-2 pack header (14 bytes and its stuffing), then the packet: 00 00 01, its stream id, its
     // length, then the flags byte whose bits 0x30 say how the packet is scrambled. On a DVD the flags
@@ -19,6 +21,10 @@ int ScrambledPackCount(const unsigned char* packs, int count) {
     for (int i = 0; i < count; ++i)
         scrambled += IsScrambledPack(packs + size_t(i) * 2048) ? 1 : 0;
     return scrambled;
+}
+
+bool SaysNoDecryption(const char* logLine) {
+    return std::strstr(logLine, "Encrypted DVD support unavailable") != nullptr;
 }
 
 QString EncryptedTitleText(const QString& where, bool noDecryption) {
