@@ -1,5 +1,5 @@
 #include "ConvertCommand.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 
 #include "tasks/AppContext.h"
 #include "tasks/TaskListModel.h"
@@ -373,8 +373,8 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
     CatchStopSignals();
     try {
         const TOptions o = ParseOptions(args);
-        if (!QFileInfo(o.Disc).isDir() && !IsDiscImagePath(o.Disc))
-            throw TBadInput{o.Disc + ": not a folder, nor a disc image (.iso)"};
+        if (DiscKindOf(o.Disc) == TDiscKind::Other)
+            throw TBadInput{o.Disc + ": not a folder, nor a disc image (.iso), nor a drive"};
 
         // Defaults as the window has them, from its Preferences.ini, read without writing it.
         const TAppPaths paths = TAppPaths::ForProgramDir(programDir);

@@ -12,7 +12,7 @@
 #include "convert/FieldChoice.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
@@ -169,7 +169,7 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FFrontEnd.LockInterface();
     // The encoder would read a damaged .IFO where the list was read from its .BUP.
     // An image goes to the encoder as it is.
-    if (IsDiscImagePath(FContext.DVDInformation.DiscPath))
+    if (IsDiscFile(FContext.DVDInformation.DiscPath))
         FDiscView.reset();
     else
         FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
@@ -353,6 +353,11 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
     if (!problem.isEmpty())
         return ItemFailed;
 
+    // MEncoder reads the disc itself and would encode scrambled packs as they are: such a range is refused
+    // before anything starts.
+    if (TDvdStreamReader reader; !OpenDirectStream(reader, item, problem) && reader.Encrypted())
+        return ItemFailed;
+    problem.clear();
     const bool opened = RunPreparatoryPass(TitleOf(item).Number, problem);
     if (FState == CancelRequested) // Stop before stage one: it is not started
         return ItemCancelled;

@@ -18,9 +18,12 @@ using namespace ConversionHelpers;
 
 bool TConversionDriver::OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item,
                                          QString& problem) const {
-    if (OpenRowStream(reader, FContext.DVDInformation.DiscPath, item))
+    // The library reads the disc as the list was read: through the view, whose information files passed the
+    // checks, so a damaged .IFO with a good .BUP is never handed to it. Messages name the disc itself.
+    reader.ShowDiscAs(FContext.DVDInformation.DiscPath);
+    if (OpenRowStream(reader, DiscDevice(), item))
         return true;
-    problem = "The disc cannot be read: " + reader.ErrorText();
+    problem = reader.Encrypted() ? reader.ErrorText() : "The disc cannot be read: " + reader.ErrorText();
     return false;
 }
 

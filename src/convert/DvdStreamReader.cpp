@@ -1,9 +1,10 @@
 #include "DvdStreamReader.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 
 #include "convert/ProgramStreamPacks.h"
 #include "convert/TitleOutline.h"
 #include "dvd/InfoFileCheck.h"
+#include "dvd/ScrambledPacks.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,6 +29,7 @@ struct TDvdStreamReader::TLibrary {
     ifo_handle_t* Vts = nullptr;
     dvd_file_t* Vobs = nullptr;
     QString LastLog;
+    bool NoDecryption = false; // said at the opening: the library cannot decrypt
 
     ~TLibrary() {
         if (Vobs)
@@ -42,10 +44,12 @@ struct TDvdStreamReader::TLibrary {
 
     // The library's errors are kept for the message; nothing reaches standard output.
     static void Log(void* self, dvd_logger_level_t level, const char* format, va_list args) {
-        if (level != DVD_LOGGER_LEVEL_ERROR)
-            return;
         char text[512];
         std::vsnprintf(text, sizeof text, format, args);
+        if (SaysNoDecryption(text))
+            static_cast<TLibrary*>(self)->NoDecryption = true;
+        if (level != DVD_LOGGER_LEVEL_ERROR)
+            return;
         static_cast<TLibrary*>(self)->LastLog = QString::fromLocal8Bit(text).trimmed();
     }
 };
@@ -93,14 +97,18 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FError.clear();
     FBytesRead = 0;
     FOffsetSeconds = 0;
+    FScrambled = false;
     FAudioIds.clear();
     FSubtitleIds.clear();
     QString folder = discPath;
     while (folder.size() > 1 && folder.endsWith('/'))
         folder.chop(1);
-    FWhere = QStringLiteral("%1, title %2").arg(folder).arg(title);
+    QString shown = FShownName.isEmpty() ? folder : FShownName;
+    while (shown.size() > 1 && shown.endsWith('/'))
+        shown.chop(1);
+    FWhere = QStringLiteral("%1, title %2").arg(shown).arg(title);
     // An image (a regular file) is opened by the library itself.
-    if (!IsDiscImagePath(folder)) {
+    if (!IsDiscFile(folder)) {
         // Opening a FIFO would block for ever: only a folder with a regular VIDEO_TS.IFO is handed on.
         const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
         if (!ifo.isFile() && !bup.isFile())
@@ -119,11 +127,11 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     static const dvd_logger_cb logger = {&TLibrary::Log};
     FLib->Dvd = DVDOpen2(FLib.get(), &logger, folder.toLocal8Bit().constData());
     if (!FLib->Dvd)
-        return Fail(folder + ": the DVD library cannot open it");
+        return Fail(shown + ": the DVD library cannot open it");
     FLib->Vmg = ifoOpen(FLib->Dvd, 0);
     const ifo_handle_t* vmg = FLib->Vmg;
     if (!vmg || !vmg->tt_srpt)
-        return Fail(folder + ": the title table of VIDEO_TS.IFO cannot be read");
+        return Fail(shown + ": the title table of VIDEO_TS.IFO cannot be read");
     if (title < 1 || title > vmg->tt_srpt->nr_of_srpts)
         return Fail(FWhere + ": the disc has no such title");
     const title_info_t& info = vmg->tt_srpt->title[title - 1];
@@ -208,6 +216,11 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FRunLeft = 0;
     FOffsetSeconds += LeadSeconds();
     ScanStreamIds();
+    // Scrambled packs would reach the encoder as garbage: such a range is refused here, before any encoder.
+    if (FScrambled) {
+        FLib->LastLog.clear();
+        return Fail(EncryptedTitleText(FWhere, FLib->NoDecryption));
+    }
     return true;
 }
 
@@ -241,8 +254,11 @@ void TDvdStreamReader::ScanStreamIds() {
     const TCell& cell = FCells.front();
     const int count = int(std::min<uint32_t>(cell.Last - cell.First + 1, 2048));
     std::vector<unsigned char> packs(size_t(count) * kSector);
-    if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) == count)
+    FScrambled = false;
+    if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) == count) {
         FSeenIds = StreamIdsIn(packs.data(), count);
+        FScrambled = ScrambledPackCount(packs.data(), count) > 0;
+    }
 }
 
 bool TDvdStreamReader::VobuBefore(uint32_t& sector, double& leadSeconds) {

@@ -28,9 +28,13 @@ public:
 
     // discPath: the folder that holds VIDEO_TS.IFO. title counts from 1, angle from 0; endSeconds <= 0
     // reads to the title's end. False, with ErrorText() set, when the title cannot be read.
+    // A range whose first packs are scrambled (an encrypted disc the library cannot decrypt) is refused.
     bool Open(const QString& discPath, int title, int angle, double startSeconds, double endSeconds);
     void Close();
     QString ErrorText() const { return FError; }
+    bool Encrypted() const { return FScrambled; } // Open refused the range: its packs are scrambled
+    // Messages name the disc as name instead of the path opened (a private view of the disc's folder).
+    void ShowDiscAs(const QString& name) { FShownName = name; }
 
     double OffsetSeconds() const { return FOffsetSeconds; } // the range's start within the stream
     // Where a reading of the title by byte position may begin so as to hold the range's start exactly: the
@@ -93,6 +97,8 @@ private:
     std::array<uint32_t, 16> FPalette{};
     TTitleOutline FOutline;
     std::vector<int> FSeenIds;
+    bool FScrambled = false; // the first cell's opening packs carry the scrambling bits
+    QString FShownName;
     std::vector<TCell> FCells; // the chosen angle's cells that the range touches, in playing order,
                                // then those that follow it
     size_t FRangeCells = 0;    // how many of FCells the range touches

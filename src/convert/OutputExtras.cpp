@@ -5,8 +5,8 @@
 #include "convert/ConversionHelpers.h"
 #include "convert/DvdStreamReader.h"
 #include "convert/FieldChoice.h"
-#include "dvd/DiscImage.h"
 #include "dvd/DiscLoader.h"
+#include "dvd/DiscSource.h"
 #include "profiles/IniFile.h"
 #include "tasks/AppContext.h"
 #include "tasks/TimeText.h"
@@ -24,10 +24,10 @@ void TConversionDriver::ReadOutputOptions(const QString& profileName) {
 
 bool TConversionDriver::OpenTwoStageReader(TDvdStreamReader& reader, const TTaskNode& item) const {
     // Read from the run's view of the good information files, as stage one reads (the library can crash on
-    // a damaged copy); an image as it is.
+    // a damaged copy); an image or a drive as it is.
     const QString& disc = FContext.DVDInformation.DiscPath;
     std::unique_ptr<TDiscView> planView;
-    if (!FDiscView && !IsDiscImagePath(disc))
+    if (!FDiscView && !IsDiscFile(disc))
         planView = std::make_unique<TDiscView>(IncludeTrailingSeparator(disc));
     const TDiscView* view = FDiscView ? FDiscView.get() : planView.get();
     if (view && !view->IsValid())

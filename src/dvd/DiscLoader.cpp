@@ -1,13 +1,14 @@
 #include "DiscLoader.h"
-#include "DiscImage.h"
 
 #include <memory>
 
+#include "DiscInfoFiles.h"
 #include "DvdAccess.h"
 #include "IfoReader.h"
 #include "InfoFileCheck.h"
 #include "InfoFileChoice.h"
 #include "TitleRelations.h"
+#include "OpticalDrives.h"
 #include "tasks/AppContext.h"
 #include "tasks/TaskListModel.h"
 #include "tasks/TimeText.h"
@@ -192,34 +193,53 @@ QString ExcludeTrailingSeparator(const QString& path) {
 TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& tasks, TDvdAccess& library,
                      const std::function<void()>& pump) {
     context.TitleSets.clear();
-    // An image's information files are read from a copy; the disc is named by the image itself.
-    std::unique_ptr<TDiscImageFiles> image;
-    if (IsDiscImagePath(path)) {
-        image = std::make_unique<TDiscImageFiles>(path);
-        if (!image->IsValid()) {
-            context.DVDInformation.DiscPath = path;
-            return {false, image->Error()};
-        }
+    const TDiscKind kind = DiscKindOf(path);
+    QString disc = path;
+    if (kind != TDiscKind::Image && kind != TDiscKind::Device) {
+        disc = IncludeTrailingSeparator(path);
+        if (!HasMenuFile(disc))
+            disc = FindVideoTsFolder(disc);
+        // The encoders open the video files themselves: a folder's are checked before anything is read.
+        CheckVideoFiles(disc);
     }
-    QString folder = image ? image->Folder() : IncludeTrailingSeparator(path);
-    if (!HasMenuFile(folder))
-        folder = FindVideoTsFolder(folder);
-    context.DVDInformation.DiscPath = image ? path : folder;
-    const QString libraryPath = ExcludeTrailingSeparator(folder);
-
-    context.TitleSets = ReadTitleSets(folder, pump);
-    CheckVideoFiles(folder);
+    context.DVDInformation.DiscPath = disc;
+    // Outputs are named after an image, or after a drive's volume label as the Open-DVD dialog does.
+    if (kind == TDiscKind::Image)
+        context.DVDInformation.OutputPrefix = DiscFileStem(path);
+    else if (kind == TDiscKind::Device)
+        context.DVDInformation.OutputPrefix = ReadVolumeLabel(path).value_or(QString());
 
     TLoadResult result;
-    if (!HasMenuFile(folder)) {
+    if (kind == TDiscKind::Folder && !HasMenuFile(disc)) {
+        context.TitleSets = ReadTitleSets(disc, pump);
         result.LibraryError = QStringLiteral("%1: no DVD-Video here (neither it nor a VIDEO_TS folder in it "
                                              "holds VIDEO_TS.IFO)")
                                   .arg(QDir::toNativeSeparators(path));
         return result;
     }
+    // Every kind of disc is read through the library into copies of its information files, which the
+    // bounds checks and the title table then read; problems name the disc's own files.
+    const TDiscInfoFiles files(disc, library.Process());
+    if (!files.IsValid()) {
+        result.LibraryError = files.Error();
+        return result;
+    }
+    result.NoDecryption = files.NoDecryption();
+    const QString folder = files.Folder();
+    try {
+        context.TitleSets = ReadTitleSets(folder, pump);
+    } catch (const EIfoError& e) {
+        throw EIfoError(files.Named(QString::fromStdString(e.what())).toStdString());
+    }
+    const QString libraryPath = ExcludeTrailingSeparator(folder);
+    if (!HasMenuFile(folder)) {
+        result.LibraryError = files.Named(QStringLiteral("%1: the DVD library cannot read VIDEO_TS.IFO nor "
+                                                         "VIDEO_TS.BUP").arg(disc));
+        return result;
+    }
     result.LibraryOpened = library.OpenDVD(libraryPath);
     if (!result.LibraryOpened) {
-        result.LibraryError = library.ErrorText();
+        result.LibraryError = files.Named(library.ErrorText());
         return result;
     }
     const int titleCount = library.GetTitleNum();

@@ -34,6 +34,12 @@ QString ChooseFolder(QWidget* parent, const QString& caption) {
     return QFileDialog::getExistingDirectory(parent, caption);
 }
 
+QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter) {
+    if (gAnswerer)
+        return gAnswerer->Path({"open", caption, filter, TIcon::None});
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
 QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
                        const QString& defaultSuffix, const QString& start) {
     QString path;

@@ -13,7 +13,7 @@ enum class TButtons { Ok, YesNo };
 enum class TAnswer { Ok, Yes, No, Cancel };
 
 struct TRequest {
-    QString Kind; // "message", "folder" or "save"
+    QString Kind; // "message", "folder", "open" or "save"
     QString Caption;
     QString Text; // the message, or the save dialog's filter
     TIcon Icon = TIcon::None;
@@ -32,6 +32,8 @@ TAnswer Message(QWidget* parent, const QString& caption, const QString& text, TI
                 TButtons buttons = TButtons::Ok);
 // A folder chosen by the user, or an empty text when cancelled.
 QString ChooseFolder(QWidget* parent, const QString& caption);
+// An existing file chosen by the user (filter as QFileDialog takes it), or an empty text when cancelled.
+QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter);
 // A file name to save to, with defaultSuffix added when typed without one; empty when cancelled.
 // start: the file the dialog proposes.
 QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,

@@ -165,7 +165,7 @@ TEST(CliList, FoldersThatCannotBeLoadedFailCleanly) {
     for (const Case& c :
          {Case{{"list", empty.path()}, empty.path()},
           Case{{"list", damaged.path()},
-               damaged.path() + "/VIDEO_TS/VTS_01_0.IFO: not a DVD title-set information file"},
+               damaged.path() + "/VIDEO_TS/VTS_01_0.IFO: empty, or shorter than one 2048-byte sector"},
           Case{{"list", "/no/such/folder"}, "/no/such/folder: not a folder"},
           Case{{"list"}, "list takes one PATH"}, Case{{"frobnicate"}, "unknown command"}}) {
         SCOPED_TRACE(c.Args.join(' ').toStdString());

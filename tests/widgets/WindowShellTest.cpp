@@ -116,7 +116,7 @@ QAction* Action(const TMainForm& window, const char* name) {
 // Enabled states of the toolbar, the tree and the right-hand panel, as "name=0/1" texts.
 QStringList States(const TMainForm& window) {
     QStringList states;
-    for (const char* name : {"tbtnOpenDVD", "tbtnOpenDir", "tbtnStart", "tbtnStop", "tbtnTrim", "tbtnSetting",
+    for (const char* name : {"tbtnOpenDVD", "tbtnOpenDir", "tbtnOpenImage", "tbtnStart", "tbtnStop", "tbtnTrim", "tbtnSetting",
                              "tbtnAbout", "tbtnHelp", "tbtnWebsite"})
         states << QStringLiteral("%1=%2").arg(name).arg(Action(window, name)->isEnabled());
     states << QStringLiteral("ltvTask=%1").arg(window.TaskView()->isEnabled());
@@ -127,13 +127,13 @@ QStringList States(const TMainForm& window) {
 QStringList Expected(const QString& enabled) {
     QStringList states;
     const QStringList on = enabled.split(' ');
-    for (const char* name : {"tbtnOpenDVD", "tbtnOpenDir", "tbtnStart", "tbtnStop", "tbtnTrim", "tbtnSetting",
+    for (const char* name : {"tbtnOpenDVD", "tbtnOpenDir", "tbtnOpenImage", "tbtnStart", "tbtnStop", "tbtnTrim", "tbtnSetting",
                              "tbtnAbout", "tbtnHelp", "tbtnWebsite", "ltvTask", "panProfile"})
         states << QStringLiteral("%1=%2").arg(name).arg(on.contains(name));
     return states;
 }
 
-const QString kIdle = "tbtnOpenDVD tbtnOpenDir tbtnSetting tbtnAbout tbtnHelp tbtnWebsite ltvTask panProfile";
+const QString kIdle = "tbtnOpenDVD tbtnOpenDir tbtnOpenImage tbtnSetting tbtnAbout tbtnHelp tbtnWebsite ltvTask panProfile";
 const QString kLoaded = kIdle + " tbtnStart tbtnTrim";
 const QString kConverting = "tbtnStop tbtnAbout tbtnHelp tbtnWebsite";
 
@@ -199,7 +199,7 @@ private slots:
             for (QAction* action : window.findChild<QToolBar*>("ToolBar1")->actions())
                 toolbar << (action->isSeparator() ? QStringLiteral("|") : action->objectName());
             QCOMPARE(toolbar,
-                     QStringList({"tbtnOpenDVD", "tbtnOpenDir", "|", "tbtnStart", "tbtnStop", "|", "tbtnTrim",
+                     QStringList({"tbtnOpenDVD", "tbtnOpenDir", "tbtnOpenImage", "|", "tbtnStart", "tbtnStop", "|", "tbtnTrim",
                                   "tbtnSetting", "|", "tbtnAbout", "tbtnHelp", "tbtnWebsite"}));
             QCOMPARE(Action(window, "tbtnTrim")->toolTip(),
                      QStringLiteral("Specify the Start and End Time for ripping"));
@@ -276,7 +276,7 @@ private slots:
         tree->UpdateMenuStates();
         for (QAction* a : {tree->pmiCheckAll, tree->pmiUncheck, tree->pmiDVDVolume})
             QVERIFY(!a->isEnabled());
-        for (QAction* a : {tree->pmiOpenDVD, tree->pmiOpenDir, tree->pmiTrimTime})
+        for (QAction* a : {tree->pmiOpenDVD, tree->pmiOpenDir, tree->pmiOpenImage, tree->pmiTrimTime})
             QVERIFY(a->isEnabled());
         QCOMPARE(tree->pmiTrimTime->text(), QStringLiteral("Edit Start && End Time"));
 

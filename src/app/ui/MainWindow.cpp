@@ -13,6 +13,7 @@
 #include "tasks/ProductInfo.h"
 #include "app/StartupArguments.h"
 #include "dvd/DiscLoader.h"
+#include "dvd/DiscSource.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
 #include "dvd/ui/OpenDVDForm.h"
@@ -64,7 +65,8 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FContext.Paths.MakeUserFolders(&FStartProblem);
     FContext.DVDInformation.DiscPath.clear();
     const QString version = TIniFile(FContext.Paths.PreferencesFile()).ReadString("Main", "Version", "2.0");
-    setWindowTitle(QStringLiteral("%1 V%2").arg(kProductTitle, version));
+    FCaption = QStringLiteral("%1 V%2").arg(kProductTitle, version);
+    setWindowTitle(FCaption);
     setWindowIcon(Pictures::Load("open-dvd", {48, 48}));
     resize(798, 544);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -118,6 +120,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(cmbSub, &QComboBox::activated, this, &TMainForm::UpdateTrackHint);
     connect(cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::UpdateTrackHint);
     connect(ltvTask, &TTaskTree::OpenDirRequested, this, &TMainForm::tbtnOpenDirClick);
+    connect(ltvTask, &TTaskTree::OpenImageRequested, this, &TMainForm::tbtnOpenImageClick);
     connect(ltvTask, &TTaskTree::TrimRequested, this, &TMainForm::TrimRequested);
     connect(ltvTask, &TTaskTree::PlayRequested, this, &TMainForm::ltvTaskDblClick);
     connect(this, &TMainForm::PlayRequested, panPreview, &TPreviewPanel::bbtnPlayClick);
@@ -188,6 +191,7 @@ void TMainForm::BuildToolBar() {
     };
     tbtnOpenDVD = button("open-dvd", "Open a DVD", "tbtnOpenDVD");
     tbtnOpenDir = button("open-dir", "Open a Directory", "tbtnOpenDir");
+    tbtnOpenImage = button("open-image", "Open a Disc Image (.iso)", "tbtnOpenImage");
     ToolBar1->addSeparator();
     tbtnStart = button("start", "Start to rip", "tbtnStart");
     tbtnStop = button("stop", "Stop ripping", "tbtnStop");
@@ -202,6 +206,7 @@ void TMainForm::BuildToolBar() {
     tbtnStop->setEnabled(false);
     tbtnTrim->setEnabled(false);
     connect(tbtnOpenDir, &QAction::triggered, this, &TMainForm::tbtnOpenDirClick);
+    connect(tbtnOpenImage, &QAction::triggered, this, &TMainForm::tbtnOpenImageClick);
     connect(tbtnStart, &QAction::triggered, this, &TMainForm::tbtnStartClick);
     connect(tbtnStop, &QAction::triggered, this, &TMainForm::tbtnStopClick);
     connect(tbtnTrim, &QAction::triggered, this, &TMainForm::TrimRequested);
@@ -449,6 +454,9 @@ void TMainForm::OpenDiscFolder(const QString& path) {
         return;
     }
     FTasks->CheckLongestTitle();
+    // The caption names the disc the list shows: an image or a drive by its path, a folder by its own.
+    setWindowTitle(FTasks->IsEmpty() ? FCaption
+                                     : FCaption + " - " + ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath));
     if (!FTasks->IsEmpty()) {
         ltvTask->scrollTo(FTasks->index(0, 0), QAbstractItemView::PositionAtCenter);
         tbtnStart->setEnabled(true);
@@ -494,6 +502,19 @@ void TMainForm::tbtnOpenDirClick() {
     const QString dir = Dialogs::ChooseFolder(this, "Please specify a DVD-ROM");
     if (!dir.isEmpty() && QFileInfo(dir).isDir())
         OpenDiscFolder(IncludeTrailingSeparator(dir));
+}
+
+void TMainForm::tbtnOpenImageClick() {
+    emit StopPreviewRequested();
+    const QString image = Dialogs::ChooseOpenFile(this, "Please specify a DVD image",
+                                                  "DVD images (*.[iI][sS][oO]);;All files (*)");
+    if (image.isEmpty())
+        return;
+    if (!IsDiscFile(image)) {
+        ReportError(kProductTitle, image + ": not a DVD image (neither an .iso file nor a UDF volume)");
+        return;
+    }
+    OpenDiscFolder(image);
 }
 
 void TMainForm::bbtnBrowserClick() {
@@ -626,7 +647,7 @@ void TMainForm::FocusProfileList() {
 }
 
 void TMainForm::SetConverting(bool converting) {
-    for (QAction* action : {tbtnOpenDVD, tbtnOpenDir, tbtnStart, tbtnTrim, tbtnSetting})
+    for (QAction* action : {tbtnOpenDVD, tbtnOpenDir, tbtnOpenImage, tbtnStart, tbtnTrim, tbtnSetting})
         action->setEnabled(!converting);
     tbtnStop->setEnabled(converting);
     ltvTask->setEnabled(!converting);

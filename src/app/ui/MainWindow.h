@@ -83,6 +83,7 @@ public:
     void cmbProfileChange();
     void tbtnOpenDVDClick();
     void tbtnOpenDirClick();
+    void tbtnOpenImageClick();
     void bbtnBrowserClick();
     void bbtnOpenClick();
     // A double click on a row: presses the preview's Play (PlayRequested).
@@ -179,6 +180,8 @@ private:
     QToolBar* ToolBar1 = nullptr;
     QAction* tbtnOpenDVD = nullptr;
     QAction* tbtnOpenDir = nullptr;
+    QAction* tbtnOpenImage = nullptr;
+    QString FCaption; // the window's caption while no disc is listed
     QAction* tbtnStart = nullptr;
     QAction* tbtnStop = nullptr;
     QAction* tbtnTrim = nullptr;

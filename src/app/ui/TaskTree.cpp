@@ -117,6 +117,7 @@ void TTaskTree::BuildMenu() {
     };
     pmiOpenDVD = entry(PopupMenu1, "Open DVD", "pmiOpenDVD");
     pmiOpenDir = entry(PopupMenu1, "Open Directory", "pmiOpenDir");
+    pmiOpenImage = entry(PopupMenu1, "Open Image", "pmiOpenImage");
     PopupMenu1->addSeparator();
     QMenu* check = PopupMenu1->addMenu("Check");
     pmiCheckAll = check->menuAction();
@@ -132,6 +133,7 @@ void TTaskTree::BuildMenu() {
 
     connect(pmiOpenDVD, &QAction::triggered, this, &TTaskTree::OpenDVDRequested);
     connect(pmiOpenDir, &QAction::triggered, this, &TTaskTree::OpenDirRequested);
+    connect(pmiOpenImage, &QAction::triggered, this, &TTaskTree::OpenImageRequested);
     connect(pmiTrimTime, &QAction::triggered, this, &TTaskTree::TrimRequested);
     connect(pmiDVDVolume, &QAction::triggered, this, &TTaskTree::DVDVolumeRequested);
     const auto command = [this](QAction* action, TCheckCommand which) {
