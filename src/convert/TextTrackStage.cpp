@@ -51,7 +51,8 @@ void TConversionDriver::StartTextReading(const TTaskNode& item) {
     const TTaskNode& title = TitleOf(item);
     const double start = TimeTextToSeconds(item.CurStartText), end = TimeTextToSeconds(item.CurEndText);
     FTextJob = std::make_unique<TSubtitleTextJob>();
-    FTextJob->Start({FContext.DVDInformation.DiscPath, title.Number, item.AngleIndex, start,
+    // Read as the encoder's stream is: through the run's checked view of the disc.
+    FTextJob->Start({DiscDevice(), title.Number, item.AngleIndex, start,
                      end < title.FullEnd ? end : 0, ItemSeconds(item)});
 }
 
