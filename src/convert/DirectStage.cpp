@@ -82,8 +82,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     } else {
         converted = FinishFinalEncoder(item, partial, output, arguments, problem);
     }
-    FProgress.ItemConverted();
-    Show();
+    ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;
     return converted ? ItemDone : ItemFailed;
