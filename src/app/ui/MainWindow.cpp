@@ -8,6 +8,7 @@
 #include "Pictures.h"
 #include "StartScreen.h"
 #include "TaskTree.h"
+#include "WindowPlacement.h"
 #include "ui/WidgetNames.h"
 #include "app/HelpLinks.h"
 #include "tasks/ProductInfo.h"
@@ -29,7 +30,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -84,7 +84,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
     auto* panLeft = Named(new QWidget(central), "panLeft");
-    panLeft->setFixedWidth(10);
+    panLeft->setFixedWidth(kLeftMargin);
     columns->addWidget(panLeft);
     FSplitter = new TPanelSplitter(central);
     FSplitter->addWidget(BuildMainPanel());
@@ -92,9 +92,10 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FSplitter->handle(1)->setObjectName("panSplitter");
     FSplitter->setStretchFactor(0, 1);
     FSplitter->setStretchFactor(1, 0);
-    FSplitter->setSizes({798 - 10 - TPanelSplitter::BarWidth - 200, 200});
+    FSplitter->setSizes({798 - kLeftMargin - TPanelSplitter::BarWidth - 200, 200});
     columns->addWidget(FSplitter, 1);
     setCentralWidget(central);
+    RestorePlacement();
 
     connect(ltvTask->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { FTasks->SetFocusedRow(TTaskListModel::NodeOf(current)); });
@@ -313,6 +314,37 @@ QWidget* TMainForm::BuildBottomPanel() {
     return panBottom;
 }
 
+// The place, size and panel width the window had when it last closed, where they still fit a screen.
+void TMainForm::RestorePlacement() {
+    const TWindowPlacement saved = TWindowPlacement::Read(FContext.Paths.PreferencesFile());
+    FLastFolder = saved.LastFolder;
+    const QRect frame = OnSomeScreen(saved.Frame);
+    if (!frame.isNull()) {
+        resize(frame.size().expandedTo(minimumSizeHint()));
+        move(frame.topLeft());
+    }
+    // Both sides keep at least the width they need.
+    const int panels = width() - kLeftMargin - TPanelSplitter::BarWidth;
+    const int mainLeast = FSplitter->widget(0)->minimumSizeHint().width();
+    if (saved.PanelWidth >= panProfile->minimumWidth() && saved.PanelWidth <= panels - mainLeast)
+        FSplitter->setSizes({panels - saved.PanelWidth, saved.PanelWidth});
+    if (saved.Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TMainForm::SavePlacement() {
+    if (!FShownOnce) // never laid out: nothing of it is worth keeping
+        return;
+    TWindowPlacement placement;
+    placement.Maximized = isMaximized();
+    // A maximized window keeps the place it will go back to; the frame's offset is the same for both.
+    const QRect normal = placement.Maximized ? normalGeometry() : geometry();
+    placement.Frame = QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
+    placement.PanelWidth = panProfile->width();
+    placement.LastFolder = FLastFolder;
+    placement.Write(FContext.Paths.PreferencesFile());
+}
+
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (FShownOnce)
@@ -340,6 +372,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         TIniFile ini(FContext.Paths.PreferencesFile());
         ini.WriteInteger("Main", "Profile", cmbProfile->currentIndex());
         ini.WriteString("Main", "Output Path", edtOutputDir->text());
+        SavePlacement();
     } catch (const EIniWriteError& e) {
         Dialogs::Message(this, kProductTitle, QString::fromStdString(e.what()), Dialogs::TIcon::Critical);
     }
@@ -489,9 +522,11 @@ void TMainForm::tbtnOpenDVDClick() {
 
 void TMainForm::tbtnOpenDirClick() {
     emit StopPreviewRequested();
-    const QString dir = Dialogs::ChooseFolder(this, "Please specify a DVD-ROM");
-    if (!dir.isEmpty() && QFileInfo(dir).isDir())
+    const QString dir = Dialogs::ChooseFolder(this, "Please specify a DVD-ROM", FLastFolder);
+    if (!dir.isEmpty() && QFileInfo(dir).isDir()) {
+        FLastFolder = dir;
         OpenDiscFolder(IncludeTrailingSeparator(dir));
+    }
 }
 
 void TMainForm::bbtnBrowserClick() {
@@ -501,7 +536,11 @@ void TMainForm::bbtnBrowserClick() {
 }
 
 void TMainForm::bbtnOpenClick() {
-    OpenFolder(edtOutputDir->text());
+    const QString path = edtOutputDir->text();
+    if (!QFileInfo(path).isDir())
+        ReportError(kProductTitle, "This folder does not exist:\n\n" + path);
+    else
+        OpenFolder(path);
 }
 
 void TMainForm::pmiDVDVolumeClick() {
@@ -509,11 +548,12 @@ void TMainForm::pmiDVDVolumeClick() {
 }
 
 void TMainForm::tbtnHelpClick() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FContext.Paths.HelpFile()));
+    Dialogs::OpenExternally(this, kProductTitle, QUrl::fromLocalFile(FContext.Paths.HelpFile()), "the manual");
 }
 
 void TMainForm::tbtnWebsiteClick() {
-    QDesktopServices::openUrl(HomePage(FContext.Paths.HelpFile()));
+    const QUrl page = HomePage(FContext.Paths.HelpFile());
+    Dialogs::OpenExternally(this, kProductTitle, page, HomePageKind(page));
 }
 
 void TMainForm::tbtnAboutClick() {
@@ -567,7 +607,7 @@ void TMainForm::NotifyRunEnd(const TRunResult& result) {
         break;
     case TRunResult::CompletedWithFailures:
         FDesktop->Notify(
-            "Conversion finished with failures",
+            result.AllFailed() ? "Conversion failed" : "Conversion finished with failures",
             "Failed:\n" + names(failed) +
                 (result.Outputs.isEmpty() ? QString() : "\nConverted:\n" + names(result.Outputs)),
             true);
@@ -685,7 +725,8 @@ void TMainForm::CloseWindow() {
     close();
 }
 void TMainForm::OpenFolder(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!FClosing)
+        Dialogs::OpenExternally(this, kProductTitle, QUrl::fromLocalFile(path), "the folder");
 }
 void TMainForm::PumpEvents() {
     QCoreApplication::processEvents();

@@ -152,6 +152,9 @@ private:
     // Says beside the audio and subtitle choices when the saved engine cannot keep every track.
     void UpdateTrackHint();
     void SetConverting(bool converting);
+    void RestorePlacement();
+    // Throws EIniWriteError.
+    void SavePlacement();
     // Tells the desktop how a run ended, when the user is looking elsewhere.
     void NotifyRunEnd(const TRunResult& result);
 
@@ -175,6 +178,8 @@ private:
     bool FLoading = false;
     QString FProfilesProblem; // why the profile list is empty when its folder is missing or unreadable
     QString FStartProblem;    // a user folder that could not be made
+    QString FLastFolder;      // the folder last chosen with Open a Directory
+    static constexpr int kLeftMargin = 10; // the strip left of the task list
 
     QToolBar* ToolBar1 = nullptr;
     QAction* tbtnOpenDVD = nullptr;
