@@ -714,6 +714,7 @@ private slots:
         } cases[] = {
             {"", "", true, true, true},
             {"Width", "7OO", false, true, true},
+            {"Width", "0", false, true, true},
             {"Height", "", false, true, true},
             {"Top", "-100000000", false, true, true},
             {"Left", "5000", false, true, true}, // off every screen
