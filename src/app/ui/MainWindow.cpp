@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AboutForm.h"
+#include "BottomPanel.h"
 #include "ui/Dialogs.h"
 #include "EditDVDVolumeForm.h"
 #include "HintPanel.h"
@@ -35,13 +36,11 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -247,70 +246,17 @@ QWidget* TMainForm::BuildProfilePanel() {
 }
 
 QWidget* TMainForm::BuildBottomPanel() {
-    panBottom = Named(new QStackedWidget, "panBottom");
-    panBottom->setFixedHeight(109);
-
-    panBottomCenter = Named(new QWidget, "panBottomCenter");
-    auto* g = new QGridLayout(panBottomCenter);
-    const auto choice = [&](const char* caption, const char* name, int row, int column) {
-        g->addWidget(new QLabel(caption, panBottomCenter), row, column);
-        auto* box = Named(new QComboBox(panBottomCenter), name);
-        g->addWidget(box, row, column + 1);
-        return box;
-    };
-    cmbAudio = choice("Audio Track:", "cmbAudio", 0, 0);
-    cmbSub = choice("Sub Title:", "cmbSub", 0, 2);
-    cmbAngle = choice("Angle:", "cmbAngle", 0, 4);
-    labTrackHint = Named(new QLabel(panBottomCenter), "labTrackHint");
-    labTrackHint->setWordWrap(true);
-    labTrackHint->hide();
-    g->addWidget(labTrackHint, 0, 6, 3, 1);
-    cmbAudioLanguage = Named(new QComboBox(panBottomCenter), "cmbAudioLanguage");
-    cmbAudioLanguage->hide();
-    g->addWidget(new QLabel("Profile:", panBottomCenter), 1, 0);
-    cmbProfile = Named(new QComboBox(panBottomCenter), "cmbProfile");
-    g->addWidget(cmbProfile, 1, 1, 1, 4);
-    auto* settings = Named(new QPushButton("&Settings", panBottomCenter), "bbtnSetting");
-    g->addWidget(settings, 1, 5);
-    g->addWidget(new QLabel("Output Path:", panBottomCenter), 2, 0);
-    edtOutputDir = Named(new QLineEdit(panBottomCenter), "edtOutputDir");
-    g->addWidget(edtOutputDir, 2, 1, 1, 3);
-    auto* browse = Named(new QPushButton("&Browse", panBottomCenter), "bbtnBrowser");
-    auto* open = Named(new QPushButton("&Open", panBottomCenter), "bbtnOpen");
-    g->addWidget(browse, 2, 4);
-    g->addWidget(open, 2, 5);
-    g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
-    connect(settings, &QPushButton::clicked, this, [this] { FSettingForm->ShowProfilesPage(); });
-    connect(browse, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
-    connect(open, &QPushButton::clicked, this, &TMainForm::bbtnOpenClick);
-
-    panBottomLeft = Named(new QWidget, "panBottomLeft");
-    auto* p = new QGridLayout(panBottomLeft);
-    const auto bar = [&](const char* caption, QProgressBar*& progress, const char* barName, QLabel*& label,
-                         const char* labelName, int row) {
-        p->addWidget(new QLabel(caption, panBottomLeft), row, 0);
-        progress = Named(new QProgressBar(panBottomLeft), barName);
-        progress->setRange(0, 100);
-        progress->setTextVisible(false);
-        p->addWidget(progress, row, 1, 1, 4);
-        label = Named(new QLabel("0%", panBottomLeft), labelName);
-        p->addWidget(label, row, 5);
-    };
-    bar("Current Progress:", pgbCurrent, "pgbCurrent", labCurProgress, "labCurProgress", 0);
-    bar("Total Progress:", pgbTotal, "pgbTotal", labTotalProgress, "labTotalProgress", 1);
-    const auto figure = [&](const char* caption, QLabel*& label, const char* name, int column) {
-        p->addWidget(new QLabel(caption, panBottomLeft), 2, column);
-        label = Named(new QLabel(panBottomLeft), name);
-        p->addWidget(label, 2, column + 1);
-    };
-    figure("Frames:", labFrame, "labFrame", 0);
-    figure("Time Elapsed:", labElapsed, "labElapsed", 2);
-    figure("Time Remaining:", labRemaining, "labRemaining", 4);
-    p->setColumnStretch(1, 1);
-
-    panBottom->addWidget(panBottomCenter);
-    panBottom->addWidget(panBottomLeft);
+    panBottom = new TBottomPanel;
+    cmbAudio = panBottom->cmbAudio;
+    cmbAudioLanguage = panBottom->cmbAudioLanguage;
+    cmbSub = panBottom->cmbSub;
+    cmbAngle = panBottom->cmbAngle;
+    labTrackHint = panBottom->labTrackHint;
+    cmbProfile = panBottom->cmbProfile;
+    edtOutputDir = panBottom->edtOutputDir;
+    connect(panBottom->bbtnSetting, &QPushButton::clicked, this, [this] { FSettingForm->ShowProfilesPage(); });
+    connect(panBottom->bbtnBrowser, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
+    connect(panBottom->bbtnOpen, &QPushButton::clicked, this, &TMainForm::bbtnOpenClick);
     return panBottom;
 }
 
@@ -685,7 +631,7 @@ void TMainForm::UnlockInterface() {
 }
 
 void TMainForm::ShowProgressPanel(bool shown) {
-    panBottom->setCurrentWidget(shown ? panBottomLeft : panBottomCenter);
+    panBottom->ShowProgressPanel(shown);
 }
 
 void TMainForm::SetHintText(const QString& text) {
@@ -700,13 +646,7 @@ void TMainForm::ShowProgress(const TProgressFigures& f) {
         FTaskBarPercent = f.TotalBar;
         FDesktop->SetTaskBarProgress(f.TotalBar / 100.0, true);
     }
-    pgbCurrent->setValue(f.CurrentBar);
-    pgbTotal->setValue(f.TotalBar);
-    labCurProgress->setText(f.CurrentLabel);
-    labTotalProgress->setText(f.TotalLabel);
-    labFrame->setText(f.FrameText);
-    labElapsed->setText(f.ElapsedText);
-    labRemaining->setText(f.RemainingText);
+    panBottom->ShowFigures(f);
 }
 
 TPreferences::TOverwritePolicy TMainForm::OverwritePolicy() {
