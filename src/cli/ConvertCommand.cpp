@@ -123,6 +123,7 @@ public:
         std::getline(std::cin, answer);
         return answer == "y" || answer == "Y" || answer == "yes";
     }
+    bool ListsRunReport() const override { return true; } // on lines of their own, after the run
     void LockInterface() override {}
     void UnlockInterface() override {}
     void ShowProgressPanel(bool) override {}

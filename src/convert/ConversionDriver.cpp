@@ -383,11 +383,18 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
             return ItemCancelled;
         converted = stageOneDone && RunStageTwo(item, stageTwoText, output, problem);
     }
-    FProgress.ItemConverted();
-    Show();
+    ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;
     return converted ? ItemDone : ItemFailed;
+}
+
+// A failed item's bars stay where its encoders got to; a stopped one shows as finished, as it always has.
+void TConversionDriver::ShowItemEnd(bool converted) {
+    if (converted || FState == CancelRequested) {
+        FProgress.ItemConverted();
+        Show();
+    }
 }
 
 TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings) {
@@ -436,12 +443,13 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             return result;
         case ItemDone:
             result.Outputs << FPlacedOutput;
+            FProgress.ItemFinished();
             break;
         case ItemFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});
+            FProgress.ItemFailed();
             break;
         }
-        FProgress.ItemFinished();
     }
     return Complete(result, settings.OutputDirText);
 }
@@ -452,10 +460,22 @@ void TConversionDriver::EndProgress() {
     Show();
 }
 
+// What the run left out and could not check, as the end of its closing message.
+QString TConversionDriver::RunReportTail(const TRunResult& result) const {
+    if (FFrontEnd.ListsRunReport())
+        return {};
+    QString text;
+    if (!result.Skipped.isEmpty())
+        text += "\n\nSkipped, as the files exist: " + result.Skipped.join(", ");
+    for (const QString& note : FNotes)
+        text += "\n\nNote: " + note;
+    return text;
+}
+
 TRunResult TConversionDriver::Cancel(TRunResult result) {
     EndProgress();
     DeleteWorkFile();
-    FFrontEnd.Inform("Cancel", "The conversion is canceled.");
+    FFrontEnd.Inform("Cancel", "The conversion is canceled." + RunReportTail(result));
     FFrontEnd.ShowProgressPanel(false);
     FFrontEnd.UnlockInterface();
     result.Outcome = TRunResult::Cancelled;
@@ -463,23 +483,29 @@ TRunResult TConversionDriver::Cancel(TRunResult result) {
 }
 
 TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputDirText) {
-    FProgress.RunCompleted();
+    if (result.Failures.empty()) // the total reaches 100 only when every item was made (or skipped)
+        FProgress.RunCompleted();
     EndProgress();
     DeleteWorkFile();
     if (FState == Converting)
         FFrontEnd.HideHint();
+    result.Notes = FNotes;
     result.Outcome = result.Failures.empty() ? TRunResult::Completed : TRunResult::CompletedWithFailures;
     FFrontEnd.RunEnded(result);
     if (!result.Failures.empty()) {
         // Failures are reported whatever the completion choices: no turning off, no exit over a report.
-        QString text = QStringLiteral("The conversion is completed, but %1 of %2 files could not be made:")
-                           .arg(result.Failures.size())
-                           .arg(result.Failures.size() + size_t(result.Outputs.size()));
+        const bool allFailed = result.AllFailed();
+        QString text =
+            !allFailed ? QStringLiteral("The conversion is completed, but %1 of %2 files could not be made:")
+                             .arg(result.Failures.size())
+                             .arg(result.Failures.size() + size_t(result.Outputs.size()))
+            : result.Failures.size() == 1
+                ? QStringLiteral("The conversion failed: the file could not be made:")
+                : QStringLiteral("The conversion failed: none of the %1 files could be made:")
+                      .arg(result.Failures.size());
         for (const TItemFailure& f : result.Failures)
             text += "\n\n" + f.Output + ": " + f.Problem;
-        if (!result.Skipped.isEmpty())
-            text += "\n\nSkipped, as the files exist: " + result.Skipped.join(", ");
-        FFrontEnd.ReportError("Complete", text);
+        FFrontEnd.ReportError(allFailed ? "Conversion failed" : "Complete", text + RunReportTail(result));
         FState = Idle;
         FFrontEnd.ShowProgressPanel(false);
         result.Outcome = TRunResult::CompletedWithFailures;
@@ -497,7 +523,7 @@ TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputD
         FFrontEnd.CloseWindow();
         return result;
     }
-    FFrontEnd.Inform("Complete", "The conversion is completed successfully.");
+    FFrontEnd.Inform("Complete", "The conversion is completed successfully." + RunReportTail(result));
     if (FFrontEnd.AutoOpenDir())
         FFrontEnd.OpenFolder(outputDirText);
     FState = Idle;

@@ -41,6 +41,9 @@ struct TRunResult {
     QStringList Outputs; // files written, in order
     QStringList Skipped; // output file names the user chose not to overwrite
     QStringList Notes;   // what the run could not check
+
+    // Items failed and none was made: the run is worded as a failure.
+    bool AllFailed() const { return !Failures.empty() && Outputs.isEmpty(); }
 };
 
 // Both command lines of one item, as they are started. The direct engine has no stage one: StageTwo is its
@@ -172,6 +175,8 @@ private:
                    const std::function<void(qint64)>& onSilence = nullptr);
     // Stops the clock and clears the remaining time, which means nothing once the run is over.
     void EndProgress();
+    void ShowItemEnd(bool converted);
+    QString RunReportTail(const TRunResult& result) const;
     TRunResult Cancel(TRunResult result);
     TRunResult Complete(TRunResult result, const QString& outputDirText);
     void DeleteWorkFile();

@@ -90,8 +90,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
         converted = FinishFinalEncoder(item, partial, output, arguments, problem);
     }
     FTextJob.reset(); // a reading still going (Stop, a failure) ends here
-    FProgress.ItemConverted();
-    Show();
+    ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;
     return converted ? ItemDone : ItemFailed;

@@ -373,7 +373,7 @@ TEST_F(ConversionDriver, MissingEncoders) {
     FrontEnd.Messages.clear();
     r = Driver.Start(Settings);
     EXPECT_EQ(r.Outcome, TRunResult::CompletedWithFailures);
-    ASSERT_EQ(FrontEnd.Captions(), (QStringList{"Velloric DVD Converter", "Complete"}));
+    ASSERT_EQ(FrontEnd.Captions(), (QStringList{"Velloric DVD Converter", "Conversion failed"}));
     EXPECT_EQ(FrontEnd.Messages[0].Text, "Error\n" + ProgramDir + "wmaspi.dll: the link points to " +
                                              Root.filePath("gone/ffmpeg") + ", which does not exist");
     EXPECT_TRUE(QDir(Output).isEmpty());
@@ -407,11 +407,10 @@ TEST_F(ConversionDriver, FailingEncodersAreReportedNotCalledSuccess) {
         EXPECT_EQ(r.Failures[0].Problem, c.Expected);
         EXPECT_EQ(RunsOf("stage1").size(), 2); // the run goes on with the next item
         EXPECT_EQ(RunsOf("stage2").size(), c.StageTwoRuns);
-        ASSERT_EQ(FrontEnd.Captions(), QStringList{"Complete"});
+        ASSERT_EQ(FrontEnd.Captions(), QStringList{"Conversion failed"});
         EXPECT_EQ(FrontEnd.Messages[0].Kind, "error");
-        EXPECT_TRUE(
-            FrontEnd.Messages[0].Text.startsWith("The conversion is completed, but 2 of 2 files could not "
-                                                 "be made:\n\nTitle01.mp4: "));
+        EXPECT_TRUE(FrontEnd.Messages[0].Text.startsWith(
+            "The conversion failed: none of the 2 files could be made:\n\nTitle01.mp4: "));
         EXPECT_TRUE(FrontEnd.OpenedFolders.isEmpty());
         EXPECT_TRUE(WorkFilesLeft().isEmpty());
         EXPECT_TRUE(QDir(Output).isEmpty()) << QDir(Output).entryList().join(' ').toStdString();

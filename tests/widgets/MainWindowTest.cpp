@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QToolTip>
@@ -39,17 +40,24 @@ struct TProgramFolder {
     }
 };
 
-// Notes what the progress panel shows while each message is up.
+// Notes what the progress panel shows while each message is up: its labels' texts by name.
 struct TFiguresAtMessage : TScriptedDialogs {
-    QLabel* Elapsed = nullptr;
-    QLabel* Remaining = nullptr;
-    QStringList ElapsedSeen, RemainingSeen;
+    QWidget* Window = nullptr;
+    QList<QMap<QString, QString>> Seen;
     Dialogs::TAnswer Message(const Dialogs::TRequest& request) override {
-        ElapsedSeen << Elapsed->text();
-        RemainingSeen << Remaining->text();
+        QMap<QString, QString> figures;
+        for (const char* name : {"labCurProgress", "labTotalProgress", "labFrame", "labElapsed", "labRemaining"})
+            figures[name] = Window->findChild<QLabel*>(name)->text();
+        Seen << figures;
         return TScriptedDialogs::Message(request);
     }
 };
+
+// The frames counted so far of a "done / all" text, and all of them.
+std::pair<int, int> Frames(const QString& text) {
+    const QStringList parts = text.split(" / ");
+    return parts.size() == 2 ? std::pair{parts[0].toInt(), parts[1].toInt()} : std::pair{-1, -1};
+}
 
 } // namespace
 
@@ -201,11 +209,10 @@ private slots:
             qputenv("FAKE_STAGE1_STEPS", ending.Steps);
             TFiguresAtMessage dialogs;
             TMainForm window(nullptr, nullptr, folder.Path);
+            dialogs.Window = &window;
             window.show();
             window.OpenDiscFolder(SampleDiscDir("pal"));
             window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path());
-            dialogs.Elapsed = window.findChild<QLabel*>("labElapsed");
-            dialogs.Remaining = window.findChild<QLabel*>("labRemaining");
             if (ending.StopAfterMs)
                 QTimer::singleShot(ending.StopAfterMs, &window,
                                    [&] { window.findChild<QAction*>("tbtnStop")->trigger(); });
@@ -215,9 +222,108 @@ private slots:
             QCOMPARE(dialogs.Asked.size(), 1);
             QCOMPARE(dialogs.Asked[0].Caption, QString(ending.Caption));
             // A second went by, so a remaining time was shown during the run.
-            QVERIFY2(!dialogs.ElapsedSeen[0].isEmpty(), ending.Caption);
-            QCOMPARE(dialogs.RemainingSeen[0], QString());
-            QCOMPARE(dialogs.Remaining->text(), QString());
+            QVERIFY2(!dialogs.Seen[0]["labElapsed"].isEmpty(), ending.Caption);
+            QCOMPARE(dialogs.Seen[0]["labRemaining"], QString());
+            QCOMPARE(window.findChild<QLabel*>("labRemaining")->text(), QString());
+        }
+    }
+
+    void ARunWhereEveryItemFailedIsWordedAsAFailure() {
+        // The stand-in second stage fails for every row, or for the rows whose name holds FailOn.
+        const struct {
+            const char* Stage2;
+            const char* FailOn;
+            int Titles; // checked, from the first
+            const char* Caption;
+            const char* Opening;
+        } cases[] = {
+            {"fail", "", 1, "Conversion failed", "The conversion failed: the file could not be made:\n\nTitle01.mp4: "},
+            {"fail", "", 2, "Conversion failed",
+             "The conversion failed: none of the 2 files could be made:\n\nTitle01.mp4: "},
+            {"ok", "Title02", 2, "Complete",
+             "The conversion is completed, but 1 of 2 files could not be made:\n\nTitle02.mp4: "},
+        };
+        for (const auto& c : cases) {
+            TProgramFolder folder;
+            QTemporaryDir out;
+            qputenv("FAKE_STAGE2", c.Stage2);
+            qputenv("FAKE_STAGE2_FAIL_ON", c.FailOn);
+            TScriptedDialogs dialogs;
+            TMainForm window(nullptr, nullptr, folder.Path);
+            window.show();
+            window.OpenDiscFolder(SampleDiscDir("pal"));
+            for (int title = 1; title < c.Titles; ++title)
+                window.Tasks().SetChecked(window.Tasks().Title(title), true);
+            window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path());
+            window.tbtnStartClick();
+            qunsetenv("FAKE_STAGE2");
+            qunsetenv("FAKE_STAGE2_FAIL_ON");
+            QCOMPARE(dialogs.Asked.size(), 1);
+            QCOMPARE(dialogs.Asked[0].Caption, QString(c.Caption));
+            QVERIFY2(dialogs.Asked[0].Text.startsWith(c.Opening), qPrintable(dialogs.Asked[0].Text));
+        }
+    }
+
+    void AFailedItemsBarsAndFramesShowWhatWasDone() {
+        // The stand-in first stage gets through the title, slowly so that its progress is read; the second
+        // fails at once.
+        TProgramFolder folder;
+        QTemporaryDir out;
+        qputenv("FAKE_STAGE1", "slow");
+        qputenv("FAKE_STAGE2", "fail");
+        TFiguresAtMessage dialogs;
+        TMainForm window(nullptr, nullptr, folder.Path);
+        dialogs.Window = &window;
+        window.show();
+        window.OpenDiscFolder(SampleDiscDir("pal"));
+        window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path());
+        window.tbtnStartClick();
+        qunsetenv("FAKE_STAGE1");
+        qunsetenv("FAKE_STAGE2");
+        QCOMPARE(dialogs.Asked.size(), 1);
+        const QMap<QString, QString>& seen = dialogs.Seen[0];
+        const int bar = seen["labCurProgress"].chopped(1).toInt();
+        QVERIFY2(bar > 0 && bar < 100, qPrintable(seen["labCurProgress"]));
+        const auto [done, all] = Frames(seen["labFrame"]);
+        QVERIFY2(done > 0 && done < all, qPrintable(seen["labFrame"]));
+        QCOMPARE(seen["labTotalProgress"], seen["labCurProgress"]); // the only item
+    }
+
+    void TheClosingMessageListsSkippedFilesAndNotes() {
+        // Title02's file exists and the user keeps it; Title01 asks for every audio track, which the
+        // two-stage engine cannot keep. Both end the closing message, whether the run succeeded or failed.
+        const struct {
+            const char* Stage2;
+            const char* Opening;
+        } cases[] = {{"ok", "The conversion is completed successfully."},
+                     {"fail", "The conversion failed: the file could not be made:"}};
+        for (const auto& c : cases) {
+            TProgramFolder folder;
+            QTemporaryDir out;
+            QFile existing(out.filePath("Title02.mp4"));
+            QVERIFY(existing.open(QIODevice::WriteOnly));
+            existing.close();
+            qputenv("FAKE_STAGE2", c.Stage2);
+            TScriptedDialogs dialogs;
+            dialogs.Answers = {Dialogs::TAnswer::No};
+            TMainForm window(nullptr, nullptr, folder.Path);
+            window.show();
+            window.OpenDiscFolder(SampleDiscDir("pal"));
+            TTaskListModel& tasks = window.Tasks();
+            tasks.SetChecked(tasks.Title(1), true);
+            window.TaskView()->setCurrentIndex(tasks.IndexOf(tasks.Title(0)));
+            auto* audio = window.findChild<QComboBox*>("cmbAudio");
+            audio->setCurrentIndex(2);
+            emit audio->activated(2); // "All tracks"
+            window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path());
+            window.tbtnStartClick();
+            qunsetenv("FAKE_STAGE2");
+            const QString text = dialogs.Asked.last().Text;
+            QVERIFY2(text.startsWith(c.Opening), qPrintable(text));
+            QVERIFY2(text.endsWith("\n\nSkipped, as the files exist: Title02.mp4\n\nNote: Title01: the two-stage "
+                                   "engine keeps one audio track, the title's first; the direct engine keeps them "
+                                   "all."),
+                     qPrintable(text));
         }
     }
 

@@ -33,6 +33,7 @@
 #include <QToolBar>
 #include <QToolTip>
 #include <QtTest>
+#include <functional>
 #include <poll.h>
 #include <unistd.h>
 
@@ -626,6 +627,118 @@ private slots:
         QVERIFY2(about->labStageOne->text().startsWith("MEncoder"), qPrintable(about->labStageOne->text()));
         QVERIFY2(about->labStageTwo->text().startsWith("ffmpeg version"),
                  qPrintable(about->labStageTwo->text()));
+    }
+
+    void HelpWebsiteAndOpenSaySoWhenNoProgramOpensThem() {
+        TProgramFolder folder;
+        QTemporaryDir out;
+        TScriptedDialogs dialogs;
+        TMainForm window(nullptr, nullptr, folder.Path);
+        window.show();
+        window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path());
+        const QString manual = window.Context().Paths.HelpFile();
+        const auto press = [&](const char* name) { window.findChild<QPushButton*>(name)->click(); };
+        const struct {
+            std::function<void()> Press;
+            bool Opens;        // a program takes it
+            const char* What;  // the message's, when none does
+            QString Path;      // what the message names
+        } cases[] = {
+            {[&] { Action(window, "tbtnHelp")->trigger(); }, false, "the manual", manual},
+            {[&] { Action(window, "tbtnWebsite")->trigger(); }, false, "the manual", manual},
+            {[&] { emit window.AboutForm()->findChild<QLabel*>("labHomePage")->linkActivated("home"); }, false,
+             "the manual", manual},
+            {[&] { press("bbtnOpen"); }, false, "the folder", out.path()},
+            {[&] { press("bbtnOpen"); }, true, "", out.path()},
+        };
+        for (const auto& c : cases) {
+            dialogs.Asked.clear();
+            dialogs.Opened.clear();
+            dialogs.Opens = c.Opens;
+            c.Press();
+            QCOMPARE(dialogs.Opened.size(), 1);
+            QCOMPARE(dialogs.Opened[0].toLocalFile(), c.Path);
+            if (c.Opens) {
+                QVERIFY(dialogs.Asked.isEmpty());
+                continue;
+            }
+            QCOMPARE(dialogs.Asked.size(), 1);
+            QCOMPARE(dialogs.Asked[0].Icon, Dialogs::TIcon::Warning);
+            QCOMPARE(dialogs.Asked[0].Text,
+                     QStringLiteral("No program could be found to open %1:\n\n%2").arg(c.What, c.Path));
+        }
+        // A folder that is not there is not handed on: the message says so.
+        dialogs.Asked.clear();
+        dialogs.Opened.clear();
+        window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path() + "/gone");
+        press("bbtnOpen");
+        QVERIFY(dialogs.Opened.isEmpty());
+        QCOMPARE(dialogs.Asked.size(), 1);
+        QCOMPARE(dialogs.Asked[0].Text, "This folder does not exist:\n\n" + out.path() + "/gone");
+    }
+
+    void PlaceSizePanelAndLastFolderAreKeptAndDamagedOnesIgnored() {
+        TProgramFolder folder;
+        TScriptedDialogs dialogs;
+        const QString ini = folder.Path + "Preferences.ini";
+        const auto panel = [](const TMainForm& window) { return window.findChild<QWidget*>("panProfile")->width(); };
+        QSize firstSize;
+        QPoint firstPlace;
+        {
+            TMainForm window(nullptr, nullptr, folder.Path);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            firstSize = window.size();
+            firstPlace = window.pos();
+            window.resize(880, 560);
+            window.move(30, 40);
+            auto* splitter = window.findChild<QSplitter*>("panSplitterHost");
+            QTRY_COMPARE(splitter->width(), 880 - 10); // the strip left of it
+            splitter->setSizes({880 - 20 - 260, 260});
+            QTRY_COMPARE(panel(window), 260);
+            dialogs.Paths = {SampleDiscDir("pal")};
+            window.tbtnOpenDirClick();
+            QCOMPARE(dialogs.Asked.last().Start, QString()); // nothing chosen before
+            window.close();
+        }
+        QFile kept(ini);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        const QByteArray good = kept.readAll();
+        kept.close();
+
+        // Each damaged value alone: its part starts as on a first start, the others as they were left.
+        const struct {
+            const char* Key;
+            const char* Value;
+            bool FrameKept, PanelKept, FolderKept;
+        } cases[] = {
+            {"", "", true, true, true},
+            {"Width", "7OO", false, true, true},
+            {"Width", "0", false, true, true},
+            {"Height", "", false, true, true},
+            {"Top", "-100000000", false, true, true},
+            {"Left", "5000", false, true, true}, // off every screen
+            {"Settings Panel Width", "5", true, false, true},
+            {"Settings Panel Width", "700", true, false, true}, // too little room left for the task list
+            {"Last Folder", "/no/such/folder", true, true, false},
+        };
+        for (const auto& c : cases) {
+            QFile reset(ini);
+            QVERIFY(reset.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            reset.write(good);
+            reset.close();
+            if (*c.Key)
+                TIniFile(ini).WriteString("Window", c.Key, c.Value);
+            TMainForm window(nullptr, nullptr, folder.Path);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QCOMPARE(window.size(), c.FrameKept ? QSize(880, 560) : firstSize);
+            QCOMPARE(window.pos(), c.FrameKept ? QPoint(30, 40) : firstPlace);
+            QTRY_COMPARE(panel(window), c.PanelKept ? 260 : 200);
+            dialogs.Paths = {};
+            window.tbtnOpenDirClick();
+            QCOMPARE(dialogs.Asked.last().Start, c.FolderKept ? SampleDiscDir("pal") : QString());
+        }
     }
 
     void SleepLockWithoutALoginManagerRunsOn() {
