@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   mencoder ffmpeg dvdauthor lsdvd
   xvfb xauth bc time dosfstools fusefat
-  desktop-file-utils appstream
+  desktop-file-utils appstream dbus-daemon
 )
 
 missing=()

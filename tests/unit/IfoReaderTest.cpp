@@ -206,8 +206,7 @@ TEST(IfoReader, MissingFileNamesThePath) {
 // Every prefix and many bit flips of a real file either parse or fail cleanly.
 TEST(IfoReader, DamagedCopiesOfARealFileNeverCrash) {
     const QString path = RealIfoDir() + "/shadok1/VIDEO_TS/VTS_08_0.IFO";
-    if (!QFile::exists(path))
-        GTEST_SKIP() << "real IFO fixtures not present";
+    REQUIRE_REAL_IFO(path);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray real = file.readAll();
@@ -236,8 +235,7 @@ TEST(IfoReader, DamagedCopiesOfARealFileNeverCrash) {
 
 TEST(IfoReader, RealFileMatchesItsReference) {
     const QString path = RealIfoDir() + "/shadok1/VIDEO_TS/VTS_08_0.IFO";
-    if (!QFile::exists(path))
-        GTEST_SKIP() << "real IFO fixtures not present";
+    REQUIRE_REAL_IFO(path);
     const TIFO ifo = ReadIfo(path);
     EXPECT_EQ(ifo.Vobs.Video.Standard, "PAL");
     ASSERT_EQ(ifo.Vobs.Audio.size(), 1u);
