@@ -3,6 +3,7 @@
 #include "tasks/AppContext.h"
 #include "tasks/OutputFileName.h"
 #include "tasks/ProductInfo.h"
+#include "tasks/RunLeftovers.h"
 #include "tasks/TaskListModel.h"
 #include "tasks/TimeText.h"
 #include "convert/CommandLine.h"
@@ -126,7 +127,7 @@ void TConversionDriver::ReadEngineSettings() {
 // the stages run one after the other, and the run says so.
 bool TConversionDriver::MakeWorkPipe() {
     QString error;
-    if (FWorkFile.CreatePipe(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+    if (FWorkFile.CreatePipe(FContext.WorkDir, RunLeftovers::WorkFilePattern(), error)) {
         FLastWorkFile = FWorkFile.Path();
         return true;
     }
@@ -141,12 +142,13 @@ bool TConversionDriver::MakeWorkPipe() {
 bool TConversionDriver::PrepareWorkFile() {
     if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
         FContext.WorkDir = FContext.Paths.DefaultWorkDir();
+    RunLeftovers::RemoveWorkLeftovers(FContext.WorkDir); // of runs that were killed
     if (FEngine == TPreferences::Direct) // no work file
         return true;
     if (FOverlap && MakeWorkPipe())
         return true;
     QString error;
-    if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+    if (FWorkFile.Create(FContext.WorkDir, RunLeftovers::WorkFilePattern(), error)) {
         FLastWorkFile = FWorkFile.Path();
         return true;
     }
@@ -160,6 +162,9 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FRunning = true;
     FNotes.clear();
     FFrontEnd.LockInterface();
+    // What runs that were killed left behind goes first: their partial files and folders of links.
+    RunLeftovers::RemoveViewLeftovers();
+    RunLeftovers::RemovePartialLeftovers(settings.OutputDirText);
     // The encoder would read a damaged .IFO where the list was read from its .BUP.
     FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
     const QString stageOneText =
@@ -274,8 +279,7 @@ bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
                                       " is already existent." + "\n\r" +
                                       "Click \"Yes\" to overwrite it. Click \"No\" to skip this file");
     case TPreferences::Rename:
-        output = StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
-                 FContext.OutputExt;
+        output = FreeNameBeside(output, FContext.OutputExt);
         return true;
     case TPreferences::Overwrite:
         return true;
@@ -283,7 +287,7 @@ bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
     return true;
 }
 
-TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, const QString& output,
+TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, QString& output,
                                                                const QString& stageOneText,
                                                                const TRunSettings& settings,
                                                                QString& problem) {

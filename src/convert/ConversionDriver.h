@@ -97,7 +97,7 @@ private:
     bool MakeWorkPipe();
     TRunResult ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings);
     bool ApplyOverwritePolicy(QString& output);
-    TItemOutcome ConvertItem(const TTaskNode& item, const QString& output, const QString& stageOneText,
+    TItemOutcome ConvertItem(const TTaskNode& item, QString& output, const QString& stageOneText,
                              const TRunSettings& settings, QString& problem);
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
     QStringList StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
@@ -106,7 +106,7 @@ private:
     QString CurrentWorkFile() const;
     bool RunPreparatoryPass(int titleNumber, QString& problem);
     bool RunStageOne(const TTaskNode& item, QString& problem);
-    bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+    bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, QString& outputPath,
                      QString& problem);
     // Creates the partial file beside the output and starts the final encoder with the arguments made for it;
     // inputFd (when not -1) is its standard input.
@@ -120,12 +120,12 @@ private:
     bool ReadFinalEncoder(TStallWatch& watch);
     // After the final encoder's output has ended: its exit, its streams' lengths, the partial file put in
     // place.
-    bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, const QString& outputPath,
+    bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, QString& outputPath,
                             const QStringList& arguments, QString& problem);
-    bool RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+    bool RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText, QString& outputPath,
                          QString& problem);
     void EndPipeWait();
-    TItemOutcome ConvertItemDirect(const TTaskNode& item, const QString& output, const QString& stageTwoText,
+    TItemOutcome ConvertItemDirect(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                    QString& problem);
     bool OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item, QString& problem) const;
     bool CheckStreamLengths(const TTaskNode& item, const QString& file, const QStringList& arguments,
