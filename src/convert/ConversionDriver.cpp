@@ -11,10 +11,13 @@
 #include "convert/DirectEngine.h"
 #include "convert/DisplayAspect.h"
 #include "convert/FreeSpace.h"
+#include "convert/KeptStreams.h"
+#include "dvd/DiscImage.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
+#include "profiles/OutputSize.h"
 #include "profiles/Preferences.h"
 
 #include <QDateTime>
@@ -166,18 +169,32 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     RunLeftovers::RemoveViewLeftovers();
     RunLeftovers::RemovePartialLeftovers(settings.OutputDirText);
     // The encoder would read a damaged .IFO where the list was read from its .BUP.
-    FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
+    // An image goes to the encoder as it is.
+    if (IsDiscImagePath(FContext.DVDInformation.DiscPath))
+        FDiscView.reset();
+    else
+        FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
     const QString stageOneText =
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
     ReadStallSettings();
     ReadEngineSettings();
+    ReadOutputOptions(settings.ProfileName);
     TRunResult result;
-    int width = 0;
-    if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
-        FFrontEnd.ReportError("Video Size",
-                              "The output size \"" + FContext.MencOutputSettings.Size +
-                                  "\" is not a width and a height. Please choose another Video Size.");
+    int width = 0, height = 0;
+    QString sizeProblem;
+    // A size the encoders cannot take (saved in a profile) would fail only at the end of the first item.
+    if (!FContext.MencOutputSettings.Size.isEmpty() &&
+        !ReadOutputSize(QString(FContext.MencOutputSettings.Size).replace(':', 'x'), width, height,
+                        sizeProblem)) {
+        FFrontEnd.ReportError("Video Size", "The output size is not one an encoder can take: " + sizeProblem +
+                                                ". Please choose another Video Size.");
         result.Outcome = TRunResult::LaunchFailed;
+    } else if (FEngine == TPreferences::TwoStages && FOutputOptions.KeepAllStreams) {
+        // Its work file holds one picture and one sound, encoded: nothing of the disc's own streams is left.
+        FFrontEnd.ReportError("Profile", "The profile \"" + settings.ProfileName +
+                                             "\" copies the disc's streams, which only the Direct engine can do. "
+                                             "Please choose it on the Settings dialog's General page.");
+        result.Outcome = TRunResult::Refused;
     } else if (!PrepareWorkFile()) {
         result.Outcome = TRunResult::LaunchFailed;
     } else {
@@ -238,8 +255,11 @@ QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QS
                                                  const QString& outputPath) const {
     // The work file's pixels are square whatever the title's shape: the output is told its display aspect.
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
-    return QStringList{"-y", "-i", CurrentWorkFile()} + SplitCommandLine(stageTwoText) +
-           (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + QStringList{outputPath};
+    QStringList inputs, outputs;
+    StageTwoExtras(item, inputs, outputs);
+    return QStringList{"-y", "-i", CurrentWorkFile()} + inputs + WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
+           (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +
+           QStringList{outputPath};
 }
 
 std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings) {
@@ -248,22 +268,25 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
     const QString stageOneText = BuildStageOneArgs(profile, settings.Grids, FContext.MencOutputSettings);
     const QString stageTwoText = BuildStageTwoArgs(profile, settings.Grids);
     ReadEngineSettings();
+    ReadOutputOptions(settings.ProfileName);
     std::vector<TItemCommands> plan;
     for (const TTaskNode* item : FTasks.CheckedRows()) {
         const QString output = OutputPathOf(*item, IncludeTrailingSeparator(settings.OutputDirText));
         if (FEngine == TPreferences::Direct) {
             TDvdStreamReader reader;
             QString problem;
-            plan.push_back(
-                {output,
-                 {},
-                 OpenDirectStream(reader, *item, problem)
-                     ? DirectArguments(reader, *item, stageTwoText, FContext.MencOutputSettings, output)
-                     : QStringList{"#", problem}});
+            QStringList notes;
+            plan.push_back({output,
+                            {},
+                            OpenDirectStream(reader, *item, problem)
+                                ? DirectArguments(reader, *item, stageTwoText, FContext.MencOutputSettings,
+                                                  output, FOutputOptions, &notes)
+                                : QStringList{"#", problem},
+                            notes});
             continue;
         }
-        plan.push_back(
-            {output, StageOneArguments(*item, stageOneText), StageTwoArguments(*item, stageTwoText, output)});
+        plan.push_back({output, StageOneArguments(*item, stageOneText),
+                        StageTwoArguments(*item, stageTwoText, output), TwoStageNotes(*item)});
     }
     FContext.MencOutputSettings = saved;
     return plan;
@@ -299,6 +322,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
         FFrontEnd.SetHintText(hint);
         return ConvertItemDirect(item, output, stageTwoText, problem);
     }
+    AddNotes(TwoStageNotes(item));
     problem = SpaceProblem(
         FContext.WorkDir, FOverlap ? 0 : WorkFileBytes(FContext.MencOutputSettings, seconds),
         QFileInfo(output).absolutePath(), OutputFileBytes(SplitCommandLine(stageTwoText), seconds));
@@ -376,7 +400,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             return Cancel(result);
         case ItemLaunchFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});
-            FTimerTime.stop();
+            EndProgress();
             FFrontEnd.ShowProgressPanel(false);
             result.Outcome = TRunResult::LaunchFailed;
             return result;
@@ -392,8 +416,14 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
     return Complete(result, settings.OutputDirText);
 }
 
-TRunResult TConversionDriver::Cancel(TRunResult result) {
+void TConversionDriver::EndProgress() {
     FTimerTime.stop();
+    FProgress.RunEnded();
+    Show();
+}
+
+TRunResult TConversionDriver::Cancel(TRunResult result) {
+    EndProgress();
     DeleteWorkFile();
     FFrontEnd.Inform("Cancel", "The conversion is canceled.");
     FFrontEnd.ShowProgressPanel(false);
@@ -404,12 +434,10 @@ TRunResult TConversionDriver::Cancel(TRunResult result) {
 
 TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputDirText) {
     FProgress.RunCompleted();
-    Show();
+    EndProgress();
     DeleteWorkFile();
-    if (FState == Converting) {
-        FTimerTime.stop();
+    if (FState == Converting)
         FFrontEnd.HideHint();
-    }
     result.Outcome = result.Failures.empty() ? TRunResult::Completed : TRunResult::CompletedWithFailures;
     FFrontEnd.RunEnded(result);
     if (!result.Failures.empty()) {

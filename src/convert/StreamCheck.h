@@ -3,11 +3,21 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // How long each stream of an output file came out, as ffprobe reads it. -1: no such stream.
 struct TStreamLengths {
     double Video = -1;
     double Audio = -1;
+    std::vector<double> AudioTracks; // every audio stream's, in the file's order
+    int SubtitleTracks = 0;
+};
+
+// How many streams of each kind the encoder's arguments keep.
+struct TKeptCounts {
+    bool Video = false;
+    int Audio = 0;
+    int Subtitles = 0;
 };
 
 // The ffprobe that belongs to the stage-two encoder: the one beside the program the encoder path leads to
@@ -22,6 +32,17 @@ bool ParseStreamLengths(const QByteArray& json, TStreamLengths& lengths);
 // Which streams the stage-two arguments keep.
 bool KeepsVideo(const QStringList& stageTwoArguments);
 bool KeepsAudio(const QStringList& stageTwoArguments);
+
+// The streams the final encoder's arguments keep: those it maps by the disc's stream ids (0x20.. subtitle
+// tracks, the rest audio), or without maps one video and one audio stream unless switched off. A title
+// without audio tracks gives no audio, whatever the profile says.
+TKeptCounts KeptCounts(const QStringList& arguments, bool titleHasAudio);
+
+// Empty when every kept video and audio stream is there and covers the range; otherwise the user's
+// explanation of which one came out how long or is missing.
+QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, const TKeptCounts& kept);
+// A kept subtitle track with no picture in the range is left out of some containers: empty, or the note.
+QString MissingSubtitleNote(const TStreamLengths& lengths, const TKeptCounts& kept);
 
 // Empty when every kept stream covers the range; otherwise the user's explanation of which stream came out
 // how long. A stream may fall short of the range by 2 s or by 2 %, whichever is more.

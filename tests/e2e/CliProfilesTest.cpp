@@ -1,4 +1,5 @@
 #include "support/TestPaths.h"
+#include "support/RunProgram.h"
 
 #include <QFile>
 #include <QProcess>
@@ -7,23 +8,15 @@
 
 namespace {
 
-struct TRun {
-    int ExitCode = -1;
-    QByteArray Out, Err;
-};
-
 TRun Cli(const QStringList& args) {
-    QProcess p;
-    p.start(ProgramBinDir() + "/velloric-cli", args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    return RunProgram(ProgramBinDir() + "/velloric-cli", args, 60000);
 }
 
 TEST(CliProfiles, ListsTheProfilesInWindowOrder) {
     const TRun run = Cli({"profiles"});
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out, "Any Player - MPEG-4 (MP4)\nAudio Only - MP3\nAVI - MPEG-4 Xvid\nH.264 AAC (MKV)\n"
-                       "H.264 AAC (MP4)\nWebM - VP8 Vorbis\n");
+                       "H.264 AAC (MP4)\nKeep Original (MKV)\nWebM - VP8 Vorbis\n");
 }
 
 TEST(CliProfiles, ArgsPrintsBothTextsOfTheSavedChoices) {
