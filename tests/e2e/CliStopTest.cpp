@@ -114,10 +114,10 @@ TEST_F(CliStop, AKilledRunTakesItsEncodersAlongAndTheNextRunClearsWhatItLeft) {
     }
     ASSERT_TRUE(inStageTwo()) << seen.toStdString();
     ASSERT_FALSE(ProcessesOfThisTest().isEmpty());
+    const QString killed = QString::number(p.processId());
     ::kill(pid_t(p.processId()), SIGKILL);
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_TRUE(NoProcessWithin(5000)) << ProcessesOfThisTest().join('\n').toStdString();
-    const QString killed = QString::number(p.processId());
     EXPECT_EQ(QDir(Work).entryList(QDir::Files | QDir::System).filter("temp-" + killed + "-").size(), 1);
     EXPECT_EQ(QDir(Output).entryList(QDir::Files).filter(".partial-" + killed + "-").size(), 1);
     EXPECT_EQ(QDir(Temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot).filter("velloric-view-" + killed).size(), 1);
