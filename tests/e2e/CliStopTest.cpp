@@ -1,10 +1,9 @@
 // velloric-cli ended from outside: its reader goes away, or it is killed outright.
+#include "support/JsonProgress.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -101,18 +100,8 @@ TEST_F(CliStop, AKilledRunTakesItsEncodersAlongAndTheNextRunClearsWhatItLeft) {
     p.start(ProgramBinDir() + "/velloric-cli",
             Arguments({"--title", "1", "--profile", "WebM - VP8 Vorbis", "--progress", "json"}));
     ASSERT_TRUE(p.waitForStarted());
-    QByteArray seen;
-    const auto inStageTwo = [&] {
-        for (const QByteArray& line : seen.split('\n'))
-            if (QJsonDocument::fromJson(line).object()["current"].toInt() >= 60)
-                return true;
-        return false;
-    };
-    for (int i = 0; i < 1200 && !inStageTwo(); ++i) {
-        p.waitForReadyRead(100);
-        seen += p.readAllStandardOutput();
-    }
-    ASSERT_TRUE(inStageTwo()) << seen.toStdString();
+    QByteArray seen; // past 50 % the run is in stage two: work file and partial output both exist
+    ASSERT_TRUE(WaitForProgress(p, 60, seen)) << seen.toStdString();
     ASSERT_FALSE(ProcessesOfThisTest().isEmpty());
     const QString killed = QString::number(p.processId());
     ::kill(pid_t(p.processId()), SIGKILL);
