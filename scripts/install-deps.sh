@@ -12,7 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   mencoder ffmpeg dvdauthor lsdvd genisoimage mjpegtools
   xvfb xauth bc time dosfstools fusefat
-  desktop-file-utils appstream imagemagick fonts-dejavu-core
+  desktop-file-utils appstream imagemagick fonts-dejavu-core dbus-daemon
 )
 
 missing=()

@@ -49,14 +49,19 @@ const char* const kConvertUsage =
     "                           through a work file, or the disc's stream fed into one FFmpeg\n"
     "    --overlap              run both stages at once, the work file a named pipe\n"
     "    --dry-run              print the command lines of each row, run nothing\n"
-    "    --progress text|json   progress on standard error (text) or standard output (json)\n";
+    "    --progress text|json   progress on standard error (text) or standard output (json)\n"
+    "    exit codes: 0 every row converted, 1 a row failed, 2 bad arguments or an unreadable disc,\n"
+    "                3 standard output or error was closed (a reader such as head went away):\n"
+    "                the run was stopped and left nothing, 129, 130, 143 stopped by SIGHUP,\n"
+    "                Ctrl+C or SIGTERM\n";
 
 namespace {
 
-constexpr int ExitOk = 0, ExitFailed = 1, ExitBadInput = 2;
+constexpr int ExitOk = 0, ExitFailed = 1, ExitBadInput = 2, ExitOutputClosed = 3;
 
 // Ctrl+C, a closed terminal and a polite kill all stop the run the same way: the encoders are ended, the
-// work and partial files removed, and the exit code is 128 + the signal's number.
+// work and partial files removed, and the exit code is 128 + the signal's number. A closed standard output
+// or error (SIGPIPE on a write, e.g. piped into head) stops it the same way with an exit code of its own.
 volatile std::sig_atomic_t gInterrupted = 0;
 volatile std::sig_atomic_t gSignal = 0;
 void OnInterrupt(int signal) {
@@ -70,9 +75,10 @@ void OnInterrupt(int signal) {
 void CatchStopSignals() {
     sigset_t stops;
     sigemptyset(&stops);
-    for (int signal : {SIGINT, SIGHUP, SIGTERM}) {
+    for (int signal : {SIGINT, SIGHUP, SIGTERM, SIGPIPE}) {
+        // A closed output is never a thing to ignore: writing on would only fail unseen.
         struct sigaction old {};
-        if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+        if (signal != SIGPIPE && sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
             continue;
         struct sigaction catcher {};
         catcher.sa_handler = OnInterrupt;
@@ -481,7 +487,7 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         if (gInterrupted) { // nothing was written yet
             std::fprintf(stderr, "velloric-cli: stopped by %s before the conversion began\n",
                          strsignal(gSignal));
-            return 128 + int(gSignal);
+            return gSignal == SIGPIPE ? ExitOutputClosed : 128 + int(gSignal);
         }
         const TRunResult result = driver.Start(settings);
         for (const QString& note : result.Notes)
@@ -494,6 +500,8 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                 std::fprintf(stderr, "Wrote %s\n", qPrintable(output));
             return ExitOk;
         case TRunResult::Cancelled:
+            if (gSignal == SIGPIPE)
+                return ExitOutputClosed;
             return 128 + (gSignal ? int(gSignal) : SIGINT);
         case TRunResult::Refused:
             return ExitBadInput;

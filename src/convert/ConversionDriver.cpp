@@ -3,6 +3,7 @@
 #include "tasks/AppContext.h"
 #include "tasks/OutputFileName.h"
 #include "tasks/ProductInfo.h"
+#include "tasks/RunLeftovers.h"
 #include "tasks/TaskListModel.h"
 #include "tasks/TimeText.h"
 #include "convert/CommandLine.h"
@@ -133,7 +134,7 @@ void TConversionDriver::ReadEngineSettings() {
 // the stages run one after the other, and the run says so.
 bool TConversionDriver::MakeWorkPipe() {
     QString error;
-    if (FWorkFile.CreatePipe(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+    if (FWorkFile.CreatePipe(FContext.WorkDir, RunLeftovers::WorkFilePattern(), error)) {
         FLastWorkFile = FWorkFile.Path();
         return true;
     }
@@ -148,12 +149,13 @@ bool TConversionDriver::MakeWorkPipe() {
 bool TConversionDriver::PrepareWorkFile() {
     if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
         FContext.WorkDir = FContext.Paths.DefaultWorkDir();
+    RunLeftovers::RemoveWorkLeftovers(FContext.WorkDir); // of runs that were killed
     if (FEngine == TPreferences::Direct) // no work file
         return true;
     if (FOverlap && MakeWorkPipe())
         return true;
     QString error;
-    if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+    if (FWorkFile.Create(FContext.WorkDir, RunLeftovers::WorkFilePattern(), error)) {
         FLastWorkFile = FWorkFile.Path();
         return true;
     }
@@ -167,6 +169,9 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FRunning = true;
     FNotes.clear();
     FFrontEnd.LockInterface();
+    // What runs that were killed left behind goes first: their partial files and folders of links.
+    RunLeftovers::RemoveViewLeftovers();
+    RunLeftovers::RemovePartialLeftovers(settings.OutputDirText);
     // The encoder would read a damaged .IFO where the list was read from its .BUP.
     // An image goes to the encoder as it is.
     if (IsDiscFile(FContext.DVDInformation.DiscPath))
@@ -321,7 +326,7 @@ bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
                                       " is already existent." + "\n\r" +
                                       "Click \"Yes\" to overwrite it. Click \"No\" to skip this file");
     case TPreferences::Rename:
-        output = RenamedOutput(output);
+        output = FreeNameBeside(output, FContext.OutputExt);
         return true;
     case TPreferences::Overwrite:
         return true;
@@ -329,12 +334,7 @@ bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
     return true;
 }
 
-QString TConversionDriver::RenamedOutput(const QString& output, int attempt) const {
-    return StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
-           (attempt > 1 ? "-" + QString::number(attempt) : QString()) + FContext.OutputExt;
-}
-
-TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, const QString& output,
+TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, QString& output,
                                                                const QString& stageOneText,
                                                                const TRunSettings& settings,
                                                                QString& problem) {
@@ -430,7 +430,6 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         // Only a file the policy has let go is replaced: one that appears meanwhile (another run's) is kept.
         FMayReplaceOutput =
             QFileInfo::exists(output) || FFrontEnd.OverwritePolicy() == TPreferences::Overwrite;
-        FPlacedOutput = output;
         QString problem;
         switch (ConvertItem(*item, output, stageOneText, settings, problem)) {
         case ItemCancelled:
@@ -442,7 +441,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             result.Outcome = TRunResult::LaunchFailed;
             return result;
         case ItemDone:
-            result.Outputs << FPlacedOutput;
+            result.Outputs << output;
             FProgress.ItemFinished();
             break;
         case ItemFailed:

@@ -105,10 +105,7 @@ private:
     bool MakeWorkPipe();
     TRunResult ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings);
     bool ApplyOverwritePolicy(QString& output);
-    // The name the Rename choice gives output when a file holds its own; attempt 2 and on add "-2", ... for
-    // a name taken within the same millisecond.
-    QString RenamedOutput(const QString& output, int attempt = 1) const;
-    TItemOutcome ConvertItem(const TTaskNode& item, const QString& output, const QString& stageOneText,
+    TItemOutcome ConvertItem(const TTaskNode& item, QString& output, const QString& stageOneText,
                              const TRunSettings& settings, QString& problem);
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
     // Replaces the profile's "-vf auto" by what suits the row's pictures after stage one; returns what was
@@ -140,7 +137,7 @@ private:
     QString CurrentWorkFile() const;
     bool RunPreparatoryPass(int titleNumber, QString& problem);
     bool RunStageOne(const TTaskNode& item, QString& problem);
-    bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+    bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, QString& outputPath,
                      QString& problem);
     // Creates the partial file beside the output and starts the final encoder with the arguments made for it;
     // inputFd (when not -1) is its standard input.
@@ -154,12 +151,12 @@ private:
     bool ReadFinalEncoder(TStallWatch& watch);
     // After the final encoder's output has ended: its exit, its streams' lengths, the partial file put in
     // place.
-    bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, const QString& outputPath,
+    bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, QString& outputPath,
                             const QStringList& arguments, QString& problem);
-    bool RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+    bool RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText, QString& outputPath,
                          QString& problem);
     void EndPipeWait();
-    TItemOutcome ConvertItemDirect(const TTaskNode& item, const QString& output, const QString& stageTwoText,
+    TItemOutcome ConvertItemDirect(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                    QString& problem);
     bool OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item, QString& problem) const;
     // Subtitles read into text: the reading starts beside the encoder when the row asks for it; once the
@@ -202,7 +199,6 @@ private:
     bool FOverlap = false;                // this run's work file is a named pipe
     TOutputOptions FOutputOptions;
     bool FMayReplaceOutput = true;        // the item's output may take the place of a file of its name
-    QString FPlacedOutput;                // where the item's output went: its name, or a free one (Rename)
     std::unique_ptr<TDiscView> FDiscView; // for the length of a run
     std::unique_ptr<TSubtitleTextJob> FTextJob; // the row's subtitles being read into text
 };

@@ -37,4 +37,8 @@ QString WithTail(const QString& what, const TEncoderSlot& slot);
 QString Describe(const TEncoderSlot& slot, const QString& encoder);
 QString Stalled(const TEncoderSlot& slot, const QString& encoder, const TStallWatch& watch);
 
+// The name the Rename policy gives an output whose name is taken: the time to the millisecond after the
+// name, and a number after that where the name is taken too.
+QString FreeNameBeside(const QString& output, const QString& extension);
+
 } // namespace ConversionHelpers

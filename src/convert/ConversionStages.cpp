@@ -3,11 +3,13 @@
 #include "ConversionDriver.h"
 
 #include "tasks/AppContext.h"
+#include "tasks/RunLeftovers.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/StallWatch.h"
 #include "convert/StreamCheck.h"
 #include "dvd/DiscLoader.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -44,6 +46,24 @@ bool ReplaceFile(const QString& source, const QString& target, QString& error, b
     return false;
 }
 
+// Moves source to target without replacing a file there; where target is taken, to the next free name
+// beside it, as the Rename policy names one. placed is where the file went.
+bool PlaceAtFreeName(const QString& source, const QString& target, const QString& extension, QString& placed,
+                     QString& error) {
+    if (ReplaceFile(source, target, error, false)) {
+        placed = target;
+        return true;
+    }
+    for (int attempt = 0; attempt < 100 && errno == EEXIST; ++attempt) {
+        const QString free = ConversionHelpers::FreeNameBeside(target, extension);
+        if (ReplaceFile(source, free, error, false)) {
+            placed = free;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 namespace ConversionHelpers {
@@ -52,7 +72,16 @@ QString PartialPattern(const QString& outputPath, const QString& extension) {
     QString name = QFileInfo(outputPath).fileName();
     if (!extension.isEmpty() && name.endsWith(extension))
         name.chop(extension.size());
-    return name + ".partial-XXXXXX" + extension;
+    return RunLeftovers::PartialFilePattern(name, extension);
+}
+
+QString FreeNameBeside(const QString& output, const QString& extension) {
+    const QString stem = (output.endsWith(extension) ? output.chopped(extension.size()) : output) + "-" +
+                         QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz");
+    QString name = stem + extension;
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = stem + "-" + QString::number(n) + extension;
+    return name;
 }
 
 QString WithTail(const QString& what, const TEncoderSlot& slot) {
@@ -169,7 +198,7 @@ bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
 // Stage two writes to a file of its own beside the output and replaces the output only when it succeeded:
 // a failed or cancelled item leaves no broken file and never touches one that was there.
 bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageTwoText,
-                                    const QString& outputPath, QString& problem) {
+                                    QString& outputPath, QString& problem) {
     TOwnedFile partial;
     QStringList arguments;
     if (!StartStageTwoEncoder(item, stageTwoText, outputPath, partial, arguments, problem))
@@ -228,7 +257,7 @@ bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& ou
 }
 
 bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial,
-                                           const QString& outputPath, const QStringList& arguments,
+                                           QString& outputPath, const QStringList& arguments,
                                            QString& problem) {
     const bool exitedWell =
         FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
@@ -240,35 +269,33 @@ bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& pa
     const bool whole = CheckStreamLengths(item, partial.Path(), arguments, problem);
     if (FState == CancelRequested)
         return false;
-    QString error;
+    QString error, placed;
     if (!whole) {
-        // The file is kept for the user to judge, under the output's name unless that holds a file already.
-        QString kept = partial.Path();
-        if (!QFileInfo::exists(outputPath) && ReplaceFile(partial.Path(), outputPath, error, false))
-            kept = outputPath;
-        partial.Release();
-        problem += " The file is kept as " + kept + ".";
+        // The file is kept for the user to judge, under the output's name unless that holds a file (which a
+        // failed item never replaces): then under the next free name.
+        if (PlaceAtFreeName(partial.Path(), outputPath, FContext.OutputExt, placed, error))
+            partial.Release();
+        problem += " The file is kept as " + (partial.Owned() ? partial.Path() : placed) + ".";
         return false;
     }
-    FPlacedOutput = outputPath;
-    bool placed = ReplaceFile(partial.Path(), outputPath, error, FMayReplaceOutput);
-    // Another run took the name meanwhile: Rename takes the next free name, as it does before the item.
-    for (int attempt = 1; !placed && FFrontEnd.OverwritePolicy() == TPreferences::Rename &&
-                          QFileInfo::exists(FPlacedOutput) && attempt <= 100;
-         ++attempt) {
-        FPlacedOutput = RenamedOutput(outputPath, attempt);
-        placed = ReplaceFile(partial.Path(), FPlacedOutput, error, false);
+    if (ReplaceFile(partial.Path(), outputPath, error, FMayReplaceOutput)) {
+        partial.Release();
+        return true;
     }
-    if (!placed) {
+    if (errno != EEXIST || !PlaceAtFreeName(partial.Path(), outputPath, FContext.OutputExt, placed, error)) {
         problem = "The output file cannot be put in place: " + error;
-        if (QFileInfo::exists(outputPath)) { // made by another run meanwhile: both files are kept
-            problem += ". The file is kept as " + partial.Path() + ".";
-            partial.Release();
-        }
         return false;
     }
     partial.Release();
-    return true;
+    // Another run put a file at the output's name meanwhile. Rename takes the next free name, as it does
+    // when the name is taken at the start; otherwise the item fails, and both files are kept.
+    if (FFrontEnd.OverwritePolicy() == TPreferences::Rename) {
+        outputPath = placed;
+        return true;
+    }
+    problem = "The output file cannot be put in place: " + outputPath + ": " +
+              QString::fromLocal8Bit(std::strerror(EEXIST)) + ". The file is kept as " + placed + ".";
+    return false;
 }
 
 // Measures each stream the profile keeps with the ffprobe of the stage-two encoder: encoders exit with

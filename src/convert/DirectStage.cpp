@@ -28,7 +28,7 @@ bool TConversionDriver::OpenDirectStream(TDvdStreamReader& reader, const TTaskNo
 }
 
 TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTaskNode& item,
-                                                                     const QString& output,
+                                                                     QString& output,
                                                                      const QString& stageTwoText,
                                                                      QString& problem) {
     const double seconds = ItemSeconds(item);

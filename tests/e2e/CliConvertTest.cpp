@@ -1,4 +1,5 @@
 // velloric-cli convert with the real encoders on the generated sample discs.
+#include "support/JsonProgress.h"
 #include "support/MediaProbe.h"
 #include "support/ProgramFolder.h"
 #include "support/TestPaths.h"
@@ -190,17 +191,7 @@ TEST_F(CliConvert, CtrlCHangupAndTerminateStopTheRunAndLeaveNothingBehind) {
         ASSERT_TRUE(p.waitForStarted());
         // Wait until the run reports progress, then send the signal.
         QByteArray seen;
-        const auto reached = [&] {
-            for (const QByteArray& line : seen.split('\n'))
-                if (QJsonDocument::fromJson(line).object()["current"].toInt() >= c.AtProgress)
-                    return true;
-            return false;
-        };
-        for (int i = 0; i < 1200 && !reached(); ++i) {
-            p.waitForReadyRead(100);
-            seen += p.readAllStandardOutput();
-        }
-        ASSERT_TRUE(reached()) << seen.toStdString();
+        ASSERT_TRUE(WaitForProgress(p, c.AtProgress, seen)) << seen.toStdString();
         ::kill(p.processId(), c.Signal);
         ASSERT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitCode(), c.ExitCode) << p.readAllStandardError().toStdString();

@@ -98,9 +98,9 @@ TEST(CliList, AgreesWithLsdvdOnTheSampleDiscs) {
 
 TEST(CliList, AgreesWithTheRecordedLsdvdOnRealIfoSets) {
     const QString disc = RealIfoDir() + "/shadok1";
+    REQUIRE_REAL_IFO(disc + "/lsdvd.txt");
     QFile recorded(disc + "/lsdvd.txt");
-    if (!recorded.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "real IFO fixtures not present";
+    ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
     const auto reference = ParseLsdvd(QString::fromUtf8(recorded.readAll()));
     ASSERT_EQ(reference.size(), 9u);
     ExpectAgreesWithLsdvd(disc, reference);

@@ -265,8 +265,7 @@ TEST(DiscLoaderOnDiscs, MissingTitleSetFileOnARealLibrary) {
 
 TEST(DiscLoaderOnDiscs, RealIfoSet) {
     const QString disc = RealIfoDir() + "/shadok1";
-    if (!QFile::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO"))
-        GTEST_SKIP() << "real IFO fixtures not present";
+    REQUIRE_REAL_IFO(disc + "/VIDEO_TS/VIDEO_TS.IFO");
     TLoaded d(disc);
     ASSERT_TRUE(d.Result.LibraryOpened) << d.Result.LibraryError.toStdString();
     EXPECT_EQ(d.Context.TitleSets.size(), 9u);
