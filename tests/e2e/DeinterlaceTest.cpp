@@ -51,7 +51,11 @@ protected:
 
     QString Convert(const QString& disc, int title) {
         const QString output = Dir->filePath(QStringLiteral("%1-%2.mp4").arg(disc).arg(title));
-        EXPECT_EQ(ConvertDirect(SampleDiscDir(disc), output, {"--title", QString::number(title)}, &Said), 0)
+        // The first 7 s: the made titles' information files give them 9 s, a second more than their 8 s of
+        // pictures, and FFmpeg drops a few of the first pictures of these streams read from a pipe.
+        EXPECT_EQ(ConvertDirect(SampleDiscDir(disc), output, {"--title", QString::number(title), "--end", "00:00:07"},
+                                &Said),
+                  0)
             << Said.toStdString();
         return output;
     }
@@ -109,7 +113,7 @@ TEST_F(Deinterlace, SoftTelecinedFilmComesOutAtItsOwnRate) {
     // Each film frame once, none repeated as a player repeats them to make 29.97 frames a second.
     const int frames = VideoEntry(output, "nb_frames").toInt();
     const double seconds = VideoEntry(output, "duration").toDouble();
-    EXPECT_NEAR(seconds, 8, 0.5);
+    EXPECT_NEAR(seconds, 7, 0.5);
     EXPECT_NEAR(frames, seconds * 24000 / 1001, 2);
     const TRun kept = RunProgram("ffmpeg", {"-hide_banner", "-nostats", "-i", output, "-map", "0:v:0", "-vf",
                                             "mpdecimate=max=0,showinfo", "-f", "null", "-"});

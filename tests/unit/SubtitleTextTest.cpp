@@ -4,6 +4,7 @@
 #include "subtitles/SubtitleTextJob.h"
 #include "subtitles/TextCues.h"
 #include "subtitles/TextPicture.h"
+#include "subtitles/TextRecognizer.h"
 #include "convert/ProgramStreamPacks.h"
 #include "support/TestPaths.h"
 
@@ -161,6 +162,32 @@ TEST(SubtitleText, CuesSettleOnTheOutputsTimeLine) {
     EXPECT_DOUBLE_EQ(settled[3].End, 20); // cut at the range's end
     EXPECT_EQ(SubRipText({cue(61.5, 3723.004, "a\nb")}),
               QByteArray("1\n00:01:01,500 --> 01:02:03,004\na\nb\n\n"));
+}
+
+// What is not text gives no line: the reader's confidence is too low, never a guess in the track.
+TEST(SubtitleText, NoiseAndEmptyPicturesGiveNoText) {
+    TTextRecognizer reader;
+    ASSERT_TRUE(reader.Open("eng")) << reader.ErrorText().toStdString();
+    TGreyImage noise;
+    noise.Width = 400;
+    noise.Height = 60;
+    uint32_t seed = 12345;
+    for (int i = 0; i < noise.Width * noise.Height; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        noise.Pixels.push_back((seed >> 16) & 1 ? 0 : 255);
+    }
+    EXPECT_EQ(reader.Read(noise), QString());
+    EXPECT_EQ(reader.Read(TGreyImage{}), QString());
+    TGreyImage white{300, 40, std::vector<uint8_t>(300 * 40, 255)};
+    EXPECT_EQ(reader.Read(white), QString());
+    // A language without data is refused by name, never loaded from a path it names.
+    TTextRecognizer missing;
+    EXPECT_FALSE(missing.Open("xyz"));
+    EXPECT_TRUE(missing.ErrorText().contains("'xyz'")) << missing.ErrorText().toStdString();
+    EXPECT_FALSE(missing.Open("../eng"));
+    EXPECT_EQ(ReaderLanguageOf("fre"), "fra");
+    EXPECT_EQ(ReaderLanguageOf("ger"), "deu");
+    EXPECT_EQ(ReaderLanguageOf("spa"), "spa");
 }
 
 namespace {
