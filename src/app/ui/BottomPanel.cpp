@@ -27,7 +27,8 @@ TBottomPanel::TBottomPanel(QWidget* parent) : QStackedWidget(parent) {
     labTrackHint = Named(new QLabel(panBottomCenter), "labTrackHint");
     labTrackHint->setWordWrap(true);
     labTrackHint->hide();
-    g->addWidget(labTrackHint, 0, 6, 3, 1);
+    // Under the rows, across the panel: a sentence stays whole and the boxes keep their widths.
+    g->addWidget(labTrackHint, 3, 0, 1, 6);
     cmbAudioLanguage = Named(new QComboBox(panBottomCenter), "cmbAudioLanguage");
     cmbAudioLanguage->hide();
     g->addWidget(new QLabel("Profile:", panBottomCenter), 1, 0);
