@@ -77,14 +77,15 @@ void KeepStreams(const TDvdStreamReader& reader, const TTaskNode& row, const TOu
 
 } // namespace
 
-bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTaskNode& row) {
+bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTaskNode& row,
+                   const TOutputOptions& options) {
     const TTaskNode& title = TitleRowOf(row);
     const double start = TimeTextToSeconds(row.CurStartText), end = TimeTextToSeconds(row.CurEndText);
     // A range that reaches the title's end is read to the end of its last cell.
     if (!reader.Open(discPath, title.Number, row.AngleIndex, start, end < title.FullEnd ? end : 0))
         return false;
     std::vector<int> announced{reader.SubtitleStreamId(row.SubtitleIndex)};
-    if (row.SubtitleIndex == TTaskNode::KeepSubtitleTracks)
+    if (row.SubtitleIndex == TTaskNode::KeepSubtitleTracks || options.KeepAllStreams)
         for (const TListedStream& subtitle : reader.Outline().Subtitles)
             announced.push_back(subtitle.Id);
     reader.AnnounceSubPictures(announced);

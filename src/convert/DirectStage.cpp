@@ -21,7 +21,7 @@ bool TConversionDriver::OpenDirectStream(TDvdStreamReader& reader, const TTaskNo
     // The library reads the disc as the list was read: through the view, whose information files passed the
     // checks, so a damaged .IFO with a good .BUP is never handed to it. Messages name the disc itself.
     reader.ShowDiscAs(FContext.DVDInformation.DiscPath);
-    if (OpenRowStream(reader, DiscDevice(), item))
+    if (OpenRowStream(reader, DiscDevice(), item, FOutputOptions))
         return true;
     problem = reader.Encrypted() ? reader.ErrorText() : "The disc cannot be read: " + reader.ErrorText();
     return false;
