@@ -5,6 +5,7 @@
 #include "convert/ConversionHelpers.h"
 #include "convert/StallWatch.h"
 #include "convert/TextTracks.h"
+#include "tasks/RunLeftovers.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -115,7 +116,11 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
                 continue;
             }
             texts.emplace_back();
-            if (!texts.back().Create(FContext.WorkDir, "velloric-text-XXXXXX.srt", error) ||
+            // Beside the partial output and named as a run's partial files are, so that a later start
+            // removes what a killed run left of them.
+            const QFileInfo planned(outputPath);
+            if (!texts.back().Create(planned.absolutePath(),
+                                     RunLeftovers::PartialFilePattern(planned.completeBaseName(), ".srt"), error) ||
                 !WriteText(texts.back().Path(), text, error)) {
                 problem = "The subtitles read as text cannot be written: " + error;
                 return false;
