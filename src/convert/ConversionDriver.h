@@ -165,6 +165,9 @@ private:
     void StartTextReading(const TTaskNode& item);
     bool AddTextTracks(const TTaskNode& item, const TOwnedFile& partial, const QString& outputPath,
                        QString& problem);
+    // The text files of a container that takes no text tracks wait under partial names until the output is
+    // in place, then take its final name; a row that fails removes them.
+    bool PlaceSideTexts(const QString& outputPath, QString& problem);
     bool CheckStreamLengths(const TTaskNode& item, const QString& file, const QStringList& arguments,
                             QString& problem);
     bool ReadStage(TEncoderSlot& slot, TStallWatch& watch,
@@ -201,4 +204,11 @@ private:
     bool FMayReplaceOutput = true;        // the item's output may take the place of a file of its name
     std::unique_ptr<TDiscView> FDiscView; // for the length of a run
     std::unique_ptr<TSubtitleTextJob> FTextJob; // the row's subtitles being read into text
+    struct TSideText {
+        std::unique_ptr<TOwnedFile> File;
+        QString Language;
+        bool Forced = false;
+        int Number = 0; // of the streams of its language
+    };
+    std::vector<TSideText> FSideTexts; // the row's text files waiting for the output's final name
 };

@@ -87,9 +87,11 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
                !AddTextTracks(item, partial, output, problem)) {
         FStageTwoSlot.Terminate();
     } else {
-        converted = FinishFinalEncoder(item, partial, output, arguments, problem);
+        converted =
+            FinishFinalEncoder(item, partial, output, arguments, problem) && PlaceSideTexts(output, problem);
     }
-    FTextJob.reset(); // a reading still going (Stop, a failure) ends here
+    FTextJob.reset();   // a reading still going (Stop, a failure) ends here
+    FSideTexts.clear(); // and the text files of a row that failed
     ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;

@@ -1,18 +1,20 @@
 // Subtitles read into text beside the direct engine's encoder, then added to its partial file.
 #include "ConversionDriver.h"
 
-#include "tasks/AppContext.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/StallWatch.h"
 #include "convert/TextTracks.h"
+#include "tasks/AppContext.h"
 #include "tasks/RunLeftovers.h"
 
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <cerrno>
 #include <chrono>
-#include <deque>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <thread>
 
 extern "C" {
@@ -84,9 +86,10 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
     // Each stream's lines, and its forced lines again in a track of their own.
     const TContainer container = ContainerOf(outputPath);
     const bool beside = TextTrackCodec(container).isEmpty();
-    std::deque<TOwnedFile> texts; // never moved: each removes its file when the row ends
+    std::vector<std::unique_ptr<TOwnedFile>> texts; // each removes its file when the row ends
     std::vector<TTextTrackFile> files;
     QHash<QString, int> perLanguage;
+    FSideTexts.clear();
     for (const TTextStream& stream : job->Streams()) {
         notes << QStringLiteral("%1: the %2 subtitles (stream 0x%3) gave %4 lines of text; %5 of %6 pictures "
                                 "could not be read.")
@@ -105,27 +108,24 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
         for (const bool forcedOnly : {false, true}) {
             if (forcedOnly && forced.empty())
                 continue;
-            const QByteArray text = SubRipText(forcedOnly ? forced : stream.Cues);
-            QString error;
-            if (beside) {
-                const QString path = SideTextFileName(outputPath, stream.Stream.Language, forcedOnly, number);
-                if (!WriteText(path, text, error)) {
-                    problem = "The subtitles read as text cannot be written: " + error;
-                    return false;
-                }
-                continue;
-            }
-            texts.emplace_back();
             // Beside the partial output and named as a run's partial files are, so that a later start
             // removes what a killed run left of them.
+            auto file = std::make_unique<TOwnedFile>();
             const QFileInfo planned(outputPath);
-            if (!texts.back().Create(planned.absolutePath(),
-                                     RunLeftovers::PartialFilePattern(planned.completeBaseName(), ".srt"), error) ||
-                !WriteText(texts.back().Path(), text, error)) {
+            QString error;
+            if (!file->Create(planned.absolutePath(),
+                              RunLeftovers::PartialFilePattern(planned.completeBaseName(), ".srt"), error) ||
+                !WriteText(file->Path(), SubRipText(forcedOnly ? forced : stream.Cues), error)) {
                 problem = "The subtitles read as text cannot be written: " + error;
+                FSideTexts.clear();
                 return false;
             }
-            files.push_back({texts.back().Path(), stream.Stream.Language, forcedOnly});
+            if (beside) {
+                FSideTexts.push_back({std::move(file), stream.Stream.Language, forcedOnly, number});
+                continue;
+            }
+            files.push_back({file->Path(), stream.Stream.Language, forcedOnly});
+            texts.push_back(std::move(file));
         }
     }
     AddNotes(notes);
@@ -164,5 +164,22 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
         return false;
     }
     joined.Release();
+    return true;
+}
+
+bool TConversionDriver::PlaceSideTexts(const QString& outputPath, QString& problem) {
+    for (TSideText& text : FSideTexts) {
+        // As the encoder's partial file takes the output's place: a file of the name is replaced.
+        const QString path = SideTextFileName(outputPath, text.Language, text.Forced, text.Number);
+        if (std::rename(QFile::encodeName(text.File->Path()).constData(),
+                        QFile::encodeName(path).constData()) != 0) {
+            problem = "The subtitles read as text cannot be put in place: " + path + ": " +
+                      QString::fromLocal8Bit(std::strerror(errno));
+            FSideTexts.clear();
+            return false;
+        }
+        text.File->Release();
+    }
+    FSideTexts.clear();
     return true;
 }

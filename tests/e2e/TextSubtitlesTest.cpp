@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -137,6 +138,43 @@ TEST(TextSubtitles, EachContainerTakesTheTextItsWayAndATrimmedRangeShiftsTheTime
         EXPECT_NEAR(lines[1].Start, 1, 0.25);
         EXPECT_EQ(lines[1].Text, "Where is the train station?");
         EXPECT_NEAR(lines[2].Start, 4, 0.25);
+    }
+}
+
+// An AVI's text files follow the video: under the name Rename gives it when its own was taken during the
+// run, and gone when the row fails (Ask, with no one to answer, keeps the video aside and fails).
+TEST(TextSubtitles, AnAvisTextFilesTakeTheVideosFinalNameAndGoWhenTheRowFails) {
+    for (const char* policy : {"rename", "ask"}) {
+        SCOPED_TRACE(policy);
+        QTemporaryDir out;
+        QProcess cli;
+        cli.start(ProgramBinDir() + "/velloric-cli",
+                  {"convert", Disc(), "--title", "1", "--output", out.path(), "--work-dir", out.path(), "--engine",
+                   "direct", "--subtitles", "text", "--profile", "AVI - MPEG-4 Xvid", "--start", "00:00:06",
+                   "--end", "00:00:12", "--overwrite", policy});
+        ASSERT_TRUE(cli.waitForStarted());
+        // Another program takes the output's name once the encoder writes its partial file.
+        bool taken = false;
+        while (!cli.waitForFinished(20))
+            if (!taken && !QDir(out.path()).entryList({"Title01.partial-*.avi"}, QDir::Files).isEmpty()) {
+                QFile other(out.path() + "/Title01.avi");
+                taken = other.open(QIODevice::NewOnly) && other.write("old") == 3;
+            }
+        ASSERT_TRUE(taken);
+        QFile other(out.path() + "/Title01.avi");
+        ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+        EXPECT_EQ(other.readAll(), "old");
+        const QStringList videos = QDir(out.path()).entryList({"Title01-*.avi"}, QDir::Files);
+        ASSERT_EQ(videos.size(), 1);
+        const QString stem = videos[0].chopped(4);
+        const QStringList texts = QDir(out.path()).entryList({"*.srt"}, QDir::Files);
+        if (QByteArray(policy) == "rename") {
+            EXPECT_EQ(cli.exitCode(), 0);
+            EXPECT_EQ(texts, (QStringList{stem + ".eng.forced.srt", stem + ".eng.srt", stem + ".fre.srt"}));
+        } else {
+            EXPECT_NE(cli.exitCode(), 0);
+            EXPECT_EQ(texts, QStringList{});
+        }
     }
 }
 
