@@ -26,8 +26,9 @@ struct TTextJobInput {
     double Length = 0;         // the output's length in seconds
 };
 
-// Reads every subtitle stream of a row into text on a thread of its own, beside the encoder: its own
-// reader of the disc, FFmpeg's sub-picture decoder and a text reader per stream.
+// Reads every subtitle stream of a row into text beside the encoder: a thread reads the disc with its own
+// reader and decodes the sub-pictures with FFmpeg's decoder; each stream's pictures are read on a thread of
+// the stream's own, with one text reader loaded as the job starts.
 class TSubtitleTextJob {
 public:
     TSubtitleTextJob() = default;
@@ -47,6 +48,7 @@ public:
     QStringList Notes() const { return FNotes; } // a language read with English data, damaged units
 
 private:
+    struct TStreamWork;
     void Run(const TTextJobInput& input);
 
     std::thread FThread;

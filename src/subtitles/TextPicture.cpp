@@ -56,18 +56,31 @@ TGreyImage TextOnWhite(const TSubtitleBitmap& b, int scale, int margin) {
     const int text = TextColourOf(b);
     if (text < 0)
         return {};
+    const auto isText = [&](int x, int y) {
+        return (b.Indices[size_t(y) * size_t(b.Width) + size_t(x)] & 3) == text;
+    };
+    // Only the letters' box is read: the rest of a frame-sized picture would cost the reader time.
+    int left = b.Width, right = -1, top = b.Height, bottom = -1;
+    for (int y = 0; y < b.Height; ++y)
+        for (int x = 0; x < b.Width; ++x)
+            if (isText(x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
     scale = std::max(1, scale);
     TGreyImage image;
-    image.Width = b.Width * scale + 2 * margin;
-    image.Height = b.Height * scale + 2 * margin;
+    image.Width = (right - left + 1) * scale + 2 * margin;
+    image.Height = (bottom - top + 1) * scale + 2 * margin;
     image.Pixels.assign(size_t(image.Width) * size_t(image.Height), 255);
-    for (int y = 0; y < b.Height; ++y)
-        for (int x = 0; x < b.Width; ++x) {
-            if ((b.Indices[size_t(y) * size_t(b.Width) + size_t(x)] & 3) != text)
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) {
+            if (!isText(x, y))
                 continue;
             for (int dy = 0; dy < scale; ++dy) {
-                uint8_t* row = &image.Pixels[size_t(margin + y * scale + dy) * size_t(image.Width)];
-                std::fill_n(row + margin + x * scale, scale, uint8_t(0));
+                uint8_t* row = &image.Pixels[size_t(margin + (y - top) * scale + dy) * size_t(image.Width)];
+                std::fill_n(row + margin + (x - left) * scale, scale, uint8_t(0));
             }
         }
     return image;

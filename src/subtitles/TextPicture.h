@@ -24,6 +24,6 @@ struct TGreyImage {
 // an outline or a shadow lies between the two.
 int TextColourOf(const TSubtitleBitmap& bitmap);
 
-// The letters black on white, scale times larger, with a white margin: what a text reader reads best. An
-// empty image when the bitmap shows no text colour.
+// The letters black on white, cut to their box, scale times larger, with a white margin: what a text
+// reader reads best. An empty image when the bitmap shows no text colour.
 TGreyImage TextOnWhite(const TSubtitleBitmap& bitmap, int scale = 2, int margin = 16);

@@ -9,6 +9,10 @@
 #include <clocale>
 #include <cstring>
 #include <memory>
+#include <mutex>
+
+// The OpenMP runtime Tesseract is built with, where it is: weak, so that a Tesseract without it links too.
+extern "C" void omp_set_max_active_levels(int levels) __attribute__((weak));
 
 namespace {
 
@@ -59,8 +63,9 @@ bool TTextRecognizer::Open(const QString& language) {
         FError = "no text recognition data for the language '" + language + "' is installed";
         return false;
     }
-    // The reader parses its data with the C library's number format.
-    std::setlocale(LC_NUMERIC, "C");
+    // The reader parses its data with the C library's number format; readers open on several threads.
+    static std::once_flag numbers;
+    std::call_once(numbers, [] { std::setlocale(LC_NUMERIC, "C"); });
     FApi = std::make_unique<tesseract::TessBaseAPI>();
     FApi->SetVariable("debug_file", "/dev/null");
     if (FApi->Init(folder.toLocal8Bit().constData(), language.toLatin1().constData(),
@@ -69,13 +74,20 @@ bool TTextRecognizer::Open(const QString& language) {
         FError = "the text recognition data " + folder + "/" + language + ".traineddata cannot be loaded";
         return false;
     }
+    // One block of one or two lines, already black on white: no page layout, no second try inverted.
     FApi->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+    FApi->SetVariable("tessedit_do_invert", "0");
     return true;
 }
 
 QString TTextRecognizer::Read(const TGreyImage& image) {
     if (!FApi || image.Empty())
         return {};
+    // Tesseract shares each line's work among a team of threads per core, which then spin waiting for
+    // each other: on a machine whose cores the encoder keeps busy that costs several times the reading
+    // itself. The streams are read on threads of their own instead; this keeps this thread's work on it.
+    if (omp_set_max_active_levels)
+        omp_set_max_active_levels(0);
     FApi->SetImage(image.Pixels.data(), image.Width, image.Height, 1, image.Width);
     FApi->SetSourceResolution(150);
     std::unique_ptr<char[]> text(FApi->GetUTF8Text());
