@@ -91,13 +91,7 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
     QHash<QString, int> perLanguage;
     FSideTexts.clear();
     for (const TTextStream& stream : job->Streams()) {
-        notes << QStringLiteral("%1: the %2 subtitles (stream 0x%3) gave %4 lines of text; %5 of %6 pictures "
-                                "could not be read.")
-                     .arg(item.OutputName, stream.Stream.Language)
-                     .arg(stream.Stream.Id, 0, 16)
-                     .arg(stream.Cues.size())
-                     .arg(stream.Unread)
-                     .arg(stream.Pictures);
+        notes << item.OutputName + ": " + ReadingNote(stream);
         if (stream.Cues.empty())
             continue;
         std::vector<TTextCue> forced;

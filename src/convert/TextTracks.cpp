@@ -1,6 +1,7 @@
 #include "TextTracks.h"
 
 #include <QFileInfo>
+#include <QLocale>
 
 QString TextTrackCodec(TContainer container) {
     switch (container) {
@@ -48,4 +49,18 @@ QString SideTextFileName(const QString& outputPath, const QString& language, boo
     if (forced)
         name += ".forced";
     return output.absolutePath() + "/" + name + ".srt";
+}
+
+QString ReadingNote(const TTextStream& stream) {
+    const QLocale::Language language = QLocale::codeToLanguage(stream.Stream.Language, QLocale::ISO639Part2);
+    const bool named = language != QLocale::AnyLanguage && language != QLocale::C;
+    QString note = QStringLiteral("%1 (stream 0x%2): ")
+                       .arg(named ? QLocale::languageToString(language) + " subtitles" : "Subtitles")
+                       .arg(stream.Stream.Id, 0, 16);
+    if (stream.Pictures == 0)
+        return note + "no pictures to read.";
+    note += QStringLiteral("%1 lines of text; ").arg(stream.Cues.size());
+    if (stream.Unread == 0)
+        return note + "every picture was read.";
+    return note + QStringLiteral("%1 of %2 pictures could not be read.").arg(stream.Unread).arg(stream.Pictures);
 }

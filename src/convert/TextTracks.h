@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/KeptStreams.h"
+#include "subtitles/SubtitleTextJob.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,3 +27,7 @@ QStringList TextTrackArguments(const QString& input, int subtitleTracks, const s
 // The name of a text file beside output: "Film.eng.srt", "Film.eng.forced.srt"; number > 0 tells apart
 // two streams of one language ("Film.eng.2.srt").
 QString SideTextFileName(const QString& outputPath, const QString& language, bool forced, int number);
+
+// What the reading of a stream gave, for the run's notes: "English subtitles (stream 0x20): 8 lines of text;
+// 1 of 9 pictures could not be read."
+QString ReadingNote(const TTextStream& stream);

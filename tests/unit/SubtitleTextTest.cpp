@@ -6,6 +6,7 @@
 #include "subtitles/TextPicture.h"
 #include "subtitles/TextRecognizer.h"
 #include "convert/ProgramStreamPacks.h"
+#include "convert/TextTracks.h"
 #include "support/TestPaths.h"
 
 #include <QFile>
@@ -284,4 +285,28 @@ TEST(SubtitleText, AJobStoppedAtAnyPointEnds) {
     }
     TSubtitleTextJob dropped;
     dropped.Start({disc, 1, 0, 0, 0, 32});
+}
+
+// The run's note of each stream names its language as the subtitle list does, and what could not be read.
+TEST(SubtitleText, EachStreamsNoteTellsItsLanguageItsLinesAndThePicturesNotRead) {
+    const auto stream = [](const char* language, int id, int cues, int pictures, int unread) {
+        TTextStream s;
+        s.Stream.Language = language;
+        s.Stream.Id = id;
+        s.Cues.resize(size_t(cues));
+        s.Pictures = pictures;
+        s.Unread = unread;
+        return s;
+    };
+    const struct {
+        TTextStream stream;
+        const char* note;
+    } cases[] = {
+        {stream("eng", 0x20, 8, 8, 0), "English subtitles (stream 0x20): 8 lines of text; every picture was read."},
+        {stream("fre", 0x21, 6, 9, 3),
+         "French subtitles (stream 0x21): 6 lines of text; 3 of 9 pictures could not be read."},
+        {stream("und", 0x22, 0, 0, 0), "Subtitles (stream 0x22): no pictures to read."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadingNote(c.stream), c.note);
 }
