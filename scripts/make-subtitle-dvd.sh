@@ -2,15 +2,17 @@
 # Builds a small PAL DVD-Video folder whose title carries subtitles rendered from known text, for the tests
 # of reading subtitles into text.
 #
-#   make-subtitle-dvd.sh DIR
+#   make-subtitle-dvd.sh DIR [SECONDS]
 #
-# DIR/VIDEO_TS: one title of 32 s, two chapters, English audio, two subtitle streams: English (one of its
+# DIR/VIDEO_TS: one title of 32 s (or SECONDS, for the benchmark: its lines then come every 2.5 s, the
+# lines below over and over), two chapters, English audio, two subtitle streams: English (one of its
 # lines forced) and French (accents). DIR/truth/en.tsv and fr.tsv hold each line as
 # START<TAB>END<TAB>FORCED<TAB>TEXT, seconds from the title's start, a line break in TEXT written as "|".
 # Nothing is written when DIR/VIDEO_TS/VIDEO_TS.IFO exists already (the tests cache the disc).
 set -euo pipefail
 
-out=${1:?usage: make-subtitle-dvd.sh DIR}
+out=${1:?usage: make-subtitle-dvd.sh DIR [SECONDS]}
+length=${2:-32}
 # shellcheck source=dvd-build-lib.sh
 source "$(dirname "$0")/dvd-build-lib.sh"
 dvd_standard pal
@@ -47,21 +49,42 @@ render() {
   convert "$work/o.png" "$work/t.png" -compose lighten -composite -type TrueColor "$png"
 }
 
+# A long title shows the same lines again, one every 2.5 s for 2 s.
+repeat() {
+  local -n lines=$1
+  local i n=${#lines[@]} start line
+  for ((i = 0; i < (length - 3) * 2 / 5; i++)); do
+    line=${lines[i % n]#*|*|}
+    start=$(awk -v i="$i" 'BEGIN { printf "%.1f", 1 + i * 2.5 }')
+    echo "$start|$(awk -v s="$start" 'BEGIN { printf "%.1f", s + 2 }')|$line"
+  done
+}
+if [ "$length" != 32 ]; then
+  mapfile -t en_lines < <(repeat en_lines)
+  mapfile -t fr_lines < <(repeat fr_lines)
+fi
+clock() { awk -v t="$1" 'BEGIN { printf "%02d:%02d:%05.2f", t / 3600, (t % 3600) / 60, t - int(t / 60) * 60 }'; }
+
 mkdir -p "$out/truth"
 # stream LANG LINES...: the spumux file and the truth file of one stream
 stream() {
-  local lang=$1 line start end forced text n=0; shift
+  local lang=$1 line start end forced text n=0 image; shift
+  declare -A images=()
   : >"$out/truth/$lang.tsv"
   { echo '<subpictures format="PAL">'; echo '  <stream>'; } >"$work/$lang.xml"
   for line in "$@"; do
     IFS='|' read -r start end forced text <<<"$line"
     text=${line#*|*|*|}
     n=$((n + 1))
-    render "$text" "$work/$lang$n.png"
+    image=${images[$text]:-}
+    if [ -z "$image" ]; then
+      image="$work/$lang$n.png"
+      render "$text" "$image"
+      images[$text]=$image
+    fi
     local force=no; [ "$forced" = 1 ] && force=yes
     printf '    <spu start="%s" end="%s" image="%s" transparent="000000" force="%s"/>\n' \
-      "$(printf '00:00:%05.2f' "$start")" "$(printf '00:00:%05.2f' "$end")" "$work/$lang$n.png" "$force" \
-      >>"$work/$lang.xml"
+      "$(clock "$start")" "$(clock "$end")" "$image" "$force" >>"$work/$lang.xml"
     printf '%s\t%s\t%s\t%s\n' "$start" "$end" "$forced" "$text" >>"$out/truth/$lang.tsv"
   done
   { echo '  </stream>'; echo '</subpictures>'; } >>"$work/$lang.xml"
@@ -69,7 +92,7 @@ stream() {
 stream en "${en_lines[@]}"
 stream fr "${fr_lines[@]}"
 
-dvd_clip s 32 4:3 testsrc2 440
+dvd_clip s "$length" 4:3 testsrc2 440
 spumux -m dvd -s 0 "$work/en.xml" <"$work/s.mpg" >"$work/s0.mpg" 2>"$work/spumux.log" ||
   { cat "$work/spumux.log" >&2; exit 1; }
 spumux -m dvd -s 1 "$work/fr.xml" <"$work/s0.mpg" >"$work/s1.mpg" 2>>"$work/spumux.log" ||
@@ -77,6 +100,6 @@ spumux -m dvd -s 1 "$work/fr.xml" <"$work/s0.mpg" >"$work/s1.mpg" 2>>"$work/spum
 
 dvd_xml_begin
 dvd_titleset pal 4:3 en "en fr"
-dvd_pgc "$work/s1.mpg" 0,0:16
+dvd_pgc "$work/s1.mpg" "0,$(clock $((length / 2)))"
 dvd_titleset_end
 dvd_author
