@@ -8,7 +8,6 @@
 #include "subtitles/TextPicture.h"
 #include "subtitles/TextRecognizer.h"
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -43,21 +42,17 @@ struct TSubtitleTextJob::TStreamWork {
     bool Closed = false; // no more pictures come
     std::thread Thread;
 
-    // Blocks while the reader is behind; false once the job is cancelled or the reader has given up.
+    // Blocks while the reader is behind; false once the job is cancelled or the reader has given up. A
+    // cancel wakes neither side: the disc's reader sees it at its next read and closes every stream, a
+    // text reader at its next picture and closes its own.
     bool Hand(TWaitingPicture picture, const std::atomic<bool>& cancel) {
         std::unique_lock lock(Lock);
-        WaitUntil(lock, [&] { return Waiting.size() < kWaitingMost || Closed || cancel; });
+        Changed.wait(lock, [&] { return Waiting.size() < kWaitingMost || Closed || cancel; });
         if (Closed || cancel)
             return false;
         Waiting.push_back(std::move(picture));
         Changed.notify_all();
         return true;
-    }
-
-    // A cancel is not announced: it is seen within a moment.
-    template <typename TDone> void WaitUntil(std::unique_lock<std::mutex>& lock, TDone done) {
-        while (!Changed.wait_for(lock, std::chrono::milliseconds(50), done)) {
-        }
     }
 
     void Close() {
@@ -87,7 +82,7 @@ struct TSubtitleTextJob::TStreamWork {
             TWaitingPicture picture;
             {
                 std::unique_lock lock(Lock);
-                WaitUntil(lock, [&] { return !Waiting.empty() || Closed || cancel; });
+                Changed.wait(lock, [&] { return !Waiting.empty() || Closed || cancel; });
                 if (cancel || Waiting.empty())
                     return;
                 picture = std::move(Waiting.front());

@@ -305,7 +305,9 @@ TEST(SubtitleText, EachStreamsNoteTellsItsLanguageItsLinesAndThePicturesNotRead)
         {stream("eng", 0x20, 8, 8, 0), "English subtitles (stream 0x20): 8 lines of text; every picture was read."},
         {stream("fre", 0x21, 6, 9, 3),
          "French subtitles (stream 0x21): 6 lines of text; 3 of 9 pictures could not be read."},
-        {stream("und", 0x22, 0, 0, 0), "Subtitles (stream 0x22): no pictures to read."},
+        {stream("spa", 0x22, 4, 5, 1),
+         "Spanish subtitles (stream 0x22): 4 lines of text; 1 of 5 pictures could not be read."},
+        {stream("und", 0x23, 0, 0, 0), "Subtitles (stream 0x23): no pictures to read."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReadingNote(c.stream), c.note);
