@@ -9,6 +9,7 @@
 #include "profiles/IniFile.h"
 #include "support/NoDesktop.h"
 #include "support/ProgramFolder.h"
+#include "support/ScreenShots.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -33,18 +34,9 @@ public:
     QString Path(const Dialogs::TRequest&) override { return {}; }
 };
 
-void Wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 bool Shoot(QWidget& window, const QString& path) {
     Wait(400);
-    const QPixmap shot = window.screen()->grabWindow(window.winId());
-    const bool saved = shot.save(path);
-    std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-    return saved;
+    return SaveShot(window.screen()->grabWindow(window.winId()), path);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "profiles/Preferences.h"
 #include "support/NoDesktop.h"
 #include "support/ProgramFolder.h"
+#include "support/ScreenShots.h"
 #include "tasks/TaskListModel.h"
 
 #include <QAbstractItemView>
@@ -23,20 +24,12 @@
 
 namespace {
 
-void Wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // The screen where the window lies: a list's popup and a message are windows of their own.
 bool Shoot(const QWidget& window, const QString& path) {
     Wait(400);
     const QRect area = window.frameGeometry();
-    const bool saved =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path);
-    std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-    return saved;
+    return SaveShot(QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()),
+                    path);
 }
 
 } // namespace
