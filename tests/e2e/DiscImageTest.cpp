@@ -152,8 +152,25 @@ TEST_F(DiscImage, ADamagedOrUnreadableDiscIsRefusedByName) {
         f.seek(entry + 20);
         f.write(bytes.mid(parent + 20, 16));
     };
+    // The UDF partition made to start at the image's end and to go on for 4 TiB: the library looks for the
+    // file set in it sector by sector, each read coming back empty, for hours.
+    const auto endlessPartition = [this] {
+        QFile f(Image);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const quint32 end = quint32(f.size() / 2048);
+        const quint32 length = 0x7FFFFFFF;
+        for (qint64 sector = 32; sector < 256; ++sector) {
+            ASSERT_TRUE(f.seek(sector * 2048));
+            if (f.read(2) != QByteArray("\x05\x00", 2)) // a partition descriptor (main and reserve copies)
+                continue;
+            f.seek(sector * 2048 + 188);
+            f.write(reinterpret_cast<const char*>(&end), 4);
+            f.write(reinterpret_cast<const char*>(&length), 4);
+        }
+    };
     const TCase cases[] = {
         {Image, loop, "no DVD-Video on it (it holds no VIDEO_TS.IFO)"},
+        {Image, endlessPartition, "the DVD library went round in circles reading it"},
         {Image, resize(0), "nothing can be read from it"},
         {Image, resize(32768), "nothing can be read from it"},
         {Image, resize(40000), "no DVD-Video on it (it holds no VIDEO_TS.IFO)"},
