@@ -116,6 +116,16 @@ TEST_F(DiscImage, ConvertsAChapterFromALoopDeviceWithBothEngines) {
     ConvertChapter(loop.Device);
 }
 
+// A name whose bytes are not UTF-8 cannot reach the program as the file's name: it says so, rather than
+// that the file is of the wrong kind.
+TEST_F(DiscImage, ANameThatIsNotUtf8IsRefusedSayingSo) {
+    ASSERT_EQ(::rename(QFile::encodeName(Image).constData(), QFile::encodeName(Root.path()).append("/caf\xe9.iso")), 0);
+    const TRun run = RunProgram("bash", {"-c", "cd \"$1\" && exec \"$2\" list \"$(printf 'caf\\351.iso')\"", "-",
+                                         Root.path(), ProgramBinDir() + "/velloric-cli"});
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_TRUE(run.Err.contains(".iso: its name holds bytes that are not UTF-8 text")) << run.Err.toStdString();
+}
+
 TEST_F(DiscImage, ADamagedOrUnreadableDiscIsRefusedByName) {
     // A device with nothing behind it: a loop device that is attached to no file.
     const QString idle = QString::fromLocal8Bit(RunForOutput("losetup", {"--find"})).trimmed();
