@@ -381,7 +381,7 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
     try {
         const TOptions o = ParseOptions(args);
         if (DiscKindOf(o.Disc) == TDiscKind::Other)
-            throw TBadInput{o.Disc + ": not a folder, nor a disc image (.iso), nor a drive"};
+            throw TBadInput{NotADiscText(o.Disc)};
 
         // Defaults as the window has them, from its Preferences.ini, read without writing it.
         const TAppPaths paths = TAppPaths::ForProgramDir(programDir);

@@ -48,7 +48,7 @@ int List(const QStringList& args) {
         return Fail("list takes one PATH (see --help)");
     const QString path = args.first();
     if (DiscKindOf(path) == TDiscKind::Other)
-        return Fail(path + ": not a folder, nor a disc image (.iso), nor a drive");
+        return Fail(NotADiscText(path));
 
     TAppContext context;
     TTaskListModel tasks(context);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -70,18 +71,48 @@ void CopyInfoFile(dvd_reader_t* dvd, int titleSet, bool backup, const QByteArray
     DVDCloseFile(file);
 }
 
-// The work of the copy, in whichever process: writes the opening's outcome as three bytes (opened, no
-// decryption, a zero) and the library's last error.
-void CopyInfoFiles(const QByteArray& disc, const QByteArray& folder, const std::function<void(QByteArray)>& out) {
+// Why a disc file's first volume sector cannot be read, said before the library tries: a drive without a
+// disc, a loop device with no image behind it, a file the user may not read. Nothing is ever written. Read
+// where the library reads, as a drive may take its time to spin up.
+std::string UnreadableProblem(const QByteArray& disc) {
+    const int fd = ::open(disc.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::string("cannot open it: ") + strerror(errno);
+    char sector[2048];
+    const ssize_t got = ::pread(fd, sector, sizeof sector, 16 * 2048);
+    const int error = errno;
+    ::close(fd);
+    if (got < 0)
+        return std::string("cannot read it: ") + strerror(error);
+    if (got == 0)
+        return "nothing can be read from it (no disc in the drive, or an empty or cut image)";
+    return {};
+}
+
+// The work of the copy, in whichever process: writes the opening's outcome as three bytes (opened: '1',
+// '0', or 'u' when the disc file cannot be read at all; no decryption; a zero) and the library's last
+// error or why it cannot be read. Reports progress after each step, so that the parent tells a slow drive
+// from a library that loops.
+void CopyInfoFiles(const QByteArray& disc, bool discFile, const QByteArray& folder,
+                   const std::function<void(QByteArray)>& out) {
+    if (discFile) {
+        if (const std::string problem = UnreadableProblem(disc); !problem.empty()) {
+            out(QByteArray("u0", 3) + QByteArray::fromStdString(problem));
+            return;
+        }
+        ReportProgress();
+    }
     TCopyLog log;
     const dvd_logger_cb logger = {&Log};
     dvd_reader_t* dvd = DVDOpen2(&log, &logger, disc.constData());
+    ReportProgress();
     if (dvd) {
         // The error to tell is the one met looking for the menu file, when that is what is missing.
         TCopyLog menuLog;
         for (int set = 0; set <= kLastTitleSet; ++set) {
             CopyInfoFile(dvd, set, false, folder);
             CopyInfoFile(dvd, set, true, folder);
+            ReportProgress();
             if (set == 0)
                 menuLog = log;
         }
@@ -91,26 +122,10 @@ void CopyInfoFiles(const QByteArray& disc, const QByteArray& folder, const std::
     out(QByteArray(1, dvd ? '1' : '0') + (log.NoDecryption ? '1' : '0') + '\0' + QByteArray(log.Error));
 }
 
-// Why a disc file's first volume sector cannot be read, said before the library tries: a drive without a
-// disc, a loop device with no image behind it, a file the user may not read. Nothing is ever written.
-QString UnreadableProblem(const QString& disc) {
-    const int fd = ::open(QFile::encodeName(disc).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return QStringLiteral("cannot open it: %1").arg(QString::fromLocal8Bit(strerror(errno)));
-    char sector[2048];
-    const ssize_t got = ::pread(fd, sector, sizeof sector, 16 * 2048);
-    const int error = errno;
-    ::close(fd);
-    if (got < 0)
-        return QStringLiteral("cannot read it: %1").arg(QString::fromLocal8Bit(strerror(error)));
-    if (got == 0)
-        return QStringLiteral("nothing can be read from it (no disc in the drive, or an empty or cut image)");
-    return {};
-}
-
 } // namespace
 
-TDiscInfoFiles::TDiscInfoFiles(const QString& disc, TLibraryProcess process, int timeoutMs)
+TDiscInfoFiles::TDiscInfoFiles(const QString& disc, TLibraryProcess process, const TChildBounds& bounds,
+                               const std::function<void()>& pump)
     : FDisc(disc), FKind(DiscKindOf(disc)) {
     if (!FFolder.isValid()) {
         FError = QStringLiteral("%1: cannot make a temporary folder: %2").arg(disc, FFolder.errorString());
@@ -123,24 +138,23 @@ TDiscInfoFiles::TDiscInfoFiles(const QString& disc, TLibraryProcess process, int
                                                                                QDir::Hidden | QDir::NoDotAndDotDot))
             if (!NonRegularFileProblem(disc + name).isEmpty())
                 QFile::link(QFileInfo(disc + name).absoluteFilePath(), Folder() + name.toUpper());
-    } else if (const QString problem = UnreadableProblem(disc); !problem.isEmpty()) {
-        FError = disc + ": " + problem;
-        return;
     }
 
     const QByteArray source = QFile::encodeName(FKind == TDiscKind::Folder ? disc.chopped(1) : disc);
     const QByteArray folder = QFile::encodeName(Folder());
+    const bool discFile = FKind != TDiscKind::Folder;
     QByteArray report;
     QString fault;
     if (process == TLibraryProcess::Own) {
-        CopyInfoFiles(source, folder, [&report](const QByteArray& bytes) { report = bytes; });
+        CopyInfoFiles(source, discFile, folder, [&report](const QByteArray& bytes) { report = bytes; });
     } else {
         const TChildOutput out = RunInLibraryChild(
             [&](int fd) {
-                CopyInfoFiles(source, folder,
-                              [fd](const QByteArray& bytes) { WriteFromChild(fd, bytes.constData(), size_t(bytes.size())); });
+                CopyInfoFiles(source, discFile, folder, [fd](const QByteArray& bytes) {
+                    WriteFromChild(fd, bytes.constData(), size_t(bytes.size()));
+                });
             },
-            timeoutMs);
+            bounds, pump);
         report = out.Bytes;
         fault = out.Fault;
     }
@@ -149,6 +163,8 @@ TDiscInfoFiles::TDiscInfoFiles(const QString& disc, TLibraryProcess process, int
     const QString why = detail.isEmpty() ? QString() : " (" + detail + ")";
     if (!fault.isEmpty())
         FError = disc + ": " + fault;
+    else if (report.startsWith('u'))
+        FError = disc + ": " + detail;
     else if (report.isEmpty() || report[0] != '1')
         FError = QStringLiteral("%1: the DVD library cannot open it as a DVD%2").arg(disc, why);
     else if (FKind != TDiscKind::Folder && !QFileInfo::exists(Folder() + "VIDEO_TS.IFO") &&

@@ -2,6 +2,7 @@
 
 #include "DiscSource.h"
 #include "DvdAccess.h"
+#include "LibraryChild.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -10,12 +11,13 @@
 // DVDReadBytes) into a private VIDEO_TS folder, whatever holds the disc: a folder, an image or a drive.
 // The bounds checks and the choice between an .IFO and its .BUP then work on that folder alike for all
 // three. The library does the reading in a child process, so a damaged image cannot take the program
-// down or hang it (TLibraryProcess::Own keeps it here, for the fuzz target).
+// down or hang it (TLibraryProcess::Own keeps it here, for the fuzz target); pump keeps a window responsive
+// while it works.
 class TDiscInfoFiles {
 public:
     // disc: a VIDEO_TS folder (ending in "/"), an image file or a block device.
     explicit TDiscInfoFiles(const QString& disc, TLibraryProcess process = TLibraryProcess::Child,
-                            int timeoutMs = 30000);
+                            const TChildBounds& bounds = {}, const std::function<void()>& pump = {});
     bool IsValid() const { return FError.isEmpty(); }
     QString Error() const { return FError; }
     // The private folder, ending in "/".

@@ -219,7 +219,7 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
     }
     // Every kind of disc is read through the library into copies of its information files, which the
     // bounds checks and the title table then read; problems name the disc's own files.
-    const TDiscInfoFiles files(disc, library.Process());
+    const TDiscInfoFiles files(disc, library.Process(), {}, pump);
     if (!files.IsValid()) {
         result.LibraryError = files.Error();
         return result;

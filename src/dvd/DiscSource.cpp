@@ -47,6 +47,14 @@ bool IsDiscFile(const QString& path) {
     return kind == TDiscKind::Image || kind == TDiscKind::Device;
 }
 
+QString NotADiscText(const QString& path) {
+    // Bytes that do not decode come in as replacement characters, and the name no longer leads to the file.
+    if (path.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(path))
+        return path + ": its name holds bytes that are not UTF-8 text, which this program cannot read; rename "
+                      "it (or give a link to it with a plain name)";
+    return path + ": not a folder, nor a disc image (.iso), nor a drive";
+}
+
 QString DiscFileStem(const QString& path) {
     const QFileInfo info(path);
     return IsBlockDevice(path) ? info.fileName() : info.completeBaseName();

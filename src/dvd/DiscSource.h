@@ -20,5 +20,9 @@ bool IsDiscFile(const QString& path);
 // recognition sequence at sector 16 and a UDF anchor at sector 256.
 bool HasDiscImageSignature(const QString& path);
 
+// Why path is no disc, for a path that DiscKindOf calls Other: a name whose bytes are not text in this
+// system's encoding (UTF-8) cannot be handed on and is said to be such, anything else is of the wrong kind.
+QString NotADiscText(const QString& path);
+
 // An image's name without its extension; a device's last part.
 QString DiscFileStem(const QString& path);

@@ -206,7 +206,7 @@ TDvdTitleTable ReadDvdTitleTableHere(const QString& folder, const std::function<
 }
 
 TDvdTitleTable ReadDvdTitleTable(const QString& folder, const std::function<QString(int)>& files,
-                                 int timeoutMs, TDvdTableWriter writer) {
+                                 const TChildBounds& bounds, TDvdTableWriter writer) {
     const QByteArray path = QFile::encodeName(folder);
     const TChildOutput out = RunInLibraryChild(
         [&](int fd) {
@@ -214,7 +214,7 @@ TDvdTitleTable ReadDvdTitleTable(const QString& folder, const std::function<QStr
                 WriteFromChild(fd, values, count * sizeof(int32_t));
             });
         },
-        timeoutMs);
+        bounds);
     std::vector<int32_t> stream(size_t(out.Bytes.size()) / sizeof(int32_t));
     std::memcpy(stream.data(), out.Bytes.constData(), stream.size() * sizeof(int32_t));
     return Interpret(stream, files, out.Fault);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LibraryChild.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -29,7 +31,7 @@ using TDvdTableWriter = void (*)(const char* folder, const std::function<void(co
 TDvdTitleTable ReadDvdTitleTableHere(const QString& folder, const std::function<QString(int)>& files);
 
 // Runs writer (WriteDvdTitleTable; tests put a failing one) in a child process, so that whatever the
-// library does on a damaged file, this process carries on: a crash or a child that does not finish within
-// timeoutMs is an error naming the file the library was reading.
+// library does on a damaged file, this process carries on: a crash or a child that goes beyond bounds is an
+// error naming the file the library was reading.
 TDvdTitleTable ReadDvdTitleTable(const QString& folder, const std::function<QString(int)>& files,
-                                 int timeoutMs = 30000, TDvdTableWriter writer = WriteDvdTitleTable);
+                                 const TChildBounds& bounds = {}, TDvdTableWriter writer = WriteDvdTitleTable);

@@ -116,6 +116,16 @@ TEST_F(DiscImage, ConvertsAChapterFromALoopDeviceWithBothEngines) {
     ConvertChapter(loop.Device);
 }
 
+// A name whose bytes are not UTF-8 cannot reach the program as the file's name: it says so, rather than
+// that the file is of the wrong kind.
+TEST_F(DiscImage, ANameThatIsNotUtf8IsRefusedSayingSo) {
+    ASSERT_EQ(::rename(QFile::encodeName(Image).constData(), QFile::encodeName(Root.path()).append("/caf\xe9.iso")), 0);
+    const TRun run = RunProgram("bash", {"-c", "cd \"$1\" && exec \"$2\" list \"$(printf 'caf\\351.iso')\"", "-",
+                                         Root.path(), ProgramBinDir() + "/velloric-cli"});
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_TRUE(run.Err.contains(".iso: its name holds bytes that are not UTF-8 text")) << run.Err.toStdString();
+}
+
 TEST_F(DiscImage, ADamagedOrUnreadableDiscIsRefusedByName) {
     // A device with nothing behind it: a loop device that is attached to no file.
     const QString idle = QString::fromLocal8Bit(RunForOutput("losetup", {"--find"})).trimmed();
@@ -152,8 +162,25 @@ TEST_F(DiscImage, ADamagedOrUnreadableDiscIsRefusedByName) {
         f.seek(entry + 20);
         f.write(bytes.mid(parent + 20, 16));
     };
+    // The UDF partition made to start at the image's end and to go on for 4 TiB: the library looks for the
+    // file set in it sector by sector, each read coming back empty, for hours.
+    const auto endlessPartition = [this] {
+        QFile f(Image);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const quint32 end = quint32(f.size() / 2048);
+        const quint32 length = 0x7FFFFFFF;
+        for (qint64 sector = 32; sector < 256; ++sector) {
+            ASSERT_TRUE(f.seek(sector * 2048));
+            if (f.read(2) != QByteArray("\x05\x00", 2)) // a partition descriptor (main and reserve copies)
+                continue;
+            f.seek(sector * 2048 + 188);
+            f.write(reinterpret_cast<const char*>(&end), 4);
+            f.write(reinterpret_cast<const char*>(&length), 4);
+        }
+    };
     const TCase cases[] = {
         {Image, loop, "no DVD-Video on it (it holds no VIDEO_TS.IFO)"},
+        {Image, endlessPartition, "the DVD library went round in circles reading it"},
         {Image, resize(0), "nothing can be read from it"},
         {Image, resize(32768), "nothing can be read from it"},
         {Image, resize(40000), "no DVD-Video on it (it holds no VIDEO_TS.IFO)"},
