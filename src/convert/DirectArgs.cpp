@@ -80,9 +80,18 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
         args << "-palette" << palette;
     if (!in.SubtitleTracks.empty() && !in.CanvasSize.isEmpty())
         args << "-canvas_size" << in.CanvasSize;
-    // A copied picture needs every packet stamped (the disc stamps only some), and starts at a key frame:
-    // cutting the little lead before a cell's first picture would drop its whole first group of pictures.
-    const double cut = copyVideo && in.OffsetSeconds < 0.5 ? 0 : in.OffsetSeconds;
+    // A copied picture can only start at a group of pictures: the copy starts at the one that holds the
+    // range's start, every stream with it, and runs on to the range's end. The sound stamped before that
+    // picture (the end of what precedes the range) is cut away. FFmpeg keeps a copied picture by its
+    // decoding time, which is up to a picture ahead of its showing time: a cut past it would drop the whole
+    // group, so the cut lies a picture (and a rounding) ahead of the group's start.
+    const double lead = copyVideo ? std::max(0.0, in.GroupLeadSeconds) : 0;
+    const double cut =
+        copyVideo ? std::floor(std::max(0.0, in.OffsetSeconds - lead - in.FrameSeconds) * 1000) / 1000
+                  : in.OffsetSeconds;
+    const double behind = in.OffsetSeconds - cut; // where the range starts in the output
+    const double length = in.LengthSeconds > 0 ? behind + in.LengthSeconds : 0;
+    // A copied picture needs every packet stamped: the disc stamps only some.
     if (copyVideo)
         args << "-fflags"
              << "+genpts";
@@ -94,9 +103,12 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     args << "-f"
          << "mpeg"
          << "-i" << in.Input;
-    const double length = in.LengthSeconds > 0 ? in.LengthSeconds : 0;
     // FFmpeg moves the chapters back by the output's start (-ss): they are given where they lie in the input.
-    args << ChapterInputArguments(in.Chapters, length, cut);
+    // The first covers what a copy holds before the range's start.
+    std::vector<TChapterMark> marks = in.Chapters;
+    for (size_t i = 1; i < marks.size(); ++i)
+        marks[i].Start += behind;
+    args << ChapterInputArguments(marks, length, cut);
     if (video && copyVideo) {
         args << "-map"
              << "0:v:0";
@@ -136,8 +148,8 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     args << KeptStreamArguments(kept) << ChapterMapArguments(in.Chapters, 1);
     if (cut > 0)
         args << "-ss" << Seconds3(cut);
-    if (in.LengthSeconds > 0)
-        args << "-t" << Seconds3(in.LengthSeconds);
+    if (length > 0)
+        args << "-t" << Seconds3(length);
     TMencOutputSettings shape = in.Settings;
     if (copyVideo) // the picture keeps its size
         shape.Size.clear();

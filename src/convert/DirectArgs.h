@@ -16,6 +16,10 @@ struct TDirectArgsInput {
     QString TitleAspect;                // "16:9", "4:3", ...
     double OffsetSeconds = 0;           // where the range starts in the stream
     double LengthSeconds = 0;           // the range's length; 0 or less: to the stream's end
+    // How far the range's start lies behind the start of the group of pictures that holds it: a copied
+    // picture can only start there, so a copy starts that much earlier.
+    double GroupLeadSeconds = 0;
+    double FrameSeconds = 1.0 / 25; // a picture's time
     int AudioStreamId = -1;             // program stream id of the chosen audio; -1: the first audio stream
     int SubtitleStreamId = -1;          // program stream id of the subtitle to burn in; -1: none
     std::array<uint32_t, 16> Palette{}; // the title's sub-picture colours, 0x00YYCrCb

@@ -102,13 +102,20 @@ QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row
     in.TitleAspect =
         title.AspectText == "16:9" || title.AspectText == "4:3" ? title.AspectText : reader.TitleAspect();
     in.OffsetSeconds = reader.OffsetSeconds();
+    in.FrameSeconds = reader.FrameSeconds();
     in.LengthSeconds = TimeTextToSeconds(row.CurEndText) - TimeTextToSeconds(row.CurStartText);
     in.AudioStreamId = reader.AudioStreamId(row.AudioLanguageIndex);
     in.SubtitleStreamId = reader.SubtitleStreamId(row.SubtitleIndex);
     in.Palette = reader.Palette();
     in.OutputPath = outputPath;
     QStringList said;
-    if (AsksForAutoFields(WithoutEncoderOptions(SplitCommandLine(stageTwoText)))) {
+    const QStringList profile = SplitCommandLine(stageTwoText);
+    // A copied picture is neither filtered nor scanned for its fields; it starts at a group of pictures.
+    const bool copyVideo = CopiesVideo(profile);
+    uint32_t groupSector = 0;
+    if (copyVideo && !reader.VobuBefore(groupSector, in.GroupLeadSeconds))
+        in.GroupLeadSeconds = 0;
+    if (!copyVideo && AsksForAutoFields(WithoutEncoderOptions(profile))) {
         const TFieldChoice fields = ChooseFieldTreatment(reader);
         in.FieldFilter = fields.Filter;
         said << fields.Description;

@@ -153,6 +153,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
         return Fail(FWhere + ": the title's program chain has no cells");
 
     FAspect = vts->vtsi_mat->vts_video_attr.display_aspect_ratio == 3 ? "16:9" : "4:3";
+    FFrameSeconds = vts->vtsi_mat->vts_video_attr.video_format == 1 ? 1.0 / 25 : 1001.0 / 30000;
     FOutline = ReadTitleOutline(*vts, *pgc, angle);
     for (const TListedStream& audio : FOutline.Audio)
         FAudioIds.push_back(audio.Id);
@@ -261,7 +262,7 @@ void TDvdStreamReader::ScanStreamIds() {
     }
 }
 
-bool TDvdStreamReader::VobuBefore(uint32_t& sector, double& leadSeconds) {
+bool TDvdStreamReader::VobuBefore(uint32_t& sector, double& leadSeconds) const {
     if (!FLib || !FLib->Vobs || FCells.empty())
         return false;
     const TCell& cell = FCells.front();

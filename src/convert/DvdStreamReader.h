@@ -40,9 +40,10 @@ public:
     // Where a reading of the title by byte position may begin so as to hold the range's start exactly: the
     // first sector of the last VOBU of the start's cell that begins at or before the start, and how far the
     // start lies behind it. False when the cell's navigation packs cannot tell.
-    bool VobuBefore(uint32_t& sector, double& leadSeconds);
+    bool VobuBefore(uint32_t& sector, double& leadSeconds) const;
     int AngleCount() const { return FAngleCount; }
     QString TitleAspect() const { return FAspect; } // "4:3" or "16:9"
+    double FrameSeconds() const { return FFrameSeconds; } // a PAL or NTSC frame's time
 
     // The program stream id of the row's audio choice (an index into the title's enabled audio streams)
     // and of its subtitle choice (0 none, k the k-th enabled subtitle); -1 when there is none.
@@ -92,6 +93,7 @@ private:
     std::unique_ptr<TLibrary> FLib;
     QString FError, FWhere;
     QString FAspect;
+    double FFrameSeconds = 1.0 / 25;
     int FAngleCount = 1;
     std::vector<int> FAudioIds, FSubtitleIds; // of the enabled streams, in the title's order
     std::array<uint32_t, 16> FPalette{};

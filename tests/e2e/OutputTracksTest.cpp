@@ -114,6 +114,58 @@ TEST(OutputTracks, KeepOriginalCopiesEveryStreamWithItsLanguageAndTheChapters) {
                                                            "audio:ac3:ger:0", "subtitle:dvd_subtitle:eng:0"}));
 }
 
+// Each kept video and audio stream's start and end in seconds, from ffprobe (Matroska's DURATION tag is
+// where a stream ends).
+std::vector<std::pair<double, double>> StreamSpans(const QString& file) {
+    const QJsonObject probe = QJsonDocument::fromJson(
+                                  RunForOutput("ffprobe", {"-v", "error", "-show_entries",
+                                                           "stream=codec_type,start_time:stream_tags=DURATION",
+                                                           "-of", "json", file}))
+                                  .object();
+    std::vector<std::pair<double, double>> spans;
+    for (const QJsonValue& v : probe["streams"].toArray()) {
+        const QJsonObject s = v.toObject();
+        if (s["codec_type"] != "video" && s["codec_type"] != "audio")
+            continue;
+        const double end = QTime(0, 0).msecsTo(QTime::fromString(
+                               s["tags"].toObject()["DURATION"].toString().left(12), "hh:mm:ss.zzz")) /
+                           1000.0;
+        spans.push_back({s["start_time"].toString().toDouble(), end});
+    }
+    return spans;
+}
+
+TEST(OutputTracks, ACopiedRowStartsEveryStreamTogetherAtItsFirstPicture) {
+    // A chapter starts at a group of pictures: every stream starts with its first picture and ends with its
+    // last, each within a picture (video) or a sound frame (audio, 32 ms) of the chapter. A trimmed row
+    // starts at the group that holds its start (at most half a second ahead) and ends with the range.
+    struct TCase {
+        const char* Standard;
+        QStringList Row;
+        double Length, Ahead;
+    };
+    for (const TCase& c : {TCase{"pal", {"--chapter", "1:2"}, 6, 0}, TCase{"ntsc", {"--chapter", "1:3"}, 6, 0},
+                           TCase{"pal", {"--title", "1", "--start", "00:00:08", "--end", "00:00:11"}, 3, 0.5}}) {
+        SCOPED_TRACE((c.Standard + (" " + c.Row.join(' '))).toStdString());
+        const double frame = QString(c.Standard) == "pal" ? 0.04 : 1001.0 / 30000, sound = 0.032;
+        const TRun run = Convert(SampleDiscDir(c.Standard),
+                                 c.Row + QStringList{"--engine", "direct", "--profile", "Keep Original (MKV)"});
+        ASSERT_EQ(run.Exit, 0) << run.Errors.toStdString();
+        const std::vector<std::pair<double, double>> spans = StreamSpans(run.Output);
+        ASSERT_EQ(spans.size(), 3u); // the picture and both sounds
+        // The first picture is where the row starts; a sound frame may reach across either end.
+        const double first = spans[0].first, last = spans[0].second;
+        EXPECT_LE(first, frame + 0.002);
+        EXPECT_GE(last - first, c.Length);
+        // A frame more at most, and an NTSC chapter of 6 s holds 180 pictures, 6.006 s.
+        EXPECT_LE(last - first, c.Length + c.Ahead + 2 * frame);
+        for (size_t k = 1; k < spans.size(); ++k) {
+            EXPECT_NEAR(spans[k].first, first, sound) << k;
+            EXPECT_NEAR(spans[k].second, last - frame, sound) << k; // the picture's end: its last one's start
+        }
+    }
+}
+
 TEST(OutputTracks, EncodedOutputsKeepTheMarksInsideTheirRangeAndEveryTrack) {
     // A trimmed row: the chapter it starts in at 0, then chapters 2 and 3 at 6 s and 12 s of the title.
     const TRun trimmed =

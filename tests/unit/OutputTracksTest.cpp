@@ -6,7 +6,9 @@
 #include "convert/StreamCheck.h"
 #include "dvd/LanguageCodes.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -131,12 +133,34 @@ TEST(DirectArgs, ALosslessCopyKeepsEveryTrackAndTheChapters) {
                               "-thread_queue_size 512 -f mpeg -i pipe:0 "
                               "-f ffmetadata -i "))
         << args.toStdString();
-    EXPECT_TRUE(ChapterText(list).contains("START=6000\nEND=24000\ntitle=Chapter 02\n")); // no cut: no shift
+    // The copy starts with the stream: the range lies a little way into it, and the marks with it.
+    EXPECT_TRUE(ChapterText(list).contains("START=6005\nEND=24005\ntitle=Chapter 02\n"));
     EXPECT_TRUE(args.contains(" -map 0:v:0 -vcodec copy -aspect 16:9 -acodec copy -disposition:v:0 default "
                               "-map 0:i:0x80 "));
     EXPECT_TRUE(args.contains(" -map 0:i:0x81 ") && args.contains(" -map 0:i:0x20 "));
-    EXPECT_TRUE(args.endsWith(" -map_chapters 1 -t 24.000 -aspect 16:9 /o/T.mkv")) << args.toStdString();
+    EXPECT_TRUE(args.endsWith(" -map_chapters 1 -t 24.005 -aspect 16:9 /o/T.mkv")) << args.toStdString();
     EXPECT_FALSE(args.contains("scale=") || args.contains("-ss ") || args.contains("overlay"));
+
+    // A copy starts at the group of pictures that holds the range's start, a picture ahead of it (FFmpeg
+    // keeps a copied picture by its decoding time), rounded down, and runs on to the range's end.
+    for (const auto& [offset, group, frame, ss, t, mark] :
+         std::vector<std::tuple<double, double, double, QString, QString, QString>>{
+             {0.4373, 0, 0.04, "-ss 0.397 ", "-t 24.040 ", "START=397\n"},       // a chapter: the cell's lead
+             {8.4373, 0.24, 0.04, "-ss 8.157 ", "-t 24.280 ", "START=8157\n"},    // inside a cell
+             {0.4373, 0, 1001.0 / 30000, "-ss 0.403 ", "-t 24.034 ", "START=403\n"}}) {
+        in.OffsetSeconds = offset;
+        in.GroupLeadSeconds = group;
+        in.FrameSeconds = frame;
+        const QStringList cut = BuildDirectArguments(in);
+        const QString text = cut.join(' ');
+        EXPECT_TRUE(text.contains(" " + ss + t)) << text.toStdString();
+        // The first mark starts the output; the next stays where it lies in the stream, 6 s into the range.
+        const QString second = QStringLiteral("START=%1\n").arg(std::llround((offset + 6) * 1000));
+        EXPECT_TRUE(ChapterText(cut).contains(mark) && ChapterText(cut).contains(second))
+            << ChapterText(cut).toStdString();
+    }
+    in.GroupLeadSeconds = 0;
+    in.FrameSeconds = 0.04;
 
     // Encoded, the range is cut where it starts and the chapters move with it; an empty palette is left out.
     in.StageTwoText = " -vcodec libx264";
