@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config g++ clang
   qt6-base-dev qt6-base-dev-tools libqt6dbus6 qt6-svg-dev libgl-dev
-  libdvdread-dev libblkid-dev libjpeg62-turbo-dev
+  libdvdread-dev libblkid-dev libjpeg62-turbo-dev libavformat-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libgtest-dev libgmock-dev libbenchmark-dev
   mencoder ffmpeg dvdauthor lsdvd

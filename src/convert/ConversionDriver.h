@@ -3,6 +3,7 @@
 #include "convert/ConversionFrontEnd.h"
 #include "convert/EncoderSlot.h"
 #include "convert/ProgressTracker.h"
+#include "convert/StreamCheck.h"
 #include "convert/WorkFile.h"
 #include "dvd/DiscView.h"
 #include "profiles/ProfileModel.h"
@@ -86,6 +87,10 @@ public:
     // Preferences.ini, read at Start.
     std::optional<TPreferences::TEngine> EngineChoice;
     std::optional<bool> OverlapChoice;
+
+    // Measures a finished output's streams (MeasureStreamLengths); tests whose stand-in encoders write no
+    // real media give lengths of their own.
+    std::function<bool(const QString&, TStreamLengths&, QString&)> MeasureOutput = MeasureStreamLengths;
 
 private:
     enum TItemOutcome { ItemDone, ItemFailed, ItemCancelled, ItemLaunchFailed };

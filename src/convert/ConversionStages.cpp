@@ -258,32 +258,14 @@ bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& pa
     return true;
 }
 
-// Measures each stream the profile keeps with the ffprobe of the stage-two encoder: encoders exit with
-// success when their writes fail or the disc is damaged, and only the lengths tell.
+// Measures each stream the profile keeps: encoders exit with success when their writes fail or the disc is
+// damaged, and only the lengths tell.
 bool TConversionDriver::CheckStreamLengths(const TTaskNode& item, const QString& file,
                                            const QStringList& arguments, QString& problem) {
-    const QString probe = FindStreamProbe(StageTwoExePath());
-    if (probe.isEmpty()) {
-        const QString note = "The lengths of the output streams were not checked: no ffprobe beside " +
-                             QFileInfo(StageTwoExePath()).canonicalFilePath() + " or on the PATH.";
-        if (!FNotes.contains(note))
-            FNotes << note;
-        return true;
-    }
-    QByteArray json;
-    TStallWatch watch(PreparatoryStallSeconds);
-    if (!FStageTwoSlot.Launch(probe, StreamProbeArguments(file)) ||
-        !ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int) { json += chunk.toLatin1(); })) {
-        FStageTwoSlot.Terminate();
-        problem = "The output file could not be measured with " + probe + ".";
-        return false;
-    }
-    FStageTwoSlot.Terminate();
-    if (FState == CancelRequested)
-        return true;
     TStreamLengths lengths;
-    if (!ParseStreamLengths(json, lengths)) {
-        problem = "The output file holds no stream that " + probe + " can read.";
+    QString error;
+    if (!MeasureOutput(file, lengths, error)) {
+        problem = "The output file could not be measured: " + error + ".";
         return false;
     }
     // A title without audio tracks gives a file without audio, whatever the profile keeps.

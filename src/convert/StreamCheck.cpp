@@ -1,34 +1,15 @@
 #include "StreamCheck.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QStandardPaths>
+#include <QFile>
 #include <algorithm>
+#include <memory>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/error.h>
+}
 
 #include "tasks/TimeText.h"
-
-QString FindStreamProbe(const QString& stageTwoExePath) {
-    const QFileInfo encoder(QFileInfo(stageTwoExePath).canonicalFilePath());
-    if (encoder.exists()) {
-        const QFileInfo beside(encoder.dir().filePath("ffprobe"));
-        if (beside.isFile() && beside.isExecutable())
-            return beside.filePath();
-    }
-    return QStandardPaths::findExecutable("ffprobe");
-}
-
-QStringList StreamProbeArguments(const QString& file) {
-    return {"-v",
-            "quiet",
-            "-show_entries",
-            "stream=codec_type,duration:stream_tags=DURATION:format=duration",
-            "-of",
-            "json",
-            file};
-}
 
 namespace {
 
@@ -42,31 +23,62 @@ double SecondsOf(const QString& text) {
     return timed >= 0 ? timed : -1;
 }
 
+QString AvError(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromLocal8Bit(text);
+}
+
 QString Seconds2(double seconds) {
     return QString::number(seconds, 'f', 2);
 }
 
 } // namespace
 
-bool ParseStreamLengths(const QByteArray& json, TStreamLengths& lengths) {
-    const QJsonObject root = QJsonDocument::fromJson(json).object();
-    const QJsonArray streams = root["streams"].toArray();
-    const double whole = SecondsOf(root["format"].toObject()["duration"].toString());
+bool MeasureStreamLengths(const QString& file, TStreamLengths& lengths, QString& error) {
     lengths = {};
-    for (const QJsonValue& value : streams) {
-        const QJsonObject s = value.toObject();
-        double seconds = SecondsOf(s["duration"].toString());
+    // The library would write its complaints about a damaged file on our standard error.
+    static const bool quiet = [] {
+        av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    (void)quiet;
+    AVFormatContext* raw = nullptr;
+    const QByteArray path = QFile::encodeName(file);
+    if (const int code = avformat_open_input(&raw, path.constData(), nullptr, nullptr); code < 0) {
+        error = file + ": " + AvError(code);
+        return false;
+    }
+    const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> input(
+        raw, [](AVFormatContext* c) { avformat_close_input(&c); });
+    // Also estimates the lengths a container does not store, from its last packets.
+    if (const int code = avformat_find_stream_info(input.get(), nullptr); code < 0) {
+        error = file + ": " + AvError(code);
+        return false;
+    }
+    const double whole =
+        input->duration != AV_NOPTS_VALUE && input->duration > 0 ? double(input->duration) / AV_TIME_BASE : 0;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream* s = input->streams[i];
+        double seconds = -1;
+        if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
+            seconds = s->duration * av_q2d(s->time_base);
+        if (seconds < 0) // Matroska and WebM keep it as a tag
+            if (const AVDictionaryEntry* tag = av_dict_get(s->metadata, "DURATION", nullptr, 0))
+                seconds = SecondsOf(QString::fromUtf8(tag->value));
         if (seconds < 0)
-            seconds = SecondsOf(s["tags"].toObject()["DURATION"].toString());
-        if (seconds < 0)
-            seconds = std::max(whole, 0.0);
-        const QString type = s["codec_type"].toString();
-        if (type == "video" && lengths.Video < 0)
+            seconds = whole;
+        const AVMediaType type = s->codecpar->codec_type;
+        if (type == AVMEDIA_TYPE_VIDEO && !(s->disposition & AV_DISPOSITION_ATTACHED_PIC) && lengths.Video < 0)
             lengths.Video = seconds;
-        else if (type == "audio" && lengths.Audio < 0)
+        else if (type == AVMEDIA_TYPE_AUDIO && lengths.Audio < 0)
             lengths.Audio = seconds;
     }
-    return !streams.isEmpty();
+    if (input->nb_streams == 0) {
+        error = file + ": no streams";
+        return false;
+    }
+    return true;
 }
 
 bool KeepsVideo(const QStringList& stageTwoArguments) {

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -19,6 +20,14 @@
 namespace {
 
 const QString kFakes = QStringLiteral(VELLORIC_SOURCE_DIR) + "/tests/data/fake-encoders/";
+
+// What the stand-in stage two leaves when it ends well: its whole file, a real one the driver can measure.
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+const QByteArray kWhole = FileBytes(kFakes + "output.mkv");
 
 class TFakePower : public TPowerControl {
 public:
@@ -60,7 +69,7 @@ protected:
         Log = Root.filePath("encoders.log");
         qputenv("FAKE_LOG", Log.toLocal8Bit());
         for (const char* v : {"FAKE_STAGE1", "FAKE_STAGE2", "FAKE_STAGE1_STEPS", "FAKE_PREP",
-                              "FAKE_PROBE_VIDEO", "FAKE_PROBE_AUDIO"})
+                              "FAKE_OUTPUT_VIDEO", "FAKE_OUTPUT_AUDIO"})
             qunsetenv(v);
         Settings.OutputDirText = Output;
         Settings.ProfileName = "Test";
@@ -187,7 +196,7 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     EXPECT_EQ(Generic(Runs()[2]),
               (QStringList{"stage2", "-y", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
                            "-aspect", "640:480", Output + "Title01.partial-XXXXXX.mp4"}));
-    EXPECT_EQ(Contents(Output + "Title01.mp4"), "partial\nwhole\n");
+    EXPECT_EQ(FileBytes(Output + "Title01.mp4"), kWhole);
     EXPECT_EQ(QDir(Output).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(FrontEnd.Hints,
               (QStringList{"Converting: -Title01.mp4", "Converting: -Title01-Chapter01.mp4"}));
@@ -241,12 +250,12 @@ TEST_F(ConversionDriver, OverwritePolicies) {
 
     FrontEnd.Answers = {true};
     EXPECT_EQ(Driver.Start(Settings).Outcome, TRunResult::Completed);
-    EXPECT_EQ(content(existing), "partial\nwhole\n");
+    EXPECT_EQ(content(existing), kWhole);
 
     writeExisting();
     FrontEnd.Policy = TPreferences::Overwrite;
     EXPECT_EQ(Driver.Start(Settings).Outputs, QStringList{existing});
-    EXPECT_EQ(content(existing), "partial\nwhole\n");
+    EXPECT_EQ(content(existing), kWhole);
 
     writeExisting();
     FrontEnd.Policy = TPreferences::Rename;
@@ -274,7 +283,7 @@ TEST_F(ConversionDriver, OverwritePolicies) {
         const QStringList files = QDir(Output).entryList(QDir::Files);
         if (policy == TPreferences::Overwrite) {
             EXPECT_EQ(r.Outcome, TRunResult::Completed);
-            EXPECT_EQ(content(existing), "partial\nwhole\n");
+            EXPECT_EQ(content(existing), kWhole);
             continue;
         }
         EXPECT_EQ(content(existing), "old");
@@ -282,7 +291,7 @@ TEST_F(ConversionDriver, OverwritePolicies) {
         ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
         EXPECT_TRUE(r.Failures[0].Problem.contains("kept as " + Output + files[1]))
             << r.Failures[0].Problem.toStdString();
-        EXPECT_EQ(content(Output + files[1]), "partial\nwhole\n");
+        EXPECT_EQ(content(Output + files[1]), kWhole);
     }
 }
 
@@ -520,8 +529,8 @@ TEST_F(ConversionDriver, AnOutputStreamShorterThanTheRangeFailsTheItem) {
         SCOPED_TRACE(c.Video + std::string(" ") + c.Audio);
         QDir(Output).removeRecursively();
         QDir().mkpath(Output);
-        qputenv("FAKE_PROBE_VIDEO", c.Video);
-        qputenv("FAKE_PROBE_AUDIO", c.Audio);
+        qputenv("FAKE_OUTPUT_VIDEO", c.Video);
+        qputenv("FAKE_OUTPUT_AUDIO", c.Audio);
         const TRunResult r = Driver.Start(Settings);
         if (c.Expected.isEmpty()) {
             EXPECT_EQ(r.Outcome, TRunResult::Completed);
@@ -605,7 +614,7 @@ TEST_F(ConversionDriver, OverlappedStagesReadThePipeAndTheBarsOnlyAdvance) {
     const TRunResult r = Driver.Start(Settings);
     ASSERT_EQ(r.Outcome, TRunResult::Completed)
         << (r.Failures.empty() ? "" : r.Failures[0].Problem.toStdString());
-    EXPECT_EQ(Contents(Output + "Title02.mp4"), "partial\nwhole\n");
+    EXPECT_EQ(FileBytes(Output + "Title02.mp4"), kWhole);
     // Stage two read stage one's own work file, a named pipe that is gone with the run.
     const QStringList two = RunsOf("stage2");
     ASSERT_EQ(two.size(), 2);
@@ -678,29 +687,43 @@ TEST_F(ConversionDriver, TheDirectEngineFeedsTheEncoderUntilItStopsReading) {
     qunsetenv("FAKE_STAGE2");
 }
 
-TEST(StreamLengths, FromEachFormThatFfprobePrints) {
+// Files the profiles' containers hold, made by the real encoder: MP4 and AVI keep each stream's length,
+// Matroska and WebM a tag, MP3 none (its length comes from the stream itself).
+TEST(StreamLengths, AreReadFromTheFileInEachContainer) {
+    QTemporaryDir dir;
     struct Case {
-        const char* Json;
-        bool Parsed;
-        double Video, Audio;
+        const char *Name, *Video, *Audio;
+        double VideoSeconds, AudioSeconds;
     };
-    for (const Case& c : {
-             Case{R"({"streams":[{"codec_type":"video","duration":"12.040000"},
-                                {"codec_type":"audio","duration":"0.130000"}],"format":{"duration":"12.0"}})",
-                  true, 12.04, 0.13},
-             Case{R"({"streams":[{"codec_type":"video","tags":{"DURATION":"00:00:03.023000000"}},
-                                {"codec_type":"audio","tags":{"DURATION":"00:01:01.5"}}],
-                     "format":{"duration":"61.5"}})",
-                  true, 3.023, 61.5},
-             Case{R"({"streams":[{"codec_type":"audio"}],"format":{"duration":"7.5"}})", true, -1, 7.5},
-             Case{R"({"programs":[],"streams":[]})", false, -1, -1},
-             Case{"not json", false, -1, -1},
-         }) {
-        SCOPED_TRACE(c.Json);
+    for (const Case& c : {Case{"a.mp4", "mpeg4", "aac", 2.0, 0.5}, Case{"a.mkv", "mpeg4", "aac", 3.0, 1.0},
+                          Case{"a.avi", "mpeg4", "mp3", 1.0, 2.0}, Case{"a.webm", "libvpx", "libvorbis", 1.0, 1.5},
+                          Case{"a.mp3", nullptr, "mp3", -1, 2.0}}) {
+        SCOPED_TRACE(c.Name);
+        const QString file = dir.filePath(c.Name);
+        QStringList args{"-nostdin", "-v", "error", "-y"};
+        if (c.Video)
+            args << "-f" << "lavfi" << "-i" << QStringLiteral("color=s=32x32:r=25:d=%1").arg(c.VideoSeconds);
+        args << "-f" << "lavfi" << "-i" << QStringLiteral("sine=r=44100:d=%1").arg(c.AudioSeconds);
+        if (c.Video)
+            args << "-c:v" << c.Video;
+        args << "-c:a" << c.Audio << file;
+        ASSERT_EQ(QProcess::execute("ffmpeg", args), 0);
         TStreamLengths lengths;
-        EXPECT_EQ(ParseStreamLengths(c.Json, lengths), c.Parsed);
-        EXPECT_DOUBLE_EQ(lengths.Video, c.Video);
-        EXPECT_DOUBLE_EQ(lengths.Audio, c.Audio);
+        QString error;
+        ASSERT_TRUE(MeasureStreamLengths(file, lengths, error)) << error.toStdString();
+        EXPECT_NEAR(lengths.Video, c.VideoSeconds, c.Video ? 0.05 : 0);
+        EXPECT_NEAR(lengths.Audio, c.AudioSeconds, 0.05);
+    }
+    // What cannot be measured says which file it was.
+    QFile text(dir.filePath("text.mp4"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("partial\n");
+    text.close();
+    for (const QString& file : {text.fileName(), dir.filePath("missing.mkv")}) {
+        TStreamLengths lengths;
+        QString error;
+        EXPECT_FALSE(MeasureStreamLengths(file, lengths, error));
+        EXPECT_TRUE(error.startsWith(file + ": ")) << error.toStdString();
     }
 }
 
