@@ -87,6 +87,9 @@ public:
     // Preferences.ini, read at Start.
     std::optional<TPreferences::TEngine> EngineChoice;
     std::optional<bool> OverlapChoice;
+    // How many pieces the direct engine makes a row in (0: Auto, 1: one pass); unset: key "Pieces" of
+    // [Main] in Preferences.ini ("Auto" or a number).
+    std::optional<int> PiecesChoice;
 
     // Measures a finished output's streams (MeasureStreamLengths); tests whose stand-in encoders write no
     // real media give lengths of their own.
@@ -133,6 +136,9 @@ private:
     TItemOutcome ConvertItemDirect(const TTaskNode& item, const QString& output, const QString& stageTwoText,
                                    QString& problem);
     bool OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item, QString& problem) const;
+    TItemOutcome ConvertItemInPieces(const TTaskNode& item, const QString& output, const QString& stageTwoText,
+                                     QString& problem);
+    int PiecesChosen() const;
     bool CheckStreamLengths(const TTaskNode& item, const QString& file, const QStringList& arguments,
                             QString& problem);
     bool ReadStage(TEncoderSlot& slot, TStallWatch& watch,

@@ -4,6 +4,7 @@
 
 #include "tasks/AppContext.h"
 #include "convert/ConversionHelpers.h"
+#include "convert/MediaLibrary.h"
 #include "convert/StallWatch.h"
 #include "convert/StreamCheck.h"
 #include "dvd/DiscLoader.h"
@@ -188,6 +189,9 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
 }
 
 bool TConversionDriver::ReadFinalEncoder(TStallWatch& watch) {
+    // The output is measured with it once the encoder ends. Loading it holds the loader's lock for a while,
+    // which starting a thread waits for: by now the encoder and what feeds it run.
+    PreloadMediaLibrary();
     return ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
         FProgress.StageTwoChunk(chunk, read);
         watch.Progress(FProgress.StageTwoTime());

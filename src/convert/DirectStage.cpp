@@ -18,7 +18,8 @@ using namespace ConversionHelpers;
 
 bool TConversionDriver::OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item,
                                          QString& problem) const {
-    if (OpenRowStream(reader, FContext.DVDInformation.DiscPath, item))
+    // The run's view of the disc: the library never meets an information file that failed our checks.
+    if (OpenRowStream(reader, DiscDevice(), item))
         return true;
     problem = "The disc cannot be read: " + reader.ErrorText();
     return false;

@@ -52,6 +52,22 @@ public:
     // waited on, so that stop ends the writing soon even while the far end reads nothing.
     bool WriteAll(int fd, const std::atomic<bool>& stop);
 
+    // Where a title can be cut: the start of a VOBU, with the time its navigation pack gives (seconds from
+    // the title's start) and the cell it belongs to (counted in the open range).
+    struct TVobuStart {
+        uint32_t Sector = 0;
+        double Seconds = 0;
+        int Cell = 0;
+    };
+    // The VOBUs of the open range in playing order, found as the stream is read (following each navigation
+    // pack to the next VOBU of the angle). False, with ErrorText() set, when a sector cannot be read; a cell
+    // without navigation packs gives none. Call before reading.
+    bool VobuStarts(std::vector<TVobuStart>& vobus);
+    // Begins the stream at a VOBU of VobuStarts() instead of the range's first cell, for an encoder that
+    // takes only its video: OffsetSeconds() then tells where that VOBU's first picture lies in the video
+    // (below 0 when pictures before the first one decoded are shown first). Call before reading.
+    bool StartAtVobu(const TVobuStart& vobu);
+
 private:
     struct TCell {
         uint32_t First = 0, Last = 0;
@@ -60,7 +76,7 @@ private:
     struct TLibrary; // the open disc, title set and VOB files
     bool Fail(const QString& text);
     bool NextRun();
-    double LeadSeconds();
+    double LeadSeconds(bool videoAlone = false);
 
     std::unique_ptr<TLibrary> FLib;
     QString FError, FWhere;

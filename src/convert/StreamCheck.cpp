@@ -9,6 +9,8 @@ extern "C" {
 #include <libavutil/error.h>
 }
 
+#include "convert/MediaLibrary.h"
+
 #include "tasks/TimeText.h"
 
 namespace {
@@ -23,9 +25,9 @@ double SecondsOf(const QString& text) {
     return timed >= 0 ? timed : -1;
 }
 
-QString AvError(int code) {
+QString AvError(const TMediaLibrary& av, int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
+    av.ErrorText(code, text, sizeof text);
     return QString::fromLocal8Bit(text);
 }
 
@@ -37,35 +39,42 @@ QString Seconds2(double seconds) {
 
 bool MeasureStreamLengths(const QString& file, TStreamLengths& lengths, QString& error) {
     lengths = {};
-    // The library would write its complaints about a damaged file on our standard error.
-    static const bool quiet = [] {
-        av_log_set_level(AV_LOG_QUIET);
-        return true;
-    }();
-    (void)quiet;
+    const TMediaLibrary* av = MediaLibrary(error);
+    if (!av) {
+        error = "the media library cannot be loaded: " + error;
+        return false;
+    }
     AVFormatContext* raw = nullptr;
     const QByteArray path = QFile::encodeName(file);
-    if (const int code = avformat_open_input(&raw, path.constData(), nullptr, nullptr); code < 0) {
-        error = file + ": " + AvError(code);
+    if (const int code = av->OpenInput(&raw, path.constData(), nullptr, nullptr); code < 0) {
+        error = file + ": " + AvError(*av, code);
         return false;
     }
-    const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> input(
-        raw, [](AVFormatContext* c) { avformat_close_input(&c); });
-    // Also estimates the lengths a container does not store, from its last packets.
-    if (const int code = avformat_find_stream_info(input.get(), nullptr); code < 0) {
-        error = file + ": " + AvError(code);
-        return false;
-    }
+    const auto close = [av](AVFormatContext* c) { av->CloseInput(&c); };
+    const std::unique_ptr<AVFormatContext, decltype(close)> input(raw, close);
+    // A length the headers do not hold is estimated from the stream itself (its last packets, or its bit
+    // rate), which costs reading and decoding some of it: only then.
+    const auto headerSeconds = [av](const AVStream* s) {
+        if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
+            return s->duration * av_q2d(s->time_base);
+        // Matroska and WebM keep it as a tag
+        const AVDictionaryEntry* tag = av->DictGet(s->metadata, "DURATION", nullptr, 0);
+        return tag ? SecondsOf(QString::fromUtf8(tag->value)) : -1.0;
+    };
+    bool known = input->nb_streams > 0;
+    for (unsigned i = 0; i < input->nb_streams; ++i)
+        known = known && headerSeconds(input->streams[i]) >= 0 &&
+                input->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_UNKNOWN;
+    if (!known)
+        if (const int code = av->FindStreamInfo(input.get(), nullptr); code < 0) {
+            error = file + ": " + AvError(*av, code);
+            return false;
+        }
     const double whole =
         input->duration != AV_NOPTS_VALUE && input->duration > 0 ? double(input->duration) / AV_TIME_BASE : 0;
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         const AVStream* s = input->streams[i];
-        double seconds = -1;
-        if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
-            seconds = s->duration * av_q2d(s->time_base);
-        if (seconds < 0) // Matroska and WebM keep it as a tag
-            if (const AVDictionaryEntry* tag = av_dict_get(s->metadata, "DURATION", nullptr, 0))
-                seconds = SecondsOf(QString::fromUtf8(tag->value));
+        double seconds = headerSeconds(s);
         if (seconds < 0)
             seconds = whole;
         const AVMediaType type = s->codecpar->codec_type;

@@ -177,13 +177,14 @@ TEST_F(DirectEngine, ADamagedDiscIsReportedWithWhereItFailed) {
         EXPECT_TRUE(errors.contains(problem)) << errors.right(500).toStdString();
     }
 
-    // A title set's information file that is a FIFO: the listing takes the backup, the engine must not wait.
+    // A title set's information file that is a FIFO: the listing takes the backup, and so does the engine,
+    // which reads the disc through the run's view of its good information files; it must not wait.
     QFile::remove(copy.filePath("VIDEO_TS/VTS_01_0.IFO"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(copy.filePath("VIDEO_TS/VTS_01_0.IFO")).constData(), 0600), 0);
     QString errors;
-    EXPECT_EQ(ConvertDirect(copy.path(), copy.filePath("out.mp4"), {"--chapter", "1:1"}, &errors), 1);
-    EXPECT_TRUE(errors.contains("VTS_01_0.IFO: not a regular file (a FIFO)"))
+    EXPECT_EQ(ConvertDirect(copy.path(), copy.filePath("out.mp4"), {"--chapter", "1:1"}, &errors), 0)
         << errors.right(500).toStdString();
+    EXPECT_TRUE(QFile::exists(copy.filePath("out.mp4")));
 }
 
 } // namespace

@@ -69,7 +69,7 @@ protected:
         Log = Root.filePath("encoders.log");
         qputenv("FAKE_LOG", Log.toLocal8Bit());
         for (const char* v : {"FAKE_STAGE1", "FAKE_STAGE2", "FAKE_STAGE1_STEPS", "FAKE_PREP",
-                              "FAKE_OUTPUT_VIDEO", "FAKE_OUTPUT_AUDIO"})
+                              "FAKE_OUTPUT_VIDEO", "FAKE_OUTPUT_AUDIO", "FAKE_FAIL_OUTPUT"})
             qunsetenv(v);
         Settings.OutputDirText = Output;
         Settings.ProfileName = "Test";
@@ -685,6 +685,72 @@ TEST_F(ConversionDriver, TheDirectEngineFeedsTheEncoderUntilItStopsReading) {
         QDir().mkpath(Output);
     }
     qunsetenv("FAKE_STAGE2");
+}
+
+TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
+    // Title 1 of the sample disc (24 s) in two pieces, read for real, made by the stand-in encoder: two
+    // pieces and the audio side by side, then the join. Whichever of them fails, stalls or is stopped, the
+    // row fails with what that encoder said, and neither a piece, nor the audio, nor the join is left.
+    Context.DVDInformation.DiscPath = SampleDiscDir("pal") + "/VIDEO_TS/";
+    SetRange(*T1, 0, 24);
+    Tasks.SetChecked(T1, true);
+    Driver.EngineChoice = TPreferences::Direct;
+    Driver.PiecesChoice = 2;
+    QFile prefs(ProgramDir + "Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.write("[Main]\r\nStall Seconds=0.6\r\n");
+    prefs.close();
+    struct Case {
+        const char *Encoder, *FailOutput;
+        bool Stop;
+        TRunResult::TOutcome Outcome;
+        const char* Problem;
+    };
+    for (const Case& c : {
+             Case{"ok", "", false, TRunResult::Completed, ""},
+             Case{"ok", "piece-2", false, TRunResult::CompletedWithFailures,
+                  "Stage two (FFmpeg), piece 2 of 2, exited with code 1:\nError writing "},
+             Case{"ok", "rest", false, TRunResult::CompletedWithFailures,
+                  "Stage two (FFmpeg), the audio, exited with code 1"},
+             Case{"ok", ".partial-", false, TRunResult::CompletedWithFailures,
+                  "Stage two (FFmpeg) exited with code 1"}, // the join
+             Case{"hang", "", false, TRunResult::CompletedWithFailures,
+                  " of 2, stalled: its progress did not advance for 0.6 s"},
+             Case{"hang", "", true, TRunResult::Cancelled, ""},
+         }) {
+        SCOPED_TRACE(std::string(c.Encoder) + " " + c.FailOutput + (c.Stop ? " and Stop" : ""));
+        QFile::remove(Log);
+        qputenv("FAKE_STAGE2", c.Encoder);
+        qputenv("FAKE_FAIL_OUTPUT", c.FailOutput);
+        if (c.Stop)
+            QTimer::singleShot(300, [&] { Driver.Stop(); });
+        const TRunResult r = Driver.Start(Settings);
+        EXPECT_EQ(r.Outcome, c.Outcome);
+        if (*c.Problem) {
+            ASSERT_EQ(r.Failures.size(), 1u);
+            EXPECT_TRUE(r.Failures[0].Problem.contains(c.Problem)) << r.Failures[0].Problem.toStdString();
+        }
+        const QStringList runs = RunsOf("stage2");
+        const auto runOf = [&](const QString& file) {
+            const QStringList found = runs.filter(file);
+            return found.size() == 1 ? found[0] : QString();
+        };
+        if (c.Outcome == TRunResult::Completed) {
+            ASSERT_EQ(runs.size(), 4) << runs.join('\n').toStdString();
+            // Each piece makes the video of its own part; the audio is made once for the whole range.
+            EXPECT_TRUE(runOf("/piece-1.mp4").contains(" -an ")) << runs.join('\n').toStdString();
+            EXPECT_TRUE(runOf("/piece-2.mp4").contains(" -an "));
+            EXPECT_TRUE(runs.filter(" -vn ").size() == 1 && runs.filter(" -vn ")[0].contains(" -t 24.000 "));
+            EXPECT_TRUE(runs.last().contains("-f concat")) << runs.last().toStdString();
+            EXPECT_EQ(FileBytes(Output + "Title01.mp4"), kWhole);
+        }
+        EXPECT_EQ(QDir(Output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  c.Outcome == TRunResult::Completed ? QStringList{"Title01.mp4"} : QStringList{});
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+    }
+    qunsetenv("FAKE_STAGE2");
+    qunsetenv("FAKE_FAIL_OUTPUT");
 }
 
 // Files the profiles' containers hold, made by the real encoder: MP4 and AVI keep each stream's length,
