@@ -9,7 +9,7 @@ PACKAGES=(
   libdvdread-dev libblkid-dev libjpeg62-turbo-dev libavformat-dev
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libgtest-dev libgmock-dev libbenchmark-dev
-  mencoder ffmpeg dvdauthor lsdvd
+  mencoder ffmpeg dvdauthor lsdvd genisoimage
   xvfb xauth bc time dosfstools fusefat
   desktop-file-utils appstream
 )

@@ -1,4 +1,5 @@
 #include "ConvertCommand.h"
+#include "dvd/DiscImage.h"
 
 #include "tasks/AppContext.h"
 #include "tasks/TaskListModel.h"
@@ -25,8 +26,11 @@ const char* const kConvertUsage =
     "    --title N              a title (repeatable; default: the longest title)\n"
     "    --chapter N:M          chapter M of title N (repeatable)\n"
     "    --all-chapters         every chapter of the disc\n"
-    "    --audio K              audio track K of the row's list, from 0\n"
-    "    --subtitle K           subtitle K of the row's list (0 is None)\n"
+    "    --audio K|all          audio track K of the row's list, from 0, or every track (direct engine)\n"
+    "    --subtitle K           subtitle K of the row's list (0 is None), burned in\n"
+    "    --subtitles burn|keep|none   burn in --subtitle K (the default), keep every subtitle as a\n"
+    "                           switchable track (direct engine), or none\n"
+    "    --no-chapters          no chapter marks in the outputs (default: the saved choice)\n"
     "    --angle K              angle K, from 0\n"
     "    --start T --end T      convert only this range of each row (hh:mm:ss)\n"
     "    --size WxH             output picture size (the profile's Video Size row)\n"
@@ -169,8 +173,8 @@ struct TOptions {
     QList<QPair<int, int>> Chapters;
     bool AllChapters = false;
     int Audio = -1, Subtitle = -1, Angle = -1;
-    QString Start, End, Size, Profile, Output, WorkDir, Prefix, Overwrite, Progress, Engine;
-    bool DryRun = false, Overlap = false;
+    QString Start, End, Size, Profile, Output, WorkDir, Prefix, Overwrite, Progress, Engine, Subtitles;
+    bool DryRun = false, Overlap = false, AllAudio = false, NoChapters = false;
     std::optional<int> Pieces; // 0: auto
 };
 
@@ -203,7 +207,16 @@ TOptions ParseOptions(QStringList args) {
         } else if (a == "--all-chapters") {
             o.AllChapters = true;
         } else if (a == "--audio") {
-            o.Audio = ToIndex(a, value(a));
+            const QString v = value(a);
+            o.AllAudio = v == "all";
+            if (!o.AllAudio)
+                o.Audio = ToIndex(a, v);
+        } else if (a == "--subtitles") {
+            o.Subtitles = value(a);
+            if (o.Subtitles != "burn" && o.Subtitles != "keep" && o.Subtitles != "none")
+                throw TBadInput{"--subtitles takes burn, keep or none"};
+        } else if (a == "--no-chapters") {
+            o.NoChapters = true;
         } else if (a == "--subtitle") {
             o.Subtitle = ToIndex(a, value(a));
         } else if (a == "--angle") {
@@ -251,6 +264,10 @@ TOptions ParseOptions(QStringList args) {
     }
     if (o.Disc.isEmpty())
         throw TBadInput{"convert takes the PATH of a disc folder (see --help)"};
+    if (o.Subtitles == "none" && o.Subtitle > 0)
+        throw TBadInput{"--subtitles none and --subtitle " + QString::number(o.Subtitle) + " contradict each other"};
+    if (o.Subtitles == "keep" && o.Subtitle > 0)
+        throw TBadInput{"--subtitles keep keeps every subtitle as a track: --subtitle K is for burn"};
     return o;
 }
 
@@ -293,10 +310,16 @@ void SelectRows(TTaskListModel& tasks, const TOptions& o) {
             check(o.Audio, owner.AudioTracks.size(), "audio track");
             row->AudioIndex = row->AudioLanguageIndex = o.Audio;
         }
+        if (o.AllAudio)
+            row->AudioIndex = row->AudioLanguageIndex = TTaskNode::AllAudioTracks;
         if (o.Subtitle >= 0) {
             check(o.Subtitle, owner.Subtitles.size(), "subtitle");
             row->SubtitleIndex = o.Subtitle;
         }
+        if (o.Subtitles == "none")
+            row->SubtitleIndex = 0;
+        else if (o.Subtitles == "keep")
+            row->SubtitleIndex = TTaskNode::KeepSubtitleTracks;
         if (o.Angle >= 0) {
             check(o.Angle, owner.AngleCount, "angle");
             row->AngleIndex = o.Angle;
@@ -321,8 +344,8 @@ void SelectRows(TTaskListModel& tasks, const TOptions& o) {
 int RunConvertCommand(const QStringList& args, const QString& programDir) {
     try {
         const TOptions o = ParseOptions(args);
-        if (!QFileInfo(o.Disc).isDir())
-            throw TBadInput{o.Disc + ": not a folder"};
+        if (!QFileInfo(o.Disc).isDir() && !IsDiscImagePath(o.Disc))
+            throw TBadInput{o.Disc + ": not a folder, nor a disc image (.iso)"};
 
         // Defaults as the window has them, from its Preferences.ini, read without writing it.
         const TAppPaths paths = TAppPaths::ForProgramDir(programDir);
@@ -386,6 +409,17 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
             driver.EngineChoice = o.Engine == "direct" ? TPreferences::Direct : TPreferences::TwoStages;
         if (o.Overlap)
             driver.OverlapChoice = true;
+        if (o.NoChapters)
+            driver.ChapterMarksChoice = false;
+        // The two-stage engine makes its output from a work file of one picture and one sound.
+        const bool direct = o.Engine.isEmpty() ? prefs.Engine == TPreferences::Direct : o.Engine == "direct";
+        const bool keepsAll = TIniFile(paths.ProfilePath(profile)).ReadBool("Main", "Keep Streams", false);
+        if (!direct && (o.AllAudio || o.Subtitles == "keep" || keepsAll))
+            throw TBadInput{QString(o.AllAudio               ? "--audio all"
+                                    : o.Subtitles == "keep" ? "--subtitles keep"
+                                                            : "the profile '" + profile + "'") +
+                            " needs the direct engine (--engine direct): the two-stage engine keeps one audio "
+                            "track and can only burn a subtitle in"};
         driver.PiecesChoice = o.Pieces;
 
         if (o.DryRun) {
@@ -394,6 +428,8 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                 if (!item.StageOne.isEmpty())
                     std::printf("%s\n", qPrintable(ShellLine(driver.StageOneExePath(), item.StageOne)));
                 std::printf("%s\n", qPrintable(ShellLine(driver.StageTwoExePath(), item.StageTwo)));
+                for (const QString& note : item.Notes)
+                    std::printf("# Note: %s\n", qPrintable(note));
             }
             return ExitOk;
         }

@@ -4,6 +4,7 @@
 //   velloric-cli args PROFILE    the encoder arguments the profile's saved choices give
 //   velloric-cli convert PATH    convert rows of the disc (see ConvertCommand.cpp)
 #include "tasks/AppContext.h"
+#include "dvd/DiscImage.h"
 #include "tasks/TaskListModel.h"
 #include "cli/ConvertCommand.h"
 #include "cli/TaskListJson.h"
@@ -45,8 +46,8 @@ int List(const QStringList& args) {
     if (args.size() != 1)
         return Fail("list takes one PATH (see --help)");
     const QString path = args.first();
-    if (!QFileInfo(path).isDir())
-        return Fail(path + ": not a folder");
+    if (!QFileInfo(path).isDir() && !IsDiscImagePath(path))
+        return Fail(path + ": not a folder, nor a disc image (.iso)");
 
     TAppContext context;
     TTaskListModel tasks(context);

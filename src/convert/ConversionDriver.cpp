@@ -10,6 +10,8 @@
 #include "convert/DirectEngine.h"
 #include "convert/DisplayAspect.h"
 #include "convert/FreeSpace.h"
+#include "convert/KeptStreams.h"
+#include "dvd/DiscImage.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
@@ -161,11 +163,16 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FNotes.clear();
     FFrontEnd.LockInterface();
     // The encoder would read a damaged .IFO where the list was read from its .BUP.
-    FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
+    // An image goes to the encoder as it is.
+    if (IsDiscImagePath(FContext.DVDInformation.DiscPath))
+        FDiscView.reset();
+    else
+        FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
     const QString stageOneText =
         BuildStageOneArgs(ProfilePathOf(settings.ProfileName), settings.Grids, FContext.MencOutputSettings);
     ReadStallSettings();
     ReadEngineSettings();
+    ReadOutputOptions(settings.ProfileName);
     TRunResult result;
     int width = 0;
     if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
@@ -173,6 +180,12 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
                               "The output size \"" + FContext.MencOutputSettings.Size +
                                   "\" is not a width and a height. Please choose another Video Size.");
         result.Outcome = TRunResult::LaunchFailed;
+    } else if (FEngine == TPreferences::TwoStages && FOutputOptions.KeepAllStreams) {
+        // Its work file holds one picture and one sound, encoded: nothing of the disc's own streams is left.
+        FFrontEnd.ReportError("Profile", "The profile \"" + settings.ProfileName +
+                                             "\" copies the disc's streams, which only the Direct engine can do. "
+                                             "Please choose it on the Settings dialog's General page.");
+        result.Outcome = TRunResult::Refused;
     } else if (!PrepareWorkFile()) {
         result.Outcome = TRunResult::LaunchFailed;
     } else {
@@ -233,8 +246,11 @@ QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QS
                                                  const QString& outputPath) const {
     // The work file's pixels are square whatever the title's shape: the output is told its display aspect.
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
-    return QStringList{"-y", "-i", CurrentWorkFile()} + SplitCommandLine(stageTwoText) +
-           (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + QStringList{outputPath};
+    QStringList inputs, outputs;
+    StageTwoExtras(item, inputs, outputs);
+    return QStringList{"-y", "-i", CurrentWorkFile()} + inputs + WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
+           (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +
+           QStringList{outputPath};
 }
 
 std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings) {
@@ -243,22 +259,25 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
     const QString stageOneText = BuildStageOneArgs(profile, settings.Grids, FContext.MencOutputSettings);
     const QString stageTwoText = BuildStageTwoArgs(profile, settings.Grids);
     ReadEngineSettings();
+    ReadOutputOptions(settings.ProfileName);
     std::vector<TItemCommands> plan;
     for (const TTaskNode* item : FTasks.CheckedRows()) {
         const QString output = OutputPathOf(*item, IncludeTrailingSeparator(settings.OutputDirText));
         if (FEngine == TPreferences::Direct) {
             TDvdStreamReader reader;
             QString problem;
-            plan.push_back(
-                {output,
-                 {},
-                 OpenDirectStream(reader, *item, problem)
-                     ? DirectArguments(reader, *item, stageTwoText, FContext.MencOutputSettings, output)
-                     : QStringList{"#", problem}});
+            QStringList notes;
+            plan.push_back({output,
+                            {},
+                            OpenDirectStream(reader, *item, problem)
+                                ? DirectArguments(reader, *item, stageTwoText, FContext.MencOutputSettings,
+                                                  output, FOutputOptions, &notes)
+                                : QStringList{"#", problem},
+                            notes});
             continue;
         }
-        plan.push_back(
-            {output, StageOneArguments(*item, stageOneText), StageTwoArguments(*item, stageTwoText, output)});
+        plan.push_back({output, StageOneArguments(*item, stageOneText),
+                        StageTwoArguments(*item, stageTwoText, output), TwoStageNotes(*item)});
     }
     FContext.MencOutputSettings = saved;
     return plan;
@@ -295,6 +314,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
         FFrontEnd.SetHintText(hint);
         return ConvertItemInPieces(item, output, stageTwoText, problem);
     }
+    AddNotes(TwoStageNotes(item));
     problem = SpaceProblem(
         FContext.WorkDir, FOverlap ? 0 : WorkFileBytes(FContext.MencOutputSettings, seconds),
         QFileInfo(output).absolutePath(), OutputFileBytes(SplitCommandLine(stageTwoText), seconds));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ConversionFrontEnd.h"
+#include "convert/DirectEngine.h"
 #include "convert/EncoderSlot.h"
 #include "convert/ProgressTracker.h"
 #include "convert/StreamCheck.h"
@@ -48,6 +49,7 @@ struct TItemCommands {
     QString OutputPath;
     QStringList StageOne;
     QStringList StageTwo;
+    QStringList Notes; // what the output will not hold as the row asks
 };
 
 // Converts the checked rows: for each, stage one (disc to the work file) and stage two (work file to the
@@ -87,6 +89,8 @@ public:
     // Preferences.ini, read at Start.
     std::optional<TPreferences::TEngine> EngineChoice;
     std::optional<bool> OverlapChoice;
+    // Chapter marks in the outputs; unset: key "Chapter Marks" of [Main], read at Start.
+    std::optional<bool> ChapterMarksChoice;
     // How many pieces the direct engine makes a row in (0: Auto, 1: one pass); unset: key "Pieces" of
     // [Main] in Preferences.ini ("Auto" or a number).
     std::optional<int> PiecesChoice;
@@ -110,6 +114,15 @@ private:
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
     QStringList StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
                                   const QString& outputPath) const;
+    // What the output keeps besides the row's choices: the preference's chapter marks, the profile's
+    // keeping of every track.
+    void ReadOutputOptions(const QString& profileName);
+    // Stage two's chapter input, and its chapter map and the audio's language; both empty when there are
+    // none.
+    void StageTwoExtras(const TTaskNode& item, QStringList& inputs, QStringList& outputs) const;
+    // What the two-stage engine cannot do of the row's choices, for the run's notes.
+    QStringList TwoStageNotes(const TTaskNode& item) const;
+    void AddNotes(const QStringList& notes);
     QString OutputPathOf(const TTaskNode& item, const QString& outputDir) const;
     QString CurrentWorkFile() const;
     bool RunPreparatoryPass(int titleNumber, QString& problem);
@@ -167,6 +180,7 @@ private:
     QStringList FNotes;
     TPreferences::TEngine FEngine = TPreferences::TwoStages;
     bool FOverlap = false;                // this run's work file is a named pipe
+    TOutputOptions FOutputOptions;
     bool FMayReplaceOutput = true;        // the item's output may take the place of a file of its name
     std::unique_ptr<TDiscView> FDiscView; // for the length of a run
 };

@@ -272,8 +272,10 @@ bool TConversionDriver::CheckStreamLengths(const TTaskNode& item, const QString&
         problem = "The output file could not be measured: " + error + ".";
         return false;
     }
-    // A title without audio tracks gives a file without audio, whatever the profile keeps.
-    const bool audio = KeepsAudio(arguments) && !TitleOf(item).AudioTracks.isEmpty();
-    problem = ShortStreamProblem(lengths, ItemSeconds(item), KeepsVideo(arguments), audio);
+    const TKeptCounts kept = KeptCounts(arguments, !TitleOf(item).AudioTracks.isEmpty());
+    const QString note = MissingSubtitleNote(lengths, kept);
+    if (!note.isEmpty())
+        AddNotes({item.OutputName + ": " + note + "."});
+    problem = ShortStreamProblem(lengths, ItemSeconds(item), kept);
     return problem.isEmpty();
 }

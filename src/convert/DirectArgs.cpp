@@ -2,6 +2,7 @@
 
 #include "convert/CommandLine.h"
 #include "convert/DisplayAspect.h"
+#include "convert/KeptStreams.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniText.h"
 
@@ -36,6 +37,8 @@ QString SizeFilter(const TMencOutputSettings& settings, const QString& titleAspe
 } // namespace
 
 QString PaletteArgument(const std::array<uint32_t, 16>& ycrcb) {
+    if (std::all_of(ycrcb.begin(), ycrcb.end(), [](uint32_t entry) { return entry == 0; }))
+        return {};
     QStringList colours;
     for (uint32_t entry : ycrcb) {
         // ITU-R BT.601, studio range, as the disc stores its colours.
@@ -55,6 +58,8 @@ QString PaletteArgument(const std::array<uint32_t, 16>& ycrcb) {
 QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     // The profile's own video filter joins the one chain; everything else it says is passed on as it is.
     QStringList profile = SplitCommandLine(in.StageTwoText);
+    const bool copyVideo = CopiesVideo(profile);
+    profile = WithoutEncoderOptions(profile);
     QString profileFilter;
     for (qsizetype i = 0; i < profile.size();) {
         if (profile[i] == "-vf" && i + 1 < profile.size()) {
@@ -67,13 +72,29 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     const bool video = !profile.contains("-vn"), audio = !profile.contains("-an");
 
     QStringList args{"-y"};
-    const bool subtitle = video && in.SubtitleStreamId >= 0;
-    if (subtitle)
-        args << "-palette" << PaletteArgument(in.Palette);
+    // A copied picture cannot have a subtitle laid on it.
+    const bool subtitle = video && !copyVideo && in.SubtitleStreamId >= 0;
+    const QString palette = PaletteArgument(in.Palette);
+    if ((subtitle || !in.SubtitleTracks.empty()) && !palette.isEmpty())
+        args << "-palette" << palette;
+    if (!in.SubtitleTracks.empty() && !in.CanvasSize.isEmpty())
+        args << "-canvas_size" << in.CanvasSize;
+    // A copied picture needs every packet stamped (the disc stamps only some), and starts at a key frame:
+    // cutting the little lead before a cell's first picture would drop its whole first group of pictures.
+    const double cut = copyVideo && in.OffsetSeconds < 0.5 ? 0 : in.OffsetSeconds;
+    if (copyVideo)
+        args << "-fflags"
+             << "+genpts";
     args << "-f"
          << "mpeg"
          << "-i" << in.Input;
-    if (video) {
+    const double length = in.LengthSeconds > 0 ? in.LengthSeconds : 0;
+    // FFmpeg moves the chapters back by the output's start (-ss): they are given where they lie in the input.
+    args << ChapterInputArguments(in.Chapters, length, cut);
+    if (video && copyVideo) {
+        args << "-map"
+             << "0:v:0";
+    } else if (video) {
         const QString size = SizeFilter(in.Settings, in.TitleAspect);
         if (subtitle) {
             // Deinterlacing comes before the subtitle is laid on, the size after it.
@@ -92,14 +113,29 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
                 args << "-vf" << chain;
         }
     }
-    if (audio)
+    if (audio && in.AudioStreams.empty())
         args << "-map" << (in.AudioStreamId >= 0 ? "0:i:" + Hex(in.AudioStreamId) : QStringLiteral("0:a:0?"));
     args << profile;
-    if (in.OffsetSeconds > 0)
-        args << "-ss" << Seconds3(in.OffsetSeconds);
+    TKeptStreams kept;
+    if (audio)
+        kept.Audio = in.AudioStreams;
+    kept.Subtitles = in.SubtitleTracks;
+    kept.Palette = palette;
+    kept.Container = ContainerOf(in.OutputPath);
+    kept.CopyAudio = CopiesAudio(profile);
+    // Matroska leaves the picture without the default flag once the other tracks set theirs.
+    if (video && (!kept.Audio.empty() || !kept.Subtitles.empty()))
+        args << "-disposition:v:0"
+             << "default";
+    args << KeptStreamArguments(kept) << ChapterMapArguments(in.Chapters, 1);
+    if (cut > 0)
+        args << "-ss" << Seconds3(cut);
     if (in.LengthSeconds > 0)
         args << "-t" << Seconds3(in.LengthSeconds);
-    const QString aspect = video ? OutputDisplayAspect(in.Settings, in.TitleAspect) : QString();
+    TMencOutputSettings shape = in.Settings;
+    if (copyVideo) // the picture keeps its size
+        shape.Size.clear();
+    const QString aspect = video ? OutputDisplayAspect(shape, in.TitleAspect) : QString();
     if (!aspect.isEmpty())
         args << "-aspect" << aspect;
     args << in.OutputPath;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/ChapterMarks.h"
+#include "convert/TitleOutline.h"
 #include "profiles/ArgumentBuilder.h"
 
 #include <QString>
@@ -17,15 +19,22 @@ struct TDirectArgsInput {
     int AudioStreamId = -1;             // program stream id of the chosen audio; -1: the first audio stream
     int SubtitleStreamId = -1;          // program stream id of the subtitle to burn in; -1: none
     std::array<uint32_t, 16> Palette{}; // the title's sub-picture colours, 0x00YYCrCb
+    // The audio kept, in order, with languages; when given, AudioStreamId is not looked at.
+    std::vector<TListedStream> AudioStreams;
+    std::vector<TListedStream> SubtitleTracks; // sub-pictures kept as switchable tracks
+    QString CanvasSize;                        // the title's frame ("720x576") the sub-pictures lie on
+    std::vector<TChapterMark> Chapters;        // relative to the range's start
     QString Input = QStringLiteral("pipe:0");
     QString OutputPath;
 };
 
 // FFmpeg's arguments: the stream read as MPEG program stream, the chosen video, audio and subtitle by id,
 // one video filter chain (the profile's own filter, the subtitle overlay, the custom size letterboxed into
-// square pixels), the profile's other arguments unchanged, the range cut accurately on the output side and
-// the output's display aspect.
+// square pixels; none when the profile copies the picture), the profile's other arguments (less those of
+// an encoder for a copied stream), the kept tracks with their languages, the chapter marks, the range cut
+// on the output side and the output's display aspect.
 QStringList BuildDirectArguments(const TDirectArgsInput& in);
 
-// The sub-picture colours as FFmpeg's dvdsub decoder takes them: 16 "rrggbb" texts joined by ",".
+// The sub-picture colours as FFmpeg's dvdsub decoder takes them: 16 "rrggbb" texts joined by ",". Empty for
+// a palette that is all zero (a disc that sets none): FFmpeg's own colours are better than 16 times green.
 QString PaletteArgument(const std::array<uint32_t, 16>& ycrcb);

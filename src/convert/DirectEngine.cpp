@@ -3,8 +3,10 @@
 #include "tasks/TaskNode.h"
 #include "tasks/TimeText.h"
 #include "convert/DirectArgs.h"
+#include "convert/KeptStreams.h"
 
 #include <QtGlobal>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,6 +17,62 @@ const TTaskNode& TitleRowOf(const TTaskNode& row) {
     return row.IsTitle() || !row.Parent ? row : *row.Parent;
 }
 
+bool Seen(const TDvdStreamReader& reader, int id) {
+    const std::vector<int>& seen = reader.StreamIdsSeen();
+    return seen.empty() || std::find(seen.begin(), seen.end(), id) != seen.end();
+}
+
+// The audio and subtitle tracks the row keeps, and what could not be kept as asked.
+void KeepStreams(const TDvdStreamReader& reader, const TTaskNode& row, const TOutputOptions& options,
+                 TDirectArgsInput& in, QStringList& notes) {
+    const TTitleOutline& outline = reader.Outline();
+    const bool allAudio = options.KeepAllStreams || row.AudioLanguageIndex == TTaskNode::AllAudioTracks;
+    for (size_t k = 0; k < outline.Audio.size(); ++k) {
+        const TListedStream& audio = outline.Audio[k];
+        if (!allAudio && int(k) != row.AudioLanguageIndex)
+            continue;
+        if (Seen(reader, audio.Id))
+            in.AudioStreams.push_back(audio);
+        else
+            notes << QStringLiteral("audio track %1 (%2, stream 0x%3) is listed by the disc but missing "
+                                    "from the title's data, so it is left out")
+                         .arg(k + 1)
+                         .arg(audio.Language)
+                         .arg(audio.Id, 0, 16);
+    }
+    // A chosen track that is missing: the first one there is stands in for it.
+    if (in.AudioStreams.empty())
+        for (const TListedStream& audio : outline.Audio)
+            if (Seen(reader, audio.Id)) {
+                in.AudioStreams.push_back(audio);
+                break;
+            }
+    if (in.AudioStreams.empty() && !outline.Audio.empty())
+        in.AudioStreamId = -1; // none of the listed streams is there: whatever audio FFmpeg finds
+    if (in.AudioStreams.size() > 1 && TakesOneAudioTrackOnly(ContainerOf(in.OutputPath))) {
+        in.AudioStreams.resize(1);
+        notes << "its container holds one audio track, so only the first is kept";
+    }
+
+    if (!options.KeepAllStreams && row.SubtitleIndex != TTaskNode::KeepSubtitleTracks)
+        return;
+    if (options.KeepAllStreams && row.SubtitleIndex > 0)
+        in.SubtitleStreamId = -1; // kept as a track rather than burned in
+    if (outline.Subtitles.empty())
+        return;
+    if (!TakesSubtitleTracks(ContainerOf(in.OutputPath))) {
+        notes << "its container takes no subtitle tracks, so the subtitles are left out";
+        return;
+    }
+    in.SubtitleTracks = outline.Subtitles;
+    const QString frame = TitleRowOf(row).FrameSizeText;
+    const QStringList sides = frame.split(':');
+    if (sides.size() == 2 && sides[0].toInt() > 0 && sides[1].toInt() > 0)
+        in.CanvasSize = sides[0] + "x" + sides[1];
+    if (PaletteArgument(in.Palette).isEmpty())
+        notes << "the title's sub-picture colours are all zero, so its subtitles take FFmpeg's own grey colours";
+}
+
 } // namespace
 
 bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTaskNode& row) {
@@ -23,12 +81,17 @@ bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTas
     // A range that reaches the title's end is read to the end of its last cell.
     if (!reader.Open(discPath, title.Number, row.AngleIndex, start, end < title.FullEnd ? end : 0))
         return false;
-    reader.AnnounceSubPicture(reader.SubtitleStreamId(row.SubtitleIndex));
+    std::vector<int> announced{reader.SubtitleStreamId(row.SubtitleIndex)};
+    if (row.SubtitleIndex == TTaskNode::KeepSubtitleTracks)
+        for (const TListedStream& subtitle : reader.Outline().Subtitles)
+            announced.push_back(subtitle.Id);
+    reader.AnnounceSubPictures(announced);
     return true;
 }
 
 QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row, const QString& stageTwoText,
-                            const TMencOutputSettings& settings, const QString& outputPath) {
+                            const TMencOutputSettings& settings, const QString& outputPath,
+                            const TOutputOptions& options, QStringList* notes) {
     const TTaskNode& title = TitleRowOf(row);
     TDirectArgsInput in;
     in.StageTwoText = stageTwoText;
@@ -41,6 +104,19 @@ QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row
     in.SubtitleStreamId = reader.SubtitleStreamId(row.SubtitleIndex);
     in.Palette = reader.Palette();
     in.OutputPath = outputPath;
+    QStringList said;
+    KeepStreams(reader, row, options, in, said);
+    if (options.ChapterMarks) {
+        const std::vector<double>& programs = reader.Outline().ProgramStarts;
+        const double start = TimeTextToSeconds(row.CurStartText);
+        in.Chapters = ChapterMarksInRange(programs, start, start + in.LengthSeconds);
+        const QString note = ChapterMarksNote(programs, in.Chapters);
+        if (!note.isEmpty() && row.IsTitle())
+            said << note;
+    }
+    if (notes)
+        for (const QString& note : said)
+            *notes << row.OutputName + ": " + note + ".";
     return BuildDirectArguments(in);
 }
 

@@ -17,10 +17,20 @@ struct TTaskNode;
 // folder that holds VIDEO_TS.IFO.
 bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTaskNode& row);
 
+// What an output keeps beyond the row's own choices.
+struct TOutputOptions {
+    bool ChapterMarks = true;
+    bool KeepAllStreams = false; // every audio and subtitle track, whatever the row chose (a lossless copy)
+};
+
 // FFmpeg's arguments for the row, reading the stream from its standard input: the profile's stage-two
-// text and the output settings of the run, the reader's stream ids, palette and offset, the row's range.
+// text and the output settings of the run, the reader's stream ids, languages, palette and offset, the
+// row's range and its chapters. notes (when given) receives what the user should know of the choices
+// that could not be met as asked: a listed audio stream missing from the disc's data, an empty palette,
+// a container without subtitle tracks.
 QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row, const QString& stageTwoText,
-                            const TMencOutputSettings& settings, const QString& outputPath);
+                            const TMencOutputSettings& settings, const QString& outputPath,
+                            const TOutputOptions& options = {}, QStringList* notes = nullptr);
 
 // Feeds the reader's stream into the encoder's standard input from a thread of its own, writing straight
 // into the pipe the encoder reads, so that the window's thread copies nothing. Made before the encoder: the

@@ -49,7 +49,11 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     TOwnedFile partial;
     QStringList arguments;
     const auto argumentsFor = [&](const QString& path) {
-        return DirectArguments(reader, item, stageTwoText, FContext.MencOutputSettings, path);
+        QStringList notes;
+        const QStringList args = DirectArguments(reader, item, stageTwoText, FContext.MencOutputSettings, path,
+                                                 FOutputOptions, &notes);
+        AddNotes(notes);
+        return args;
     };
     if (!StartFinalEncoder(partial, output, argumentsFor, arguments, feeder.InputFd(), problem))
         return problem.startsWith(kStageTwo) ? ItemLaunchFailed : ItemFailed; // no encoder: the run stops

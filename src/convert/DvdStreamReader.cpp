@@ -1,6 +1,8 @@
 #include "DvdStreamReader.h"
+#include "dvd/DiscImage.h"
 
 #include "convert/ProgramStreamPacks.h"
+#include "convert/TitleOutline.h"
 #include "dvd/InfoFileCheck.h"
 
 #include <QDir>
@@ -62,22 +64,6 @@ double Seconds(const dvd_time_t& t) {
     return Bcd(t.hour) * 3600.0 + Bcd(t.minute) * 60.0 + Bcd(t.second) + frames;
 }
 
-int AudioId(unsigned format, int stream) {
-    switch (format) {
-    case 0:
-        return 0x80 + stream; // AC-3
-    case 2:
-    case 3:
-        return 0x1c0 + stream; // MPEG audio is a stream of its own, not a part of private stream 1
-    case 4:
-        return 0xa0 + stream; // LPCM
-    case 6:
-        return 0x88 + stream; // DTS
-    default:
-        return -1;
-    }
-}
-
 } // namespace
 
 TDvdStreamReader::TDvdStreamReader() = default;
@@ -115,17 +101,20 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     while (folder.size() > 1 && folder.endsWith('/'))
         folder.chop(1);
     FWhere = QStringLiteral("%1, title %2").arg(folder).arg(title);
-    // Opening a FIFO would block for ever: only a folder with a regular VIDEO_TS.IFO is handed on.
-    const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
-    if (!ifo.isFile() && !bup.isFile())
-        return Fail(folder + ": no VIDEO_TS.IFO here");
-    // The library opens the information and video files it looks for, and opening a FIFO blocks too.
-    for (const QString& name :
-         QDir(folder).entryList({"*.IFO", "*.BUP", "*.VOB"},
-                                QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        const QString problem = NonRegularFileProblem(folder + "/" + name);
-        if (!problem.isEmpty() && QFileInfo::exists(folder + "/" + name))
-            return Fail(folder + "/" + name + ": " + problem);
+    // An image (a regular file) is opened by the library itself.
+    if (!IsDiscImagePath(folder)) {
+        // Opening a FIFO would block for ever: only a folder with a regular VIDEO_TS.IFO is handed on.
+        const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
+        if (!ifo.isFile() && !bup.isFile())
+            return Fail(folder + ": no VIDEO_TS.IFO here");
+        // The library opens the information and video files it looks for, and opening a FIFO blocks too.
+        for (const QString& name :
+             QDir(folder).entryList({"*.IFO", "*.BUP", "*.VOB"},
+                                    QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            const QString problem = NonRegularFileProblem(folder + "/" + name);
+            if (!problem.isEmpty() && QFileInfo::exists(folder + "/" + name))
+                return Fail(folder + "/" + name + ": " + problem);
+        }
     }
 
     FLib = std::make_unique<TLibrary>();
@@ -158,18 +147,12 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
         return Fail(FWhere + ": the title's program chain has no cells");
 
     FAspect = vts->vtsi_mat->vts_video_attr.display_aspect_ratio == 3 ? "16:9" : "4:3";
-    const bool wide = FAspect == "16:9";
-    for (int k = 0; k < std::min<int>(vts->vtsi_mat->nr_of_vts_audio_streams, 8); ++k)
-        if (pgc->audio_control[k] & 0x8000)
-            FAudioIds.push_back(
-                AudioId(vts->vtsi_mat->vts_audio_attr[k].audio_format, (pgc->audio_control[k] >> 8) & 7));
-    for (int k = 0; k < std::min<int>(vts->vtsi_mat->nr_of_vts_subp_streams, 32); ++k) {
-        const uint32_t control = pgc->subp_control[k];
-        if (control & 0x80000000) // a 16:9 title's pictures come from the stream made for wide screens
-            FSubtitleIds.push_back(0x20 + int(wide ? (control >> 16) & 0x1f : (control >> 24) & 0x1f));
-    }
-    for (int i = 0; i < 16; ++i)
-        FPalette[size_t(i)] = pgc->palette[i];
+    FOutline = ReadTitleOutline(*vts, *pgc, angle);
+    for (const TListedStream& audio : FOutline.Audio)
+        FAudioIds.push_back(audio.Id);
+    for (const TListedStream& subtitle : FOutline.Subtitles)
+        FSubtitleIds.push_back(subtitle.Id);
+    FPalette = FOutline.Palette;
 
     // The chosen angle's cells with their times; an angle block counts once, by its chosen cell.
     std::vector<TCell> cells;
@@ -220,6 +203,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FPack = FCells.front().First;
     FRunLeft = 0;
     FOffsetSeconds += LeadSeconds();
+    ScanStreamIds();
     return true;
 }
 
@@ -246,6 +230,17 @@ double TDvdStreamReader::LeadSeconds(bool videoAlone) {
         return start >= 0 && video >= 0 && std::abs(start - video) < 5 * 90000 ? double(start - video) / 90000 : 0;
     const double lead = double(start - earliest) / 90000;
     return start >= 0 && lead > 0 && lead < 5 ? lead : 0;
+}
+
+// The streams in the first cell's opening packs, about as much as FFmpeg looks at before it settles on
+// the streams it found.
+void TDvdStreamReader::ScanStreamIds() {
+    FSeenIds.clear();
+    const TCell& cell = FCells.front();
+    const int count = int(std::min<uint32_t>(cell.Last - cell.First + 1, 2048));
+    std::vector<unsigned char> packs(size_t(count) * kSector);
+    if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) == count)
+        FSeenIds = StreamIdsIn(packs.data(), count);
 }
 
 int TDvdStreamReader::AudioStreamId(int audioIndex) const {
@@ -297,8 +292,14 @@ bool TDvdStreamReader::NextRun() {
 }
 
 void TDvdStreamReader::AnnounceSubPicture(int streamId) {
-    if (streamId >= 0x20 && streamId <= 0x3f && FFirstPicturePts >= 0)
-        FPrefix = BlankSubPicturePack(FFirstPackHeader, streamId, FFirstPicturePts);
+    AnnounceSubPictures({streamId});
+}
+
+void TDvdStreamReader::AnnounceSubPictures(const std::vector<int>& streamIds) {
+    FPrefix.clear();
+    for (int streamId : streamIds)
+        if (streamId >= 0x20 && streamId <= 0x3f && FFirstPicturePts >= 0)
+            FPrefix += BlankSubPicturePack(FFirstPackHeader, streamId, FFirstPicturePts);
 }
 
 qint64 TDvdStreamReader::Read(char* data, qint64 maxBytes) {

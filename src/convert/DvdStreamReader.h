@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/TitleOutline.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -37,10 +39,16 @@ public:
     int SubtitleStreamId(int subtitleChoice) const;
     // The program chain's sub-picture colours, each 0x00YYCrCb as stored on the disc.
     std::array<uint32_t, 16> Palette() const;
+    // The title's streams with their languages and its programs' starts.
+    const TTitleOutline& Outline() const { return FOutline; }
+    // Which of the title's listed streams occur in the stream's first packs (a listed stream may be
+    // missing from the disc's data altogether); ids as AudioStreamId gives them.
+    const std::vector<int>& StreamIdsSeen() const { return FSeenIds; }
 
-    // Opens the stream with an empty sub-picture on that stream id, stamped at the first picture, so that
+    // Opens the stream with an empty sub-picture on each of these stream ids, stamped at the first picture, so that
     // FFmpeg finds the stream while probing even when the range's first real one comes much later or never.
     void AnnounceSubPicture(int streamId);
+    void AnnounceSubPictures(const std::vector<int>& streamIds);
 
     // Up to maxBytes (a whole number of sectors, at least one) of the stream; 0 at its end, -1 on a
     // read error (ErrorText() says where).
@@ -77,6 +85,7 @@ private:
     bool Fail(const QString& text);
     bool NextRun();
     double LeadSeconds(bool videoAlone = false);
+    void ScanStreamIds();
 
     std::unique_ptr<TLibrary> FLib;
     QString FError, FWhere;
@@ -84,6 +93,8 @@ private:
     int FAngleCount = 1;
     std::vector<int> FAudioIds, FSubtitleIds; // of the enabled streams, in the title's order
     std::array<uint32_t, 16> FPalette{};
+    TTitleOutline FOutline;
+    std::vector<int> FSeenIds;
     std::vector<TCell> FCells; // the chosen angle's cells that the range touches, in playing order
     size_t FCell = 0;
     uint32_t FPack = 0;                   // the next sector to visit in the current cell

@@ -8,6 +8,8 @@
 #include "convert/ConversionHelpers.h"
 #include "convert/DirectEngine.h"
 #include "convert/FreeSpace.h"
+#include "convert/KeptStreams.h"
+#include "convert/StreamCheck.h"
 #include "convert/PieceJoin.h"
 #include "convert/PiecePlan.h"
 #include "convert/PiecePool.h"
@@ -62,7 +64,8 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     const QStringList profile = SplitCommandLine(stageTwoText);
     const int count = PieceCount(PiecesChosen(), QThread::idealThreadCount(), seconds);
     // A subtitle burned in is left whole: one on screen across a cut would be missing from the later piece.
-    if (count < 2 || !KeepsVideo(profile) || item.SubtitleIndex > 0)
+    // A copied picture is not encoded: nothing to share out.
+    if (count < 2 || !KeepsVideo(profile) || CopiesVideo(profile) || item.SubtitleIndex > 0)
         return ConvertItemDirect(item, output, stageTwoText, problem);
     TDvdStreamReader index;
     if (!OpenDirectStream(index, item, problem))
@@ -115,21 +118,28 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         }
         const double to = k + 1 < cuts.size() ? cut.End - edge : cut.End;
         piece->Seconds = to - from;
-        piece->Arguments = WithCut(DirectArguments(piece->Reader, item, stageTwoText + " -an",
-                                                   FContext.MencOutputSettings, piece->File),
+        // The picture alone: every other stream and the chapters come with the rest.
+        piece->Arguments = WithCut(DirectArguments(piece->Reader, item, stageTwoText + " -an -sn -dn",
+                                                   FContext.MencOutputSettings, piece->File, {false, false}),
                                    offset, piece->Seconds);
         pieces.push_back(std::move(piece));
     }
-    // The rest of the output (its audio, and whatever else the engine puts in) is made once, whole.
+    // The rest of the output (its audio and subtitle tracks, its chapters) is made once, whole, as the one
+    // pass would make it; the joined file is checked for what the one pass would keep.
+    const QStringList whole =
+        DirectArguments(index, item, stageTwoText, FContext.MencOutputSettings, output, FOutputOptions);
+    const TKeptCounts kept = KeptCounts(whole, !TitleOf(item).AudioTracks.isEmpty());
     QString rest;
-    if (KeepsAudio(profile) && !TitleOf(item).AudioTracks.isEmpty()) {
+    if (kept.Audio > 0 || kept.Subtitles > 0) {
         auto piece = std::make_unique<TPiece>();
         piece->Name = "the audio";
         piece->File = rest = folder.filePath("rest" + extension);
         if (!OpenDirectStream(piece->Reader, item, problem))
             return ItemFailed;
+        QStringList notes;
         piece->Arguments = DirectArguments(piece->Reader, item, stageTwoText + " -vn", FContext.MencOutputSettings,
-                                           piece->File);
+                                           piece->File, FOutputOptions, &notes);
+        AddNotes(notes);
         pieces.push_back(std::move(piece));
     }
 
@@ -177,7 +187,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         problem = Stalled(FStageTwoSlot, kStageTwo + " joining the pieces", watch);
     } else {
         // The joined file is measured against what the profile keeps, as a file made in one pass.
-        converted = FinishFinalEncoder(item, partial, output, profile, problem);
+        converted = FinishFinalEncoder(item, partial, output, whole, problem);
     }
     FProgress.ItemConverted();
     Show();

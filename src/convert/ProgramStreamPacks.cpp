@@ -1,5 +1,6 @@
 #include "ProgramStreamPacks.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool IsNavPack(const unsigned char* b) {
@@ -35,6 +36,36 @@ bool FirstTimestamps(const unsigned char* packs, int count, int64_t& earliest, i
         }
     }
     return earliest >= 0;
+}
+
+std::vector<int> StreamIdsIn(const unsigned char* packs, int count) {
+    std::vector<int> ids;
+    const auto add = [&ids](int id) {
+        if (std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+    };
+    for (int p = 0; p < count; ++p) {
+        const unsigned char* b = packs + qsizetype(p) * kPackBytes;
+        if (b[0] != 0 || b[1] != 0 || b[2] != 1 || b[3] != 0xba || (b[4] & 0xc0) != 0x40)
+            continue; // not an MPEG-2 pack
+        for (int at = 14 + (b[13] & 7); at + 9 <= kPackBytes;) {
+            if (b[at] != 0 || b[at + 1] != 0 || b[at + 2] != 1)
+                break;
+            const int id = b[at + 3], length = (b[at + 4] << 8) | b[at + 5];
+            if (id == 0xbd) {
+                const int sub = at + 9 + b[at + 8];
+                if (sub < kPackBytes && sub < at + 6 + length)
+                    add(b[sub]);
+            } else if (id >= 0xc0 && id <= 0xdf) {
+                add(0x100 + id);
+            } else if (id >= 0xe0 && id <= 0xef) {
+                add(id);
+            }
+            at += 6 + length;
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
 }
 
 QByteArray BlankSubPicturePack(const QByteArray& packHeader, int streamId, int64_t pts) {

@@ -82,6 +82,10 @@ bool MeasureStreamLengths(const QString& file, TStreamLengths& lengths, QString&
             lengths.Video = seconds;
         else if (type == AVMEDIA_TYPE_AUDIO && lengths.Audio < 0)
             lengths.Audio = seconds;
+        if (type == AVMEDIA_TYPE_AUDIO)
+            lengths.AudioTracks.push_back(seconds);
+        else if (type == AVMEDIA_TYPE_SUBTITLE)
+            ++lengths.SubtitleTracks;
     }
     if (input->nb_streams == 0) {
         error = file + ": no streams";
@@ -117,4 +121,52 @@ QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, b
            Seconds2(rangeSeconds) +
            " s. The disc may be damaged, the work or output folder may have run out of space, or an encoder "
            "could not decode the stream.";
+}
+
+TKeptCounts KeptCounts(const QStringList& arguments, bool titleHasAudio) {
+    TKeptCounts kept;
+    kept.Video = KeepsVideo(arguments);
+    bool mapped = false;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] != "-map")
+            continue;
+        mapped = true;
+        const QString map = arguments[i + 1];
+        bool ok = false;
+        const int id = map.startsWith("0:i:") ? map.mid(4).toInt(&ok, 16) : -1;
+        if (ok && id >= 0x20 && id <= 0x3f)
+            ++kept.Subtitles;
+        else if ((ok && id >= 0x80) || map.startsWith("0:a"))
+            ++kept.Audio;
+    }
+    if (!mapped)
+        kept.Audio = KeepsAudio(arguments) ? 1 : 0;
+    if (!KeepsAudio(arguments) || !titleHasAudio)
+        kept.Audio = 0;
+    return kept;
+}
+
+QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, const TKeptCounts& kept) {
+    QString problem = ShortStreamProblem(lengths, rangeSeconds, kept.Video, kept.Audio > 0);
+    if (!problem.isEmpty() || kept.Audio <= 1)
+        return problem;
+    const double shortest = rangeSeconds - std::max(2.0, rangeSeconds * 0.02);
+    QStringList faults;
+    if (int(lengths.AudioTracks.size()) < kept.Audio)
+        faults << QStringLiteral("it has %1 of its %2 audio tracks").arg(lengths.AudioTracks.size()).arg(kept.Audio);
+    for (size_t k = 0; k < lengths.AudioTracks.size(); ++k)
+        if (lengths.AudioTracks[k] < shortest)
+            faults << QStringLiteral("its audio track %1 is %2 s long").arg(k + 1).arg(Seconds2(lengths.AudioTracks[k]));
+    if (faults.isEmpty())
+        return {};
+    return "The output is incomplete: " + faults.join(" and ") + ", but the range is " + Seconds2(rangeSeconds) +
+           " s. The disc may be damaged, or an encoder could not decode the stream.";
+}
+
+QString MissingSubtitleNote(const TStreamLengths& lengths, const TKeptCounts& kept) {
+    if (lengths.SubtitleTracks >= kept.Subtitles)
+        return {};
+    return QStringLiteral("%1 of its %2 subtitle tracks had no picture within the range and were left out")
+        .arg(kept.Subtitles - lengths.SubtitleTracks)
+        .arg(kept.Subtitles);
 }

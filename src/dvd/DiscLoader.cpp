@@ -1,4 +1,7 @@
 #include "DiscLoader.h"
+#include "DiscImage.h"
+
+#include <memory>
 
 #include "DvdAccess.h"
 #include "IfoReader.h"
@@ -155,10 +158,19 @@ QString ExcludeTrailingSeparator(const QString& path) {
 TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& tasks, TDvdAccess& library,
                      const std::function<void()>& pump) {
     context.TitleSets.clear();
-    QString folder = IncludeTrailingSeparator(path);
+    // An image's information files are read from a copy; the disc is named by the image itself.
+    std::unique_ptr<TDiscImageFiles> image;
+    if (IsDiscImagePath(path)) {
+        image = std::make_unique<TDiscImageFiles>(path);
+        if (!image->IsValid()) {
+            context.DVDInformation.DiscPath = path;
+            return {false, image->Error()};
+        }
+    }
+    QString folder = image ? image->Folder() : IncludeTrailingSeparator(path);
     if (!HasMenuFile(folder))
         folder = FindVideoTsFolder(folder);
-    context.DVDInformation.DiscPath = folder;
+    context.DVDInformation.DiscPath = image ? path : folder;
     const QString libraryPath = ExcludeTrailingSeparator(folder);
 
     context.TitleSets = ReadTitleSets(folder, pump);

@@ -35,6 +35,7 @@ TPreferences ReadValues(const TIni& ini, const QString& section, const TDefaultF
             ? TPreferences::Direct
             : TPreferences::TwoStages;
     p.OverlapStages = ini.ReadBool(section, "Overlap Stages", false);
+    p.ChapterMarks = ini.ReadBool(section, "Chapter Marks", true);
     return p;
 }
 
@@ -69,6 +70,7 @@ void SavePreferences(const QString& iniPath, const TPreferences& p) {
     store.WriteBool("Main", "Overwrite", p.Policy == TPreferences::Overwrite);
     store.WriteString("Main", "Engine", p.Engine == TPreferences::Direct ? kEngineDirect : kEngineTwoStages);
     store.WriteBool("Main", "Overlap Stages", p.OverlapStages);
+    store.WriteBool("Main", "Chapter Marks", p.ChapterMarks);
     store.Close();
 }
 

@@ -18,6 +18,7 @@ struct TPreferences {
     TOverwritePolicy Policy = Ask;
     TEngine Engine = TwoStages; // "Engine": "Two stages" or "Direct"
     bool OverlapStages = false; // stage two reads the work file while stage one writes it
+    bool ChapterMarks = true;   // "Chapter Marks": outputs carry the disc's chapters
 };
 
 // The texts of key "Engine".

@@ -254,14 +254,17 @@ bool CheckProfileUsable(const QString& path, QString& problem, const TParamGrids
             return refuse(QStringLiteral("the choice \"%1\" of \"%2\" has no size (key \"Custom\" in [%2])")
                               .arg(kCustomSizeCaption, params[i].Name));
     bool found = false;
+    // A profile that copies a stream as the disc has it needs no encoder settings for it.
+    const bool copiesAudio = valueOf("-acodec", &found) == "copy";
+    const bool copiesVideo = valueOf("-vcodec", &found) == "copy";
     const QString sampleRate = valueOf("-ar", &found);
-    if (!found)
+    if (!found && !copiesAudio)
         return refuse("the profile has no sample rate (no parameter with \"cmd=-ar\")");
-    if (sampleRate.isEmpty())
+    if (found && sampleRate.isEmpty())
         return refuse("the profile's sample rate (\"cmd=-ar\") has no value");
     const bool videoOff = !valueOf("-vn", &found).isEmpty();
     valueOf("-b", &found);
-    if (!found && !videoOff)
+    if (!found && !videoOff && !copiesVideo)
         return refuse("the profile has no video bit rate (no parameter with \"cmd=-b\")");
     return true;
 }

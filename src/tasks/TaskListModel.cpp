@@ -143,6 +143,18 @@ TChoiceLists TTaskListModel::Choices() const {
         lists.Angles << QString::number(i);
     lists.AudioIndex = FFocused->AudioIndex;
     lists.SubtitleIndex = FFocused->SubtitleIndex;
+    // Every track, at the lists' ends: where the title has more than one audio track, or any subtitle.
+    if (owner.AudioTracks.size() > 1) {
+        if (lists.AudioIndex == TTaskNode::AllAudioTracks)
+            lists.AudioIndex = int(lists.AudioTracks.size());
+        lists.AudioTracks << kAllAudioTracksText;
+        lists.AudioLanguages << QString();
+    }
+    if (owner.Subtitles.size() > 1) {
+        if (lists.SubtitleIndex == TTaskNode::KeepSubtitleTracks)
+            lists.SubtitleIndex = int(lists.Subtitles.size());
+        lists.Subtitles << kSubtitleTracksText;
+    }
     lists.AngleIndex = FFocused->AngleIndex;
     return lists;
 }
@@ -166,10 +178,14 @@ template <class F> void TTaskListModel::ApplyChoice(F assign) {
 }
 
 void TTaskListModel::PickAudio(int index) {
+    if (FFocused && index == FFocused->ListOwner().AudioTracks.size() && index > 1)
+        index = TTaskNode::AllAudioTracks;
     ApplyChoice([index](TTaskNode& n) { n.AudioIndex = n.AudioLanguageIndex = index; });
 }
 
 void TTaskListModel::PickSubtitle(int index) {
+    if (FFocused && index == FFocused->ListOwner().Subtitles.size())
+        index = TTaskNode::KeepSubtitleTracks;
     ApplyChoice([index](TTaskNode& n) { n.SubtitleIndex = index; });
 }
 

@@ -18,6 +18,10 @@ struct TChoiceLists {
     int AngleIndex = 0;
 };
 
+// The last entries of the audio and subtitle lists: every audio track, every subtitle as a track.
+inline const QString kAllAudioTracksText = QStringLiteral("All tracks");
+inline const QString kSubtitleTracksText = QStringLiteral("All as tracks");
+
 enum class TCheckCommand { AllTitlesAndChapters, AllTitles, AllChapters, UncheckAll };
 
 // The task list: titles as top-level rows, their chapters beneath. It owns the rows from a load until

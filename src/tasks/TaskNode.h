@@ -9,6 +9,9 @@
 struct TTaskNode {
     static constexpr int KindTitle = -1;
     static constexpr int KindChapter = 0;
+    // AudioIndex and AudioLanguageIndex: every audio track; SubtitleIndex: every subtitle as a track.
+    static constexpr int AllAudioTracks = -2;
+    static constexpr int KeepSubtitleTracks = -2;
 
     int Kind = KindTitle;
     int Number = 0;

@@ -23,7 +23,7 @@ TEST(CliProfiles, ListsTheProfilesInWindowOrder) {
     const TRun run = Cli({"profiles"});
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out, "Any Player - MPEG-4 (MP4)\nAudio Only - MP3\nAVI - MPEG-4 Xvid\nH.264 AAC (MKV)\n"
-                       "H.264 AAC (MP4)\nWebM - VP8 Vorbis\n");
+                       "H.264 AAC (MP4)\nKeep Original (MKV)\nWebM - VP8 Vorbis\n");
 }
 
 TEST(CliProfiles, ArgsPrintsBothTextsOfTheSavedChoices) {

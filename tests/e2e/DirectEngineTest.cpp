@@ -12,7 +12,7 @@
 
 namespace {
 
-// Each stream's duration, video first.
+// Each picture and sound stream's duration, video first (an MP4's chapter track is neither).
 std::vector<std::pair<QString, double>> StreamDurations(const QString& file) {
     const QJsonObject probe =
         QJsonDocument::fromJson(RunForOutput("ffprobe", {"-v", "error", "-show_entries",
@@ -20,7 +20,8 @@ std::vector<std::pair<QString, double>> StreamDurations(const QString& file) {
             .object();
     std::vector<std::pair<QString, double>> streams;
     for (const QJsonValue& s : probe["streams"].toArray())
-        streams.emplace_back(s["codec_type"].toString(), s["duration"].toString().toDouble());
+        if (s["codec_type"] == "video" || s["codec_type"] == "audio")
+            streams.emplace_back(s["codec_type"].toString(), s["duration"].toString().toDouble());
     return streams;
 }
 

@@ -76,8 +76,17 @@ TEST(OverlappedStages, TheSameStreamsAsOneStageAfterTheOther) {
             made << dir.filePath(QString(disc) + "-" + how + "-Title0" + title + ".mp4");
         }
         EXPECT_EQ(DisplayAspect(made[1]), aspect);
-        const QJsonArray one = ProbeStreams(made[0])["streams"].toArray(),
-                         both = ProbeStreams(made[1])["streams"].toArray();
+        // Picture and sound; an MP4 also carries its chapter marks as a text stream of its own.
+        const auto media = [](const QString& file) {
+            QJsonArray kept;
+            for (const QJsonValue s : ProbeStreams(file)["streams"].toArray()) {
+                const QString type = s.toObject()["codec_type"].toString();
+                if (type == "video" || type == "audio")
+                    kept.append(s);
+            }
+            return kept;
+        };
+        const QJsonArray one = media(made[0]), both = media(made[1]);
         ASSERT_EQ(one.size(), 2);
         ASSERT_EQ(both.size(), one.size());
         for (qsizetype i = 0; i < one.size(); ++i)

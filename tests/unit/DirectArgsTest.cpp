@@ -63,8 +63,9 @@ TEST(DirectArgs, OneCommandForStreamRangeAndProfile) {
     in.SubtitleStreamId = 0x21;
     in.OffsetSeconds = 2.5;
     in.AudioStreamId = -1;
+    in.Palette.fill(0x108080);
     const QStringList args = BuildDirectArguments(in);
-    EXPECT_EQ(args.mid(0, 3), (QStringList{"-y", "-palette", PaletteArgument({})}));
+    EXPECT_EQ(args.mid(0, 3), (QStringList{"-y", "-palette", PaletteArgument(in.Palette)}));
     EXPECT_EQ(args.mid(3).join(' '),
               "-f mpeg -i pipe:0 -filter_complex [0:v:0]yadif[in];[in][0:i:0x21]overlay[over];"
               "[over]scale=640:360,pad=640:480:(ow-iw)/2:(oh-ih)/2,setsar=1[video] -map [video] -map 0:a:0? "

@@ -232,7 +232,7 @@ TEST_F(Profiles, PreferencesRoundTrip) {
     p.Engine = TPreferences::Direct;
     p.OverlapStages = true;
     SavePreferences(ini, p);
-    EXPECT_EQ(Read(ini), "[Main]\r\nOverlap Stages=1\r\nEngine=Direct\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn "
+    EXPECT_EQ(Read(ini), "[Main]\r\nChapter Marks=1\r\nOverlap Stages=1\r\nEngine=Direct\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn "
                          "Off=0\r\nAuto Exit=0\r\nAuto Open Dir=1\r\n"
                          "Syn Mode=2\r\nWork Dir=" +
                              programDir.toUtf8() + "\r\nOutput Path=/out dir/\r\n");

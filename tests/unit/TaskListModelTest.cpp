@@ -95,7 +95,7 @@ TEST_F(TaskList, CheckBoxClickFlipsAndFocuses) {
     EXPECT_EQ(Chapter(T1, 1)->Checked, -1);
     EXPECT_EQ(Tasks.FocusedRow(), Chapter(T1, 1));
     ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.back().AudioTracks, T1->AudioTracks);
+    EXPECT_EQ(shown.back().AudioTracks, T1->AudioTracks + QStringList{kAllAudioTracksText});
     EXPECT_EQ(Tasks.data(Tasks.IndexOf(Chapter(T1, 1)), Qt::CheckStateRole).value<Qt::CheckState>(),
               Qt::Checked);
     Tasks.ClickCheckBox(Chapter(T1, 1));
@@ -140,12 +140,26 @@ TEST_F(TaskList, AChoiceOnATitleReachesItsChaptersAndAChapterChoiceStaysPut) {
 
     // Focusing the chapter shows its title's lists with the chapter's own picks.
     const TChoiceLists lists = Tasks.Choices();
-    EXPECT_EQ(lists.AudioTracks, T1->AudioTracks);
-    EXPECT_EQ(lists.AudioLanguages, (QStringList{"en", "de"}));
-    EXPECT_EQ(lists.Subtitles, (QStringList{"None", "English"}));
+    EXPECT_EQ(lists.AudioTracks, T1->AudioTracks + QStringList{kAllAudioTracksText});
+    EXPECT_EQ(lists.AudioLanguages, (QStringList{"en", "de", ""}));
+    EXPECT_EQ(lists.Subtitles, (QStringList{"None", "English", kSubtitleTracksText}));
     EXPECT_EQ(lists.Angles, (QStringList{"1", "2"}));
     EXPECT_EQ(lists.AudioIndex, 0);
     EXPECT_EQ(lists.SubtitleIndex, 1);
+
+    // The last entries keep every track, on the title and its chapters, and show as picked.
+    Tasks.SetFocusedRow(T1);
+    Tasks.PickAudio(2);
+    Tasks.PickSubtitle(2);
+    for (TTaskNode* n : {T1, Chapter(T1, 0), Chapter(T1, 2)}) {
+        EXPECT_EQ(n->AudioLanguageIndex, TTaskNode::AllAudioTracks);
+        EXPECT_EQ(n->SubtitleIndex, TTaskNode::KeepSubtitleTracks);
+    }
+    EXPECT_EQ(Tasks.Choices().AudioIndex, 2);
+    EXPECT_EQ(Tasks.Choices().SubtitleIndex, 2);
+    // A title without subtitles offers none to keep.
+    Tasks.SetFocusedRow(T2);
+    EXPECT_EQ(Tasks.Choices().Subtitles.size(), T2->Subtitles.size() + (T2->Subtitles.size() > 1 ? 1 : 0));
 }
 
 TEST_F(TaskList, NothingHappensWithoutAFocusedRowOrRows) {

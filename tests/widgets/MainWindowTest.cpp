@@ -58,14 +58,22 @@ private slots:
         QVERIFY(audio && subs);
         QTreeView* tree = window.TaskView();
         tree->setCurrentIndex(tasks.IndexOf(tasks.Title(0)));
-        QCOMPARE(audio->count(), 2);
+        QCOMPARE(audio->count(), 3); // and "All tracks"
+        // The saved engine (two stages) cannot keep them all, and the window says so beside the lists.
+        auto* hint = window.findChild<QLabel*>("labTrackHint");
+        QVERIFY(hint && hint->isHidden());
+        audio->setCurrentIndex(2);
+        emit audio->activated(2);
+        QCOMPARE(tasks.Title(0)->Children[2]->AudioIndex, int(TTaskNode::AllAudioTracks));
+        QVERIFY(!hint->isHidden());
+        QVERIFY(hint->text().contains("only the first audio track"));
         audio->setCurrentIndex(1);
         emit audio->activated(1);
         QCOMPARE(tasks.Title(0)->Children[2]->AudioIndex, 1);
 
         tree->setCurrentIndex(tasks.IndexOf(tasks.Title(0)->Children[2].get()));
         QCOMPARE(audio->currentText(), QStringLiteral("Deutsch AC3 2ch"));
-        QCOMPARE(subs->count(), 2);
+        QCOMPARE(subs->count(), 3); // and "All as tracks"
 
         tree->setCurrentIndex(tasks.IndexOf(tasks.Title(2)));
         QCOMPARE(audio->count(), 1);

@@ -178,7 +178,8 @@ private slots:
                 names << profile->itemText(i);
             // File names in alphabetical order, capitals or not.
             QCOMPARE(names, QStringList({"Any Player - MPEG-4 (MP4)", "Audio Only - MP3", "AVI - MPEG-4 Xvid",
-                                         "H.264 AAC (MKV)", "H.264 AAC (MP4)", "WebM - VP8 Vorbis"}));
+                                         "H.264 AAC (MKV)", "H.264 AAC (MP4)", "Keep Original (MKV)",
+                                         "WebM - VP8 Vorbis"}));
             QCOMPARE(profile->currentIndex(), 2);
             QCOMPARE(window.Context().OutputExt, QStringLiteral(".avi"));
             QCOMPARE(window.findChild<QLineEdit*>("edtOutputDir")->text(),
@@ -208,7 +209,7 @@ private slots:
         QVERIFY(released); // the lock goes with the window
 
         // A saved index beyond the list selects no profile; closing writes -1 back.
-        prefs.WriteInteger("Main", "Profile", 6);
+        prefs.WriteInteger("Main", "Profile", 7);
         {
             TMainForm window(nullptr, nullptr, folder.Path);
             window.show();

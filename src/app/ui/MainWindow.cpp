@@ -20,6 +20,7 @@
 #include "preview/ui/EditTimeForm.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
+#include "profiles/Preferences.h"
 #include "profiles/ProfileModel.h"
 #include "profiles/ui/ParamPanel.h"
 #include "profiles/ui/SizeForm.h"
@@ -113,6 +114,9 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(cmbSub, &QComboBox::activated, this, onPick(&TTaskListModel::PickSubtitle));
     connect(cmbAngle, &QComboBox::activated, this, onPick(&TTaskListModel::PickAngle));
     connect(cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::cmbProfileChange);
+    connect(cmbAudio, &QComboBox::activated, this, &TMainForm::UpdateTrackHint);
+    connect(cmbSub, &QComboBox::activated, this, &TMainForm::UpdateTrackHint);
+    connect(cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::UpdateTrackHint);
     connect(ltvTask, &TTaskTree::OpenDirRequested, this, &TMainForm::tbtnOpenDirClick);
     connect(ltvTask, &TTaskTree::TrimRequested, this, &TMainForm::TrimRequested);
     connect(ltvTask, &TTaskTree::PlayRequested, this, &TMainForm::ltvTaskDblClick);
@@ -139,6 +143,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(tbtnOpenDVD, &QAction::triggered, this, &TMainForm::tbtnOpenDVDClick);
     connect(ltvTask, &TTaskTree::OpenDVDRequested, this, &TMainForm::tbtnOpenDVDClick);
     FSettingForm = new TSettingForm(FContext, *this, profiles, this);
+    connect(FSettingForm, &QDialog::finished, this, &TMainForm::UpdateTrackHint);
     FEditDVDVolumeForm = new TEditDVDVolumeForm(this);
     FEditTimeForm = new TEditTimeForm(*FTasks, this);
     FAboutForm = new TAboutForm(FContext.Paths, HomePage(FContext.Paths.HelpFile()), this);
@@ -255,6 +260,10 @@ QWidget* TMainForm::BuildBottomPanel() {
     cmbAudio = choice("Audio Track:", "cmbAudio", 0, 0);
     cmbSub = choice("Sub Title:", "cmbSub", 0, 2);
     cmbAngle = choice("Angle:", "cmbAngle", 0, 4);
+    labTrackHint = Named(new QLabel(panBottomCenter), "labTrackHint");
+    labTrackHint->setWordWrap(true);
+    labTrackHint->hide();
+    g->addWidget(labTrackHint, 0, 6, 3, 1);
     cmbAudioLanguage = Named(new QComboBox(panBottomCenter), "cmbAudioLanguage");
     cmbAudioLanguage->hide();
     g->addWidget(new QLabel("Profile:", panBottomCenter), 1, 0);
@@ -364,6 +373,25 @@ void TMainForm::ShowChoices(const TChoiceLists& choices) {
     fill(cmbSub, choices.Subtitles, choices.SubtitleIndex);
     fill(cmbAngle, choices.Angles, choices.AngleIndex);
     FShowingChoices = false;
+    UpdateTrackHint();
+}
+
+void TMainForm::UpdateTrackHint() {
+    const TPreferences saved = ReadPreferences(FContext.Paths.PreferencesFile(),
+                                               {FContext.Paths.DefaultOutputDir(), FContext.Paths.DefaultWorkDir()});
+    const bool keepsAll =
+        TIniFile(FContext.Paths.ProfilePath(cmbProfile->currentText())).ReadBool("Main", "Keep Streams", false);
+    QStringList said;
+    if (saved.Engine == TPreferences::TwoStages) {
+        if (keepsAll)
+            said << "This profile copies the disc's streams: it needs the Direct engine (Settings).";
+        if (cmbAudio->currentText() == kAllAudioTracksText)
+            said << "The Two stages engine keeps only the first audio track; the Direct engine keeps all.";
+        if (cmbSub->currentText() == kSubtitleTracksText)
+            said << "The Two stages engine cannot keep subtitle tracks; the Direct engine can.";
+    }
+    labTrackHint->setText(said.join('\n'));
+    labTrackHint->setVisible(!said.isEmpty());
 }
 
 const TTaskNode* TMainForm::PreviewRow() const {
@@ -375,6 +403,9 @@ QString TMainForm::DiscPath() const {
 }
 
 int TMainForm::SubtitleEntry() const {
+    // Every subtitle kept as a track: the preview shows the first.
+    if (cmbSub->currentText() == kSubtitleTracksText)
+        return 1;
     return qMax(0, cmbSub->currentIndex());
 }
 

@@ -149,6 +149,8 @@ private:
     QWidget* BuildBottomPanel();
     QWidget* BuildProfilePanel();
     void ShowChoices(const TChoiceLists& choices);
+    // Says beside the audio and subtitle choices when the saved engine cannot keep every track.
+    void UpdateTrackHint();
     void SetConverting(bool converting);
     // Tells the desktop how a run ended, when the user is looking elsewhere.
     void NotifyRunEnd(const TRunResult& result);
@@ -198,6 +200,7 @@ private:
     QComboBox* cmbAudio = nullptr;
     QComboBox* cmbAudioLanguage = nullptr;
     QComboBox* cmbSub = nullptr;
+    QLabel* labTrackHint = nullptr;
     QComboBox* cmbAngle = nullptr;
     QComboBox* cmbProfile = nullptr;
     QLineEdit* edtOutputDir = nullptr;

@@ -78,6 +78,8 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     g->addWidget(cmbEngine);
     chkOverlap = Named(new QCheckBox("Run both stages at once (two stages only).", general), "chkOverlap");
     g->addWidget(chkOverlap);
+    chkChapters = Named(new QCheckBox("Mark the disc's chapters in the output files.", general), "chkChapters");
+    g->addWidget(chkChapters);
     connect(cmbEngine, &QComboBox::currentIndexChanged, chkOverlap,
             [this](int index) { chkOverlap->setEnabled(index == TPreferences::TwoStages); });
     auto* overwrite = new QGroupBox("Output File Overwrite", general);
@@ -170,6 +172,7 @@ TPreferences TSettingForm::PageValues() const {
     v.Engine =
         cmbEngine->currentIndex() == TPreferences::Direct ? TPreferences::Direct : TPreferences::TwoStages;
     v.OverlapStages = chkOverlap->isChecked();
+    v.ChapterMarks = chkChapters->isChecked();
     return v;
 }
 
@@ -182,6 +185,7 @@ void TSettingForm::ShowPageValues(const TPreferences& v) {
     chkTurnoff->setChecked(v.AutoTurnOff);
     cmbEngine->setCurrentIndex(v.Engine);
     chkOverlap->setChecked(v.OverlapStages);
+    chkChapters->setChecked(v.ChapterMarks);
     (v.Policy == TPreferences::Overwrite ? rdbOverWrite
      : v.Policy == TPreferences::Ask     ? rdbAsk
                                          : rdbRename)

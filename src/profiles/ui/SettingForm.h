@@ -57,6 +57,7 @@ public:
     QCheckBox* chkTurnoff = nullptr;
     QComboBox* cmbEngine = nullptr;
     QCheckBox* chkOverlap = nullptr;
+    QCheckBox* chkChapters = nullptr;
     QRadioButton* rdbAsk = nullptr;
     QRadioButton* rdbOverWrite = nullptr;
     QRadioButton* rdbRename = nullptr;
