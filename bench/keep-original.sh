@@ -2,7 +2,8 @@
 # Times the lossless copy of a title ("Keep Original (MKV)" through the direct engine) against copying the
 # title set's VOB files with cp, on a generated one-title disc. Runs are interleaved; prints the medians of
 # wall and CPU (user + system) seconds, the ratio of the medians, the median of each round's own ratio, and
-# the output's size against the VOB files'. Both read the disc from the page cache after the first round.
+# the output's size against the VOB files'. Both read the disc from the page cache after the first round,
+# and both times include writing the result out to the disc under the work folder (sync -f).
 #
 #   bench/keep-original.sh [BUILD_DIR] [RUNS] [SECONDS]
 #
@@ -20,19 +21,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/keep" "$work/copy" "$work/tmp"
 
-timed() { # NAME COMMAND...: appends "wall cpu" to $work/NAME.times
-  local name=$1; shift
-  /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/$name.log" ||
-    { echo "$name failed:" >&2; tail -5 "$work/$name.log" >&2; exit 1; }
-  awk '{printf "%s %.2f\n", $1, $2 + $3}' "$work/time" >>"$work/$name.times"
-}
+# shellcheck source=bench/timed.sh
+source bench/timed.sh
 
 for ((r = 0; r < runs; r++)); do
-  timed keep "$cli" convert "$disc" --title 1 --engine direct --profile "Keep Original (MKV)" \
-    --output "$work/keep" --work-dir "$work/tmp" --overwrite overwrite
-  rm -f "$work/copy"/*
-  timed copy cp "$disc"/VIDEO_TS/VTS_01_*.VOB "$work/copy/"
+  rm -f "$work/keep"/* "$work/copy"/*
   sync
+  timed keep sh -c '"$1" convert "$2" --title 1 --engine direct --profile "Keep Original (MKV)" \
+    --output "$3" --work-dir "$4" --overwrite overwrite && sync -f "$3"' - "$cli" "$disc" "$work/keep" "$work/tmp"
+  timed copy sh -c 'cp "$1"/VIDEO_TS/VTS_01_*.VOB "$2/" && sync -f "$2"' - "$disc" "$work/copy"
 done
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }

@@ -9,10 +9,12 @@
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
 #include "profiles/IniFile.h"
+#include "profiles/OutputSize.h"
 #include "profiles/Preferences.h"
 #include "profiles/ProfileModel.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -90,6 +92,10 @@ public:
     void Inform(const QString& caption, const QString& text) override { Print(caption, text); }
     void ReportError(const QString& caption, const QString& text) override { Print(caption, text); }
     bool AskYesNo(const QString& caption, const QString& text) override {
+        if (!isatty(STDIN_FILENO)) { // no one to answer (a file that appeared during the run): it is kept
+            Print(caption, text + "\nNo, as standard input is not a terminal.");
+            return false;
+        }
         Print(caption, text);
         std::fprintf(stderr, "[y/N] ");
         std::string answer;
@@ -226,7 +232,12 @@ TOptions ParseOptions(QStringList args) {
         } else if (a == "--end") {
             o.End = value(a);
         } else if (a == "--size") {
-            o.Size = value(a);
+            const QString size = value(a);
+            int width = 0, height = 0;
+            QString problem;
+            if (!ReadOutputSize(size, width, height, problem))
+                throw TBadInput{"--size: " + problem};
+            o.Size = QStringLiteral("%1x%2").arg(width).arg(height);
         } else if (a == "--profile") {
             o.Profile = value(a);
         } else if (a == "--output") {
@@ -355,13 +366,6 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                                                       : o.Overwrite == "rename"  ? TPreferences::Rename
                                                       : o.Overwrite == "ask"     ? TPreferences::Ask
                                                                                  : prefs.Policy;
-        // Asking needs someone to answer: without a terminal the question would skip rows unseen.
-        if (policy == TPreferences::Ask && !o.DryRun && !isatty(STDIN_FILENO))
-            throw TBadInput{QString(o.Overwrite.isEmpty() ? "the saved overwrite choice is Ask Me, but "
-                                                          : "--overwrite ask needs a terminal, and ") +
-                            "standard input is not a terminal: give --overwrite overwrite or --overwrite "
-                            "rename"};
-
         if (QString problem; !o.DryRun && !paths.MakeUserFolders(&problem))
             throw TBadInput{problem};
         TAppContext context;
@@ -396,7 +400,11 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         context.OutputExt = "." + load.Type;
         if (!o.Size.isEmpty())
             settings.Grids.SetRowText(TParamGrids::Video, "Video Size", o.Size);
-        context.WorkDir = WorkDirOf(o.WorkDir.isEmpty() ? prefs.WorkDir : o.WorkDir, paths.DefaultWorkDir());
+        // A folder given here is taken from where the command runs, as --output is; a saved one is whole.
+        const QString workDir = o.WorkDir.isEmpty()
+                                    ? prefs.WorkDir
+                                    : QDir::cleanPath(QDir::current().absoluteFilePath(o.WorkDir));
+        context.WorkDir = WorkDirOf(workDir, paths.DefaultWorkDir());
         if (!o.Prefix.isEmpty())
             context.DVDInformation.OutputPrefix = o.Prefix;
 
@@ -421,6 +429,17 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                             " needs the direct engine (--engine direct): the two-stage engine keeps one audio "
                             "track and can only burn a subtitle in"};
         driver.PiecesChoice = o.Pieces;
+
+        // Asking needs someone to answer: without a terminal a file in the way would be skipped unseen. With
+        // none in the way there is nothing to ask.
+        if (policy == TPreferences::Ask && !o.DryRun && !isatty(STDIN_FILENO))
+            for (const TItemCommands& item : driver.Plan(settings))
+                if (QFileInfo::exists(item.OutputPath))
+                    throw TBadInput{
+                        item.OutputPath + " exists, and " +
+                        (o.Overwrite.isEmpty() ? "the saved overwrite choice is Ask Me, but "
+                                               : "--overwrite ask needs a terminal to answer on, but ") +
+                        "standard input is not a terminal: give --overwrite overwrite or --overwrite rename"};
 
         if (o.DryRun) {
             for (const TItemCommands& item : driver.Plan(settings)) {

@@ -16,7 +16,8 @@ QString ChapterName(int number) {
 
 } // namespace
 
-std::vector<TChapterMark> ChapterMarksInRange(const std::vector<double>& programStarts, double start, double end) {
+std::vector<TChapterMark> ChapterMarksInRange(const std::vector<double>& programStarts, double start,
+                                              double end) {
     std::vector<TChapterMark> marks;
     if (programStarts.empty() || end <= start)
         return marks;
@@ -49,7 +50,8 @@ QStringList ChapterInputArguments(const std::vector<TChapterMark>& marks, double
         return {};
     // In base64, so that the command line stays one line wherever it is shown.
     return {"-f", "ffmetadata", "-i",
-            "data:text/plain;base64," + QString::fromLatin1(ChapterMetadata(marks, length, shift).toUtf8().toBase64())};
+            "data:text/plain;base64," +
+                QString::fromLatin1(ChapterMetadata(marks, length, shift).toUtf8().toBase64())};
 }
 
 QStringList ChapterMapArguments(const std::vector<TChapterMark>& marks, int inputIndex) {

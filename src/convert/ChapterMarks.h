@@ -15,7 +15,8 @@ struct TChapterMark {
 // seconds from the title's start: the chapter the range starts in, at 0, then each chapter that starts
 // inside the range. A chapter starting within half a second of either end of the range gets no mark of
 // its own (the rows' ranges are whole seconds). Empty when the title has no programs.
-std::vector<TChapterMark> ChapterMarksInRange(const std::vector<double>& programStarts, double start, double end);
+std::vector<TChapterMark> ChapterMarksInRange(const std::vector<double>& programStarts, double start,
+                                              double end);
 
 // FFmpeg's metadata text of the marks: each chapter ends where the next starts, the last at length
 // seconds; every time moved on by shift seconds (where the output's start lies in the encoder's input).

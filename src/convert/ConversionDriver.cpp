@@ -16,6 +16,7 @@
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
 #include "profiles/IniText.h"
+#include "profiles/OutputSize.h"
 #include "profiles/Preferences.h"
 
 #include <QDateTime>
@@ -174,11 +175,14 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     ReadEngineSettings();
     ReadOutputOptions(settings.ProfileName);
     TRunResult result;
-    int width = 0;
-    if (!FContext.MencOutputSettings.Size.isEmpty() && !TextToInt(FContext.MencOutputSettings.Width, width)) {
-        FFrontEnd.ReportError("Video Size",
-                              "The output size \"" + FContext.MencOutputSettings.Size +
-                                  "\" is not a width and a height. Please choose another Video Size.");
+    int width = 0, height = 0;
+    QString sizeProblem;
+    // A size the encoders cannot take (saved in a profile) would fail only at the end of the first item.
+    if (!FContext.MencOutputSettings.Size.isEmpty() &&
+        !ReadOutputSize(QString(FContext.MencOutputSettings.Size).replace(':', 'x'), width, height,
+                        sizeProblem)) {
+        FFrontEnd.ReportError("Video Size", "The output size is not one an encoder can take: " + sizeProblem +
+                                                ". Please choose another Video Size.");
         result.Outcome = TRunResult::LaunchFailed;
     } else if (FEngine == TPreferences::TwoStages && FOutputOptions.KeepAllStreams) {
         // Its work file holds one picture and one sound, encoded: nothing of the disc's own streams is left.
@@ -392,7 +396,7 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             return Cancel(result);
         case ItemLaunchFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});
-            FTimerTime.stop();
+            EndProgress();
             FFrontEnd.ShowProgressPanel(false);
             result.Outcome = TRunResult::LaunchFailed;
             return result;
@@ -408,8 +412,14 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
     return Complete(result, settings.OutputDirText);
 }
 
-TRunResult TConversionDriver::Cancel(TRunResult result) {
+void TConversionDriver::EndProgress() {
     FTimerTime.stop();
+    FProgress.RunEnded();
+    Show();
+}
+
+TRunResult TConversionDriver::Cancel(TRunResult result) {
+    EndProgress();
     DeleteWorkFile();
     FFrontEnd.Inform("Cancel", "The conversion is canceled.");
     FFrontEnd.ShowProgressPanel(false);
@@ -420,12 +430,10 @@ TRunResult TConversionDriver::Cancel(TRunResult result) {
 
 TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputDirText) {
     FProgress.RunCompleted();
-    Show();
+    EndProgress();
     DeleteWorkFile();
-    if (FState == Converting) {
-        FTimerTime.stop();
+    if (FState == Converting)
         FFrontEnd.HideHint();
-    }
     result.Outcome = result.Failures.empty() ? TRunResult::Completed : TRunResult::CompletedWithFailures;
     FFrontEnd.RunEnded(result);
     if (!result.Failures.empty()) {

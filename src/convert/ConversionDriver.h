@@ -157,6 +157,8 @@ private:
     bool ReadStage(TEncoderSlot& slot, TStallWatch& watch,
                    const std::function<void(const QString&, int)>& onChunk,
                    const std::function<void(qint64)>& onSilence = nullptr);
+    // Stops the clock and clears the remaining time, which means nothing once the run is over.
+    void EndProgress();
     TRunResult Cancel(TRunResult result);
     TRunResult Complete(TRunResult result, const QString& outputDirText);
     void DeleteWorkFile();

@@ -54,16 +54,6 @@ namespace {
 
 constexpr int kSector = TDvdStreamReader::kSectorBytes;
 
-int Bcd(uint8_t value) {
-    return (value >> 4) * 10 + (value & 0x0f);
-}
-
-double Seconds(const dvd_time_t& t) {
-    const double fps = (t.frame_u >> 6) == 1 ? 25.0 : (t.frame_u >> 6) == 3 ? 30000.0 / 1001 : 0;
-    const double frames = fps > 0 ? Bcd(t.frame_u & 0x3f) / fps : 0;
-    return Bcd(t.hour) * 3600.0 + Bcd(t.minute) * 60.0 + Bcd(t.second) + frames;
-}
-
 } // namespace
 
 TDvdStreamReader::TDvdStreamReader() = default;
@@ -168,7 +158,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
             next = last + 1;
         }
         const cell_playback_t& c = pgc->cell_playback[chosen];
-        const double length = Seconds(c.playback_time);
+        const double length = PlaybackSeconds(c.playback_time);
         // A cell that ends before it starts has no sectors to give: inside the range its time would be lost.
         if (c.last_sector < c.first_sector && at + length > startSeconds &&
             (endSeconds <= 0 || at < endSeconds))

@@ -76,7 +76,8 @@ QStringList KeptStreamArguments(const TKeptStreams& kept) {
     QStringList args;
     for (size_t k = 0; k < kept.Audio.size(); ++k) {
         const QString index = QString::number(k);
-        args << "-map" << "0:i:" + Hex(kept.Audio[k].Id);
+        args << "-map"
+             << "0:i:" + Hex(kept.Audio[k].Id);
         if (kept.CopyAudio && kept.Audio[k].Lpcm)
             args << "-c:a:" + index << "flac";
         args << "-metadata:s:a:" + index << "language=" + kept.Audio[k].Language;
@@ -84,18 +85,21 @@ QStringList KeptStreamArguments(const TKeptStreams& kept) {
     }
     for (size_t k = 0; k < kept.Subtitles.size(); ++k) {
         const QString index = QString::number(k);
-        args << "-map" << "0:i:" + Hex(kept.Subtitles[k].Id);
+        args << "-map"
+             << "0:i:" + Hex(kept.Subtitles[k].Id);
         args << "-metadata:s:s:" + index << "language=" + kept.Subtitles[k].Language;
         args << "-disposition:s:" + index << "0";
     }
     if (!kept.Subtitles.empty()) {
         // Decoded and written again as DVD bitmaps, so that the output carries the disc's colours.
-        args << "-c:s" << "dvdsub";
+        args << "-c:s"
+             << "dvdsub";
         if (!kept.Palette.isEmpty())
             args << "-palette:s" << kept.Palette;
         // Matroska would otherwise make the first subtitle a default track, shown on every play.
         if (kept.Container == TContainer::Matroska)
-            args << "-default_mode" << "infer_no_subs";
+            args << "-default_mode"
+                 << "infer_no_subs";
     }
     return args;
 }

@@ -8,8 +8,11 @@ bool IsNavPack(const unsigned char* b) {
            b[41] == 0xbf && b[1024] == 0 && b[1025] == 0 && b[1026] == 1 && b[1027] == 0xbf;
 }
 
-bool FirstTimestamps(const unsigned char* packs, int count, int64_t& earliest, int64_t& video) {
-    earliest = video = -1;
+namespace {
+
+// Calls visit(pack, at, id, length) for each packet of the MPEG-2 packs among count packs: at is where the
+// packet starts in its pack.
+template <class F> void ForEachPacket(const unsigned char* packs, int count, F visit) {
     for (int p = 0; p < count; ++p) {
         const unsigned char* b = packs + qsizetype(p) * kPackBytes;
         if (b[0] != 0 || b[1] != 0 || b[2] != 1 || b[3] != 0xba || (b[4] & 0xc0) != 0x40)
@@ -18,23 +21,32 @@ bool FirstTimestamps(const unsigned char* packs, int count, int64_t& earliest, i
             if (b[at] != 0 || b[at + 1] != 0 || b[at + 2] != 1)
                 break;
             const int id = b[at + 3], length = (b[at + 4] << 8) | b[at + 5];
-            bool timed = (id >= 0xc0 && id <= 0xef); // MPEG audio and video
-            if (id == 0xbd) { // private stream 1: audio from sub-stream 0x80 on, sub-pictures below it
-                const int sub = at + 9 + b[at + 8];
-                timed = sub < kPackBytes && b[sub] >= 0x80;
-            }
-            if (timed && (b[at + 6] & 0xc0) == 0x80 && (b[at + 7] & 0x80)) {
-                const unsigned char* t = b + at + 9;
-                const int64_t pts = (int64_t(t[0] & 0x0e) << 29) | (int64_t(t[1]) << 22) |
-                                    (int64_t(t[2] & 0xfe) << 14) | (int64_t(t[3]) << 7) | (t[4] >> 1);
-                if (earliest < 0 || pts < earliest)
-                    earliest = pts;
-                if (id >= 0xe0 && video < 0)
-                    video = pts;
-            }
+            visit(b, at, id, length);
             at += 6 + length;
         }
     }
+}
+
+} // namespace
+
+bool FirstTimestamps(const unsigned char* packs, int count, int64_t& earliest, int64_t& video) {
+    earliest = video = -1;
+    ForEachPacket(packs, count, [&](const unsigned char* b, int at, int id, int) {
+        bool timed = (id >= 0xc0 && id <= 0xef); // MPEG audio and video
+        if (id == 0xbd) { // private stream 1: audio from sub-stream 0x80 on, sub-pictures below it
+            const int sub = at + 9 + b[at + 8];
+            timed = sub < kPackBytes && b[sub] >= 0x80;
+        }
+        if (timed && (b[at + 6] & 0xc0) == 0x80 && (b[at + 7] & 0x80)) {
+            const unsigned char* t = b + at + 9;
+            const int64_t pts = (int64_t(t[0] & 0x0e) << 29) | (int64_t(t[1]) << 22) |
+                                (int64_t(t[2] & 0xfe) << 14) | (int64_t(t[3]) << 7) | (t[4] >> 1);
+            if (earliest < 0 || pts < earliest)
+                earliest = pts;
+            if (id >= 0xe0 && video < 0)
+                video = pts;
+        }
+    });
     return earliest >= 0;
 }
 
@@ -44,26 +56,17 @@ std::vector<int> StreamIdsIn(const unsigned char* packs, int count) {
         if (std::find(ids.begin(), ids.end(), id) == ids.end())
             ids.push_back(id);
     };
-    for (int p = 0; p < count; ++p) {
-        const unsigned char* b = packs + qsizetype(p) * kPackBytes;
-        if (b[0] != 0 || b[1] != 0 || b[2] != 1 || b[3] != 0xba || (b[4] & 0xc0) != 0x40)
-            continue; // not an MPEG-2 pack
-        for (int at = 14 + (b[13] & 7); at + 9 <= kPackBytes;) {
-            if (b[at] != 0 || b[at + 1] != 0 || b[at + 2] != 1)
-                break;
-            const int id = b[at + 3], length = (b[at + 4] << 8) | b[at + 5];
-            if (id == 0xbd) {
-                const int sub = at + 9 + b[at + 8];
-                if (sub < kPackBytes && sub < at + 6 + length)
-                    add(b[sub]);
-            } else if (id >= 0xc0 && id <= 0xdf) {
-                add(0x100 + id);
-            } else if (id >= 0xe0 && id <= 0xef) {
-                add(id);
-            }
-            at += 6 + length;
+    ForEachPacket(packs, count, [&](const unsigned char* b, int at, int id, int length) {
+        if (id == 0xbd) {
+            const int sub = at + 9 + b[at + 8];
+            if (sub < kPackBytes && sub < at + 6 + length)
+                add(b[sub]);
+        } else if (id >= 0xc0 && id <= 0xdf) {
+            add(0x100 + id);
+        } else if (id >= 0xe0 && id <= 0xef) {
+            add(id);
         }
-    }
+    });
     std::sort(ids.begin(), ids.end());
     return ids;
 }

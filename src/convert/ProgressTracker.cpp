@@ -194,6 +194,11 @@ void TProgressTracker::RunCompleted() {
     FFigures.TotalLabel = "100%";
 }
 
+void TProgressTracker::RunEnded() {
+    FRemainingSeconds = 0;
+    FFigures.RemainingText.clear();
+}
+
 void TProgressTracker::Tick() {
     ++FElapsedSeconds;
     FFigures.ElapsedText = SecondsToTimeText(FElapsedSeconds);

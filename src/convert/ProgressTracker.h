@@ -29,6 +29,7 @@ public:
     void ItemConverted();                                    // P5
     void ItemFinished();                                     // P6
     void RunCompleted();                                     // P8
+    void RunEnded();                                         // however it ended: no time remains
     void Tick();                                             // once a second while the run goes on
 
     const TProgressFigures& Figures() const { return FFigures; }

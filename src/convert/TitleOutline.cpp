@@ -10,12 +10,6 @@ int Bcd(uint8_t value) {
     return (value >> 4) * 10 + (value & 0x0f);
 }
 
-double Seconds(const dvd_time_t& t) {
-    const double fps = (t.frame_u >> 6) == 1 ? 25.0 : (t.frame_u >> 6) == 3 ? 30000.0 / 1001 : 0;
-    const double frames = fps > 0 ? Bcd(t.frame_u & 0x3f) / fps : 0;
-    return Bcd(t.hour) * 3600.0 + Bcd(t.minute) * 60.0 + Bcd(t.second) + frames;
-}
-
 // The two bytes of a language field; a field without a language (type 0, zero bytes) gives "und".
 QString LanguageOf(unsigned languageType, uint16_t code) {
     const char text[2] = {char(code >> 8), char(code & 0xff)};
@@ -25,6 +19,12 @@ QString LanguageOf(unsigned languageType, uint16_t code) {
 }
 
 } // namespace
+
+double PlaybackSeconds(const dvd_time_t& t) {
+    const double fps = (t.frame_u >> 6) == 1 ? 25.0 : (t.frame_u >> 6) == 3 ? 30000.0 / 1001 : 0;
+    const double frames = fps > 0 ? Bcd(t.frame_u & 0x3f) / fps : 0;
+    return Bcd(t.hour) * 3600.0 + Bcd(t.minute) * 60.0 + Bcd(t.second) + frames;
+}
 
 int AudioStreamIdOf(unsigned format, int stream) {
     switch (format) {
@@ -74,7 +74,7 @@ TTitleOutline ReadTitleOutline(const ifo_handle_t& vts, const pgc_t& pgc, int an
                 ++last;
         for (int k = i; k <= last; ++k)
             cellStart[size_t(k)] = at;
-        at += Seconds(pgc.cell_playback[std::min(i + std::max(angle, 0), last)].playback_time);
+        at += PlaybackSeconds(pgc.cell_playback[std::min(i + std::max(angle, 0), last)].playback_time);
         i = last + 1;
     }
     for (int p = 0; p < pgc.nr_of_programs && pgc.program_map; ++p) {

@@ -26,6 +26,9 @@ struct TTitleOutline {
 // streams made for wide screens; in an angle block the chosen angle's cell counts, once.
 TTitleOutline ReadTitleOutline(const ifo_handle_t& vts, const pgc_t& pgc, int angle);
 
+// A cell's playing time in seconds (BCD hours, minutes, seconds and frames at the rate its top bits name).
+double PlaybackSeconds(const dvd_time_t& time);
+
 // The stream id of the k-th DVD audio stream (numbered within its format) of a format code; -1 for a
 // format the program stream cannot carry.
 int AudioStreamIdOf(unsigned format, int stream);

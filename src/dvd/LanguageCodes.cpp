@@ -48,8 +48,9 @@ constexpr TCodePair kCodes[] = {
 
 QString ThreeLetterLanguage(const QString& twoLetter) {
     const QByteArray key = twoLetter.trimmed().toLower().toLatin1();
-    const auto found = std::lower_bound(std::begin(kCodes), std::end(kCodes), key,
-                                        [](const TCodePair& pair, const QByteArray& k) { return k > pair.Two; });
+    const auto found =
+        std::lower_bound(std::begin(kCodes), std::end(kCodes), key,
+                         [](const TCodePair& pair, const QByteArray& k) { return k > pair.Two; });
     if (found != std::end(kCodes) && key == found->Two)
         return QString::fromLatin1(found->Three);
     return QStringLiteral("und");

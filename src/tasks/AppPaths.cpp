@@ -20,16 +20,20 @@ bool CanWrite(const QString& folder) {
     return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
 }
 
+// $XDG_CONFIG_HOME and the like, or their default below the home folder. A relative path there is
+// invalid by the XDG rules and is ignored (it would follow wherever the program was started from).
+QString XdgFolder(const char* variable, const QString& underHome) {
+    const QString value = qEnvironmentVariable(variable);
+    return !value.isEmpty() && QDir::isAbsolutePath(value) ? value : QDir::homePath() + underHome;
+}
+
 TAppPaths::TFolders UserFolders() {
-    const auto location = [](QStandardPaths::StandardLocation kind) {
-        return QStandardPaths::writableLocation(kind);
-    };
     TAppPaths::TFolders user;
-    user.Config = Folder(location(QStandardPaths::GenericConfigLocation) + "/velloric");
-    user.Cache = Folder(location(QStandardPaths::GenericCacheLocation) + "/velloric");
+    user.Config = Folder(XdgFolder("XDG_CONFIG_HOME", "/.config") + "/velloric");
+    user.Cache = Folder(XdgFolder("XDG_CACHE_HOME", "/.cache") + "/velloric");
     // A home without a videos folder: output goes to the home folder rather than to a folder Start refuses.
-    QString videos = location(QStandardPaths::MoviesLocation);
-    if (videos.isEmpty() || !QFileInfo(videos).isDir())
+    QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (videos.isEmpty() || QDir::isRelativePath(videos) || !QFileInfo(videos).isDir())
         videos = QDir::homePath();
     user.Videos = Folder(videos);
     return user;

@@ -342,19 +342,77 @@ TEST_F(CliConvert, OverlappedStagesRunOneAfterTheOtherWhereNoPipeCanBeMade) {
     EXPECT_TRUE(QDir(Work).isEmpty()) << QDir(Work).entryList(QDir::Files).join(' ').toStdString();
 }
 
+// Asking needs a terminal to answer on, but only when there is something to ask about.
+TEST_F(CliConvert, AskWithoutATerminalIsRefusedOnlyWhenAFileIsInTheWay) {
+    const QStringList args{"--title", "1", "--end", "00:00:03", "--overwrite", "ask"};
+    QFile file(Output + "Title01.mp4");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    TRun run = Convert(Disc, args);
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_TRUE(run.Err.startsWith(("velloric-cli: " + Output + "Title01.mp4 exists").toUtf8())) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.contains("--overwrite")) << run.Err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "keep me");
+    file.close();
+    EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.mp4"});
+    EXPECT_TRUE(QDir(Work).isEmpty());
+
+    ASSERT_TRUE(file.remove());
+    run = Convert(Disc, args);
+    ASSERT_CONVERTED(run);
+    EXPECT_NEAR(Duration(Probe(Output + "Title01.mp4")), 3, 0.5);
+}
+
+// A relative --work-dir is taken from where the command runs, as --output is, not dropped for the default.
+TEST_F(CliConvert, ARelativeWorkFolderIsTakenFromTheCurrentFolder) {
+    const QString here = Root->filePath(QStringLiteral("here %1").arg(Counter));
+    QDir().mkpath(here + "/rel work");
+    QProcess p;
+    p.setWorkingDirectory(here);
+    p.start(
+        ProgramBinDir() + "/velloric-cli",
+        ConvertArguments(Disc, {"--title", "1", "--end", "00:00:02", "--work-dir", "rel work", "--dry-run"}));
+    TRun run = Finish(p);
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.contains(" -o '" + (here + "/rel work/temp-").toUtf8())) << run.Out.toStdString();
+
+    p.start(ProgramBinDir() + "/velloric-cli",
+            ConvertArguments(Disc, {"--title", "1", "--end", "00:00:02", "--work-dir", "rel work"}));
+    run = Finish(p);
+    ASSERT_CONVERTED(run);
+    EXPECT_TRUE(QFileInfo(Output + "Title01.mp4").isFile());
+    EXPECT_TRUE(QDir(here + "/rel work").isEmpty());
+}
+
 TEST_F(CliConvert, BadArgumentsAndDryRun) {
     for (const QStringList& args :
          {QStringList{"--title", "9"}, QStringList{"--chapter", "1:9"}, QStringList{"--audio", "5"},
-          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"},
-          QStringList{"--overwrite", "ask"}}) {
+          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"}}) {
         const TRun run = Convert(Disc, args);
         EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.Err.startsWith("velloric-cli: ")) << run.Err.toStdString();
     }
-    // Asking needs a terminal to answer on: refused before anything is converted.
-    const TRun ask = Convert(Disc, {"--overwrite", "ask"});
-    EXPECT_TRUE(ask.Err.contains("--overwrite")) << ask.Err.toStdString();
-    EXPECT_TRUE(QDir(Output).isEmpty());
+    // A size no encoder can take is refused before any work, naming the side and why.
+    const struct {
+        const char* Size;
+        const char* Why;
+    } sizes[] = {
+        {"0x0", "--size: the width of 0x0: it must be more than 0"},
+        {"-640x480", "--size: the width of -640x480: it must be more than 0"},
+        {"640x0", "--size: the height of 640x0: it must be more than 0"},
+        {"641x480", "the width of 641x480: it must be even"},
+        {"640x4098", "the height of 640x4098: it must be at most 4096"},
+        {"640", "--size: \"640\" is not a size"},
+    };
+    for (const auto& s : sizes) {
+        const TRun run = Convert(Disc, {"--title", "1", "--size", s.Size});
+        EXPECT_EQ(run.ExitCode, 2) << s.Size;
+        EXPECT_TRUE(run.Err.contains(s.Why)) << run.Err.toStdString();
+        EXPECT_TRUE(QDir(Output).isEmpty());
+        EXPECT_TRUE(QDir(Work).isEmpty());
+    }
     TRun run = Convert(Root->filePath("nothing here"), {});
     EXPECT_EQ(run.ExitCode, 2);
 

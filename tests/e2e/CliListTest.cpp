@@ -1,5 +1,6 @@
 // velloric-cli list against lsdvd, the reference reader, on the sample discs and real IFO sets.
 #include "support/TestPaths.h"
+#include "support/RunProgram.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,21 +12,9 @@
 
 namespace {
 
-struct TRun {
-    int ExitCode = -1;
-    QByteArray Out, Err;
-};
-
-TRun Run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 TRun Cli(const QStringList& args) {
-    return Run(ProgramBinDir() + "/velloric-cli", args);
+    return RunProgram(ProgramBinDir() + "/velloric-cli", args, 60000);
 }
 
 double Seconds(const QString& hms) {
@@ -94,7 +83,7 @@ void ExpectAgreesWithLsdvd(const QString& disc, const std::vector<TRefTitle>& re
 }
 
 std::vector<TRefTitle> LsdvdOf(const QString& disc) {
-    const TRun run = Run("lsdvd", {"-a", "-c", "-s", "-n", disc});
+    const TRun run = RunProgram("lsdvd", {"-a", "-c", "-s", "-n", disc});
     return ParseLsdvd(QString::fromUtf8(run.Out));
 }
 

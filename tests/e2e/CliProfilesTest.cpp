@@ -1,4 +1,5 @@
 #include "support/TestPaths.h"
+#include "support/RunProgram.h"
 
 #include <QFile>
 #include <QProcess>
@@ -7,16 +8,8 @@
 
 namespace {
 
-struct TRun {
-    int ExitCode = -1;
-    QByteArray Out, Err;
-};
-
 TRun Cli(const QStringList& args) {
-    QProcess p;
-    p.start(ProgramBinDir() + "/velloric-cli", args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    return RunProgram(ProgramBinDir() + "/velloric-cli", args, 60000);
 }
 
 TEST(CliProfiles, ListsTheProfilesInWindowOrder) {

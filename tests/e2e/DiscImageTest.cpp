@@ -1,5 +1,6 @@
 // A disc image (.iso) opens as the disc it holds: listed as its folder is, converted by both engines.
 #include "support/MediaProbe.h"
+#include "support/RunProgram.h"
 #include "support/TestPaths.h"
 
 #include <QFile>
@@ -8,19 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct TRun {
-    int ExitCode = -1;
-    QByteArray Out, Err;
-};
-
-TRun RunProgram(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(300000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 class DiscImage : public ::testing::Test {
 protected:

@@ -22,12 +22,14 @@ struct TRun {
 
 TRun Convert(const QString& disc, const QStringList& options) {
     static int count = 0;
-    const QString out = QDir::temp().filePath(QStringLiteral("velloric-tracks-%1-%2").arg(::getpid()).arg(++count));
+    const QString out =
+        QDir::temp().filePath(QStringLiteral("velloric-tracks-%1-%2").arg(::getpid()).arg(++count));
     QDir(out).removeRecursively();
     QDir().mkpath(out);
     QProcess p;
-    p.start(ProgramBinDir() + "/velloric-cli", QStringList{"convert", disc, "--output", out, "--work-dir", out,
-                                                           "--overwrite", "overwrite"} + options);
+    p.start(ProgramBinDir() + "/velloric-cli",
+            QStringList{"convert", disc, "--output", out, "--work-dir", out, "--overwrite", "overwrite"} +
+                options);
     p.waitForFinished(300000);
     TRun run;
     run.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -47,13 +49,14 @@ struct TTracks {
 };
 
 TTracks Tracks(const QString& file) {
-    const QJsonObject probe = QJsonDocument::fromJson(
-                                  RunForOutput("ffprobe", {"-v", "error", "-show_entries",
-                                                           "stream=codec_type,codec_name,display_aspect_ratio,"
-                                                           "duration:stream_tags=language,DURATION:stream_"
-                                                           "disposition=default:chapter=start_time:chapter_tags",
-                                                           "-show_chapters", "-of", "json", file}))
-                                  .object();
+    const QJsonObject probe =
+        QJsonDocument::fromJson(
+            RunForOutput("ffprobe", {"-v", "error", "-show_entries",
+                                     "stream=codec_type,codec_name,display_aspect_ratio,"
+                                     "duration:stream_tags=language,DURATION:stream_"
+                                     "disposition=default:chapter=start_time:chapter_tags",
+                                     "-show_chapters", "-of", "json", file}))
+            .object();
     TTracks t;
     for (const QJsonValue& v : probe["streams"].toArray()) {
         const QJsonObject s = v.toObject();
@@ -95,8 +98,8 @@ TEST(OutputTracks, KeepOriginalCopiesEveryStreamWithItsLanguageAndTheChapters) {
         EXPECT_EQ(t.Aspect, "16:9");
         EXPECT_NEAR(t.VideoSeconds, 24, 0.1); // every picture: a copy loses none at the start
 
-        const TRun three = Convert(SampleDiscDir(standard),
-                                   {"--title", "3", "--engine", "direct", "--profile", "Keep Original (MKV)"});
+        const TRun three = Convert(SampleDiscDir(standard), {"--title", "3", "--engine", "direct",
+                                                             "--profile", "Keep Original (MKV)"});
         ASSERT_EQ(three.Exit, 0) << three.Errors.toStdString();
         const TTracks t3 = Tracks(three.Output);
         EXPECT_EQ(t3.Streams, (QStringList{"video:mpeg2video:und:1", "audio:ac3:fre:1"}));
@@ -107,17 +110,19 @@ TEST(OutputTracks, KeepOriginalCopiesEveryStreamWithItsLanguageAndTheChapters) {
 
 TEST(OutputTracks, EncodedOutputsKeepTheMarksInsideTheirRangeAndEveryTrack) {
     // A trimmed row: the chapter it starts in at 0, then chapters 2 and 3 at 6 s and 12 s of the title.
-    const TRun trimmed = Convert(SampleDiscDir("ntsc"), {"--title", "1", "--start", "00:00:05", "--end", "00:00:15",
-                                                         "--engine", "direct", "--profile", "H.264 AAC (MKV)"});
+    const TRun trimmed =
+        Convert(SampleDiscDir("ntsc"), {"--title", "1", "--start", "00:00:05", "--end", "00:00:15",
+                                        "--engine", "direct", "--profile", "H.264 AAC (MKV)"});
     ASSERT_EQ(trimmed.Exit, 0) << trimmed.Errors.toStdString();
     const TTracks t = Tracks(trimmed.Output);
     EXPECT_EQ(t.Chapters, (QStringList{"0.0 Chapter 01", "1.0 Chapter 02", "7.0 Chapter 03"}));
-    EXPECT_EQ(t.Streams, (QStringList{"video:h264:und:1", "audio:aac:eng:1"})); // the language of one track too
+    EXPECT_EQ(t.Streams,
+              (QStringList{"video:h264:und:1", "audio:aac:eng:1"})); // the language of one track too
 
     // MP4 takes every audio track and the subtitles as tracks; a range within one chapter has that one mark.
-    const TRun mp4 = Convert(SampleDiscDir("pal"), {"--title", "1", "--end", "00:00:06", "--audio", "all",
-                                                    "--subtitles", "keep", "--engine", "direct", "--profile",
-                                                    "H.264 AAC (MP4)"});
+    const TRun mp4 =
+        Convert(SampleDiscDir("pal"), {"--title", "1", "--end", "00:00:06", "--audio", "all", "--subtitles",
+                                       "keep", "--engine", "direct", "--profile", "H.264 AAC (MP4)"});
     ASSERT_EQ(mp4.Exit, 0) << mp4.Errors.toStdString();
     const TTracks m = Tracks(mp4.Output);
     // MP4 enables the first track of each kind whatever its flag says.
@@ -133,7 +138,8 @@ TEST(OutputTracks, AKeptSubtitleShowsTheDiscsColours) {
     ASSERT_EQ(run.Exit, 0) << run.Errors.toStdString();
     // The track carries the disc's palette, as the program reads it from the information file.
     TDvdStreamReader reader;
-    ASSERT_TRUE(reader.Open(SampleDiscDir("pal") + "/VIDEO_TS", 1, 0, 0, 0)) << reader.ErrorText().toStdString();
+    ASSERT_TRUE(reader.Open(SampleDiscDir("pal") + "/VIDEO_TS", 1, 0, 0, 0))
+        << reader.ErrorText().toStdString();
     QFile file(run.Output);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -143,9 +149,9 @@ TEST(OutputTracks, AKeptSubtitleShowsTheDiscsColours) {
               PaletteArgument(reader.Palette()));
     // Laid on the picture by a player (here FFmpeg's overlay): the box is white with a grey border, as the
     // disc's colours say, at x 200 to 520 and y 380 to 430.
-    const QByteArray rgb = RunForOutput("ffmpeg", {"-v", "error", "-i", run.Output, "-filter_complex",
-                                                   "[0:v][0:s:0]overlay", "-ss", "8", "-frames:v", "1", "-f",
-                                                   "rawvideo", "-pix_fmt", "rgb24", "-"});
+    const QByteArray rgb =
+        RunForOutput("ffmpeg", {"-v", "error", "-i", run.Output, "-filter_complex", "[0:v][0:s:0]overlay",
+                                "-ss", "8", "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     ASSERT_EQ(rgb.size(), 720 * 576 * 3);
     const auto pixel = [&](int x, int y) {
         const qsizetype i = (qsizetype(y) * 720 + x) * 3;
@@ -163,22 +169,26 @@ TEST(OutputTracks, TheTwoStageEngineAddsChaptersAndRefusesWhatItCannotDo) {
     const TRun run = Convert(SampleDiscDir("pal"), {"--title", "3", "--engine", "two-stage"});
     ASSERT_EQ(run.Exit, 0) << run.Errors.toStdString();
     const TTracks t = Tracks(run.Output);
-    // The disc's own chapter times (its cells begin at whole groups of pictures), not the rows' whole seconds.
+    // The disc's own chapter times (its cells begin at whole groups of pictures), not the rows' whole
+    // seconds.
     TDvdStreamReader reader;
-    ASSERT_TRUE(reader.Open(SampleDiscDir("pal") + "/VIDEO_TS", 3, 0, 0, 0)) << reader.ErrorText().toStdString();
+    ASSERT_TRUE(reader.Open(SampleDiscDir("pal") + "/VIDEO_TS", 3, 0, 0, 0))
+        << reader.ErrorText().toStdString();
     const std::vector<double>& programs = reader.Outline().ProgramStarts;
     ASSERT_EQ(programs.size(), 3u);
     EXPECT_GT(programs[1], 3.5);
     EXPECT_EQ(t.Chapters, (QStringList{"0.0 Chapter 01", QString::number(programs[1], 'f', 1) + " Chapter 02",
                                        QString::number(programs[2], 'f', 1) + " Chapter 03"}));
     EXPECT_EQ(t.Streams.value(1), "audio:aac:fre:1");
-    const TRun none = Convert(SampleDiscDir("pal"), {"--title", "3", "--engine", "two-stage", "--no-chapters"});
+    const TRun none =
+        Convert(SampleDiscDir("pal"), {"--title", "3", "--engine", "two-stage", "--no-chapters"});
     ASSERT_EQ(none.Exit, 0) << none.Errors.toStdString();
     EXPECT_TRUE(Tracks(none.Output).Chapters.isEmpty());
 
     for (const QStringList& choice : {QStringList{"--audio", "all"}, QStringList{"--subtitles", "keep"},
                                       QStringList{"--profile", "Keep Original (MKV)"}}) {
-        const TRun refused = Convert(SampleDiscDir("pal"), QStringList{"--title", "1", "--engine", "two-stage"} + choice);
+        const TRun refused =
+            Convert(SampleDiscDir("pal"), QStringList{"--title", "1", "--engine", "two-stage"} + choice);
         EXPECT_EQ(refused.Exit, 2) << choice.join(' ').toStdString();
         EXPECT_TRUE(refused.Errors.contains("needs the direct engine")) << refused.Errors.toStdString();
         EXPECT_TRUE(refused.Output.isEmpty());
@@ -199,12 +209,12 @@ QString DamagedCopy(QTemporaryDir& copy) {
             return {};
         QByteArray b = ifo.readAll();
         const auto word = [&](qsizetype at) { return qFromBigEndian<quint32>(b.constData() + at); };
-        qToBigEndian<quint16>(3, b.data() + 0x202);           // three audio streams
-        b.replace(0x204 + 16, 8, b.mid(0x204 + 8, 8));       // the third like the second
+        qToBigEndian<quint16>(3, b.data() + 0x202);    // three audio streams
+        b.replace(0x204 + 16, 8, b.mid(0x204 + 8, 8)); // the third like the second
         qToBigEndian<quint16>(quint16('i' << 8 | 't'), b.data() + 0x204 + 16 + 2);
         const qsizetype pgcit = qsizetype(word(0xcc)) * 2048, pgc = pgcit + word(pgcit + 12);
         qToBigEndian<quint16>(0x8000 | 2 << 8, b.data() + pgc + 0x0c + 4); // enabled, AC-3 stream 2
-        b.replace(pgc + 0xa4, 64, QByteArray(64, 0));                        // no colours
+        b.replace(pgc + 0xa4, 64, QByteArray(64, 0));                      // no colours
         ifo.seek(0);
         ifo.write(b);
     }

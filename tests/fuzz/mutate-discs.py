@@ -68,7 +68,8 @@ def main():
                 else:
                     shutil.copy(os.path.join(src, name), os.path.join(dst, name))
             files = info_files(dst)
-            for name in rng.sample(files, rng.choice([1, 1, 1, 2, 3])):
+            # a disc may hold fewer information files than are picked (one title set, no backups)
+            for name in rng.sample(files, min(rng.choice([1, 1, 1, 2, 3]), len(files))):
                 damage(rng, os.path.join(dst, name))
             if only is not None:
                 if n == only and keep:

@@ -63,6 +63,45 @@ TEST(AppPaths, InstalledProgramReadsSharedFilesAndKeepsTheUsersInHisFolders) {
     EXPECT_TRUE(QFileInfo(home + "/.cache/velloric").isDir());
 }
 
+// The user's folders come from the XDG variables when they hold whole paths; a relative one is ignored, as
+// the XDG rules say, instead of putting settings wherever the program was started from.
+TEST(AppPaths, UserFoldersFollowTheXdgVariablesThatHoldWholePaths) {
+    QTemporaryDir root;
+    const QString prefix = root.path() + "/usr", home = root.path() + "/home", xdg = root.path() + "/xdg";
+    Touch(prefix + "/bin/velloric");
+    Touch(prefix + "/share/velloric/Profiles/Any.apf");
+    const struct {
+        QByteArray Config, Cache;
+        QString ConfigDir, CacheDir;
+    } cases[] = {
+        {"", "", home + "/.config/velloric/", home + "/.cache/velloric/"},
+        {xdg.toUtf8() + "/conf", xdg.toUtf8() + "/cache", xdg + "/conf/velloric/", xdg + "/cache/velloric/"},
+        {"rel/conf", "cache", home + "/.config/velloric/", home + "/.cache/velloric/"},
+        {"./conf", xdg.toUtf8() + "/cache", home + "/.config/velloric/", xdg + "/cache/velloric/"},
+    };
+    const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME"),
+                     savedCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("HOME", home.toUtf8());
+    for (const auto& c : cases) {
+        qputenv("XDG_CONFIG_HOME", c.Config);
+        qputenv("XDG_CACHE_HOME", c.Cache);
+        const TAppPaths paths = TAppPaths::ForProgramDir(prefix + "/bin");
+        EXPECT_EQ(paths.PreferencesFile(), c.ConfigDir + "Preferences.ini") << c.Config.constData();
+        EXPECT_EQ(paths.UserProfilesDir(), c.ConfigDir + "Profiles/") << c.Config.constData();
+        EXPECT_EQ(paths.DefaultWorkDir(), c.CacheDir) << c.Cache.constData();
+        EXPECT_EQ(paths.DefaultOutputDir(), home + "/") << "no videos folder: the home folder";
+    }
+    const auto restore = [](const char* name, const QByteArray& value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    restore("HOME", savedHome);
+    restore("XDG_CONFIG_HOME", savedConfig);
+    restore("XDG_CACHE_HOME", savedCache);
+}
+
 TEST(AppPaths, MissingProfilesFolderIsSeen) {
     QTemporaryDir root;
     const TAppPaths paths = TAppPaths::ForProgramDir(root.path(), UserIn(root.path() + "/home"));

@@ -168,6 +168,21 @@ TEST_F(ConversionDriver, StartChecks) {
     EXPECT_TRUE(Runs().isEmpty());
 }
 
+// A size the encoders cannot take (saved with a profile, or typed into the row) ends the run before any
+// encoder starts, instead of failing at the end of the first item.
+TEST_F(ConversionDriver, ASizeNoEncoderCanTakeStopsTheRunBeforeAnyEncoder) {
+    Tasks.SetChecked(T2, true);
+    for (const char* size : {"0x0", "640x0", "-640x480", "641x480", "640x4098", "abcx480"}) {
+        FrontEnd.Messages.clear();
+        Settings.Grids.SetRowText(TParamGrids::Video, "Video Size", size);
+        EXPECT_EQ(Driver.Start(Settings).Outcome, TRunResult::LaunchFailed) << size;
+        ASSERT_EQ(FrontEnd.Messages.size(), 1) << size;
+        EXPECT_EQ(FrontEnd.Messages[0].Caption, "Video Size");
+    }
+    EXPECT_TRUE(Runs().isEmpty());
+    EXPECT_TRUE(WorkFilesLeft().isEmpty());
+}
+
 TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     Tasks.SetChecked(T1, true);
     Tasks.SetChecked(T1->Children[0].get(), true);

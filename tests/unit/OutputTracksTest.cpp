@@ -32,19 +32,21 @@ TEST(ChapterMarks, TheChaptersInsideARangeFromItsStart) {
         const char* Expected;
     } cases[] = {
         {0, 24, "1@0 2@6 3@12 4@18.04"},
-        {5, 15, "1@0 2@1 3@7"},        // a trimmed row: the chapter it starts in, then those inside
-        {6, 12, "2@0"},                // a chapter row: its own chapter only
-        {18, 24, "4@0"},               // starts 0.04 s before the chapter: named after it, not after 3
-        {12, 18.3, "3@0"},             // a chapter 0.26 s before the end gets no mark
-        {13, 14, "3@0"},               // inside one chapter
-        {0, 0, ""},                    // an empty range
+        {5, 15, "1@0 2@1 3@7"}, // a trimmed row: the chapter it starts in, then those inside
+        {6, 12, "2@0"},         // a chapter row: its own chapter only
+        {18, 24, "4@0"},        // starts 0.04 s before the chapter: named after it, not after 3
+        {12, 18.3, "3@0"},      // a chapter 0.26 s before the end gets no mark
+        {13, 14, "3@0"},        // inside one chapter
+        {0, 0, ""},             // an empty range
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Marks(ChapterMarksInRange(programs, c.Start, c.End)), c.Expected) << c.Start << ".." << c.End;
+        EXPECT_EQ(Marks(ChapterMarksInRange(programs, c.Start, c.End)), c.Expected)
+            << c.Start << ".." << c.End;
     EXPECT_TRUE(ChapterMarksInRange({}, 0, 24).empty());
 
     EXPECT_TRUE(ChapterMarksNote(programs, ChapterMarksInRange(programs, 0, 24)).isEmpty());
-    EXPECT_TRUE(ChapterMarksNote(programs, ChapterMarksInRange(programs, 13, 14)).contains("within chapter 03"));
+    EXPECT_TRUE(
+        ChapterMarksNote(programs, ChapterMarksInRange(programs, 13, 14)).contains("within chapter 03"));
     EXPECT_TRUE(ChapterMarksNote({}, {}).contains("no chapter"));
     EXPECT_TRUE(ChapterMarksNote({0}, ChapterMarksInRange({0}, 0, 24)).isEmpty()); // one chapter in all
 }
@@ -66,8 +68,9 @@ TEST(ChapterMarks, FfmpegMetadataShiftedToTheInputsTime) {
 
 TEST(Languages, TheDiscsTwoLetterCodesAsIso6392) {
     const std::pair<const char*, const char*> cases[] = {
-        {"en", "eng"}, {"de", "ger"}, {"fr", "fre"}, {"it", "ita"}, {"ja", "jpn"}, {"zh", "chi"},
-        {"aa", "aar"}, {"zu", "zul"}, {"iw", "heb"}, {"EN", "eng"}, {"", "und"}, {"xx", "und"}, {"e", "und"},
+        {"en", "eng"}, {"de", "ger"}, {"fr", "fre"}, {"it", "ita"}, {"ja", "jpn"},
+        {"zh", "chi"}, {"aa", "aar"}, {"zu", "zul"}, {"iw", "heb"}, {"EN", "eng"},
+        {"", "und"},   {"xx", "und"}, {"e", "und"},
     };
     for (const auto& [two, three] : cases)
         EXPECT_EQ(ThreeLetterLanguage(two), three) << two;
@@ -94,7 +97,8 @@ TEST(KeptStreams, EveryTrackWithItsLanguageTheFirstAsDefault) {
 
     EXPECT_EQ(ContainerOf("/a/Title01.partial-x1Y2.MKV"), TContainer::Matroska);
     EXPECT_EQ(ContainerOf("/a/b.webm"), TContainer::WebM);
-    EXPECT_FALSE(TakesSubtitleTracks(ContainerOf("/a/b.webm")) || TakesSubtitleTracks(ContainerOf("/a/b.avi")));
+    EXPECT_FALSE(TakesSubtitleTracks(ContainerOf("/a/b.webm")) ||
+                 TakesSubtitleTracks(ContainerOf("/a/b.avi")));
     EXPECT_TRUE(TakesSubtitleTracks(ContainerOf("/a/b.mp4")));
 
     // A copied stream takes no encoder options: FFmpeg refuses a filter on it.
@@ -122,8 +126,10 @@ TEST(DirectArgs, ALosslessCopyKeepsEveryTrackAndTheChapters) {
     in.OutputPath = "/o/T.mkv";
     const QStringList list = BuildDirectArguments(in);
     const QString args = list.join(' ');
-    EXPECT_TRUE(args.startsWith("-y -palette 000000,") && args.contains(" -canvas_size 720x576 -fflags +genpts "
-                                                                        "-f mpeg -i pipe:0 -f ffmetadata -i "))
+    EXPECT_TRUE(args.startsWith("-y -palette 000000,") &&
+                args.contains(" -canvas_size 720x576 -fflags +genpts "
+                              "-thread_queue_size 512 -f mpeg -i pipe:0 "
+                              "-f ffmetadata -i "))
         << args.toStdString();
     EXPECT_TRUE(ChapterText(list).contains("START=6000\nEND=24000\ntitle=Chapter 02\n")); // no cut: no shift
     EXPECT_TRUE(args.contains(" -map 0:v:0 -vcodec copy -aspect 16:9 -acodec copy -disposition:v:0 default "
@@ -144,12 +150,13 @@ TEST(DirectArgs, ALosslessCopyKeepsEveryTrackAndTheChapters) {
 }
 
 TEST(StreamCheck, EveryKeptStreamIsThereAndLongEnough) {
-    EXPECT_EQ(KeptCounts({"-map", "0:v:0", "-map", "0:i:0x80", "-map", "0:i:0x81", "-map", "0:i:0x20",
-                          "-map", "0:i:0x1c0", "-map_chapters", "1"},
+    EXPECT_EQ(KeptCounts({"-map", "0:v:0", "-map", "0:i:0x80", "-map", "0:i:0x81", "-map", "0:i:0x20", "-map",
+                          "0:i:0x1c0", "-map_chapters", "1"},
                          true)
                   .Audio,
               3);
-    const TKeptCounts all = KeptCounts({"-map", "0:v:0", "-map", "0:i:0x80", "-map", "0:i:0x81", "-map", "0:i:0x20"}, true);
+    const TKeptCounts all =
+        KeptCounts({"-map", "0:v:0", "-map", "0:i:0x80", "-map", "0:i:0x81", "-map", "0:i:0x20"}, true);
     EXPECT_TRUE(all.Video);
     EXPECT_EQ(all.Subtitles, 1);
     EXPECT_EQ(KeptCounts({"-i", "work.avi", "-vcodec", "mpeg4"}, true).Audio, 1); // stage two maps nothing

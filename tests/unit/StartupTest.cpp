@@ -49,10 +49,21 @@ TEST(StartupArguments, EachFormOfTheCommandLine) {
     EXPECT_EQ(DiscFoldersOf({root + "/absent.tmp"}), QStringList());
 }
 
-TEST(OutputFileName, CharactersNoFileNameCanHoldAreReplaced) {
-    EXPECT_EQ(SafeFileNamePart("MOVIE"), "MOVIE");
-    EXPECT_EQ(SafeFileNamePart(" "), " ");
-    EXPECT_EQ(SafeFileNamePart("AC/DC"), "AC_DC");
-    EXPECT_EQ(SafeFileNamePart(QString("A") + QChar(0) + "B/"), "A_B_");
-    EXPECT_EQ(SafeFileNamePart("../x"), ".._x");
+TEST(OutputFileName, CharactersNoFileNameCanHoldOrShowAreReplaced) {
+    const struct {
+        QString Prefix, Safe;
+    } cases[] = {
+        {"MOVIE", "MOVIE"},
+        {" ", " "},
+        {"AC/DC", "AC_DC"},
+        {QString("A") + QChar(0) + "B/", "A_B_"},
+        {"../x", ".._x"},
+        {"TWO\nLINES", "TWO_LINES"},
+        {"TAB\tAND\rCR", "TAB_AND_CR"},
+        {QString("ESC") + QChar(0x1b) + "[31m" + QChar(0x7f), "ESC_[31m_"},
+        {QString("C1") + QChar(0x9b) + "x", "C1_x"},
+        {"Été Ünïcode", "Été Ünïcode"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SafeFileNamePart(c.Prefix), c.Safe) << c.Prefix.toStdString();
 }

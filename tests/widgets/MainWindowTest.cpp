@@ -38,6 +38,18 @@ struct TProgramFolder {
     }
 };
 
+// Notes what the progress panel shows while each message is up.
+struct TFiguresAtMessage : TScriptedDialogs {
+    QLabel* Elapsed = nullptr;
+    QLabel* Remaining = nullptr;
+    QStringList ElapsedSeen, RemainingSeen;
+    Dialogs::TAnswer Message(const Dialogs::TRequest& request) override {
+        ElapsedSeen << Elapsed->text();
+        RemainingSeen << Remaining->text();
+        return TScriptedDialogs::Message(request);
+    }
+};
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -134,6 +146,41 @@ private slots:
         QCOMPARE(prefs.ReadInteger("Main", "Profile", -9), 3);
         QCOMPARE(prefs.ReadString("Main", "Output Path", ""), out.path());
         QCOMPARE(powerCalls, 0);
+    }
+
+    void NoTimeRemainsOnceARunIsOver() {
+        // However the run ends, its remaining time is cleared before the closing message; the elapsed time
+        // stays.
+        const struct {
+            const char* Caption;
+            const char* Steps; // of the stand-in first stage, 0.05 s each
+            int StopAfterMs;
+        } endings[] = {{"Complete", "40", 0}, {"Cancel", "400", 1500}};
+        for (const auto& ending : endings) {
+            TProgramFolder folder;
+            QTemporaryDir out;
+            qputenv("FAKE_STAGE1", "slow");
+            qputenv("FAKE_STAGE1_STEPS", ending.Steps);
+            TFiguresAtMessage dialogs;
+            TMainForm window(nullptr, nullptr, folder.Path);
+            window.show();
+            window.OpenDiscFolder(SampleDiscDir("pal"));
+            window.findChild<QLineEdit*>("edtOutputDir")->setText(out.path());
+            dialogs.Elapsed = window.findChild<QLabel*>("labElapsed");
+            dialogs.Remaining = window.findChild<QLabel*>("labRemaining");
+            if (ending.StopAfterMs)
+                QTimer::singleShot(ending.StopAfterMs, &window,
+                                   [&] { window.findChild<QAction*>("tbtnStop")->trigger(); });
+            window.tbtnStartClick();
+            qunsetenv("FAKE_STAGE1");
+            qunsetenv("FAKE_STAGE1_STEPS");
+            QCOMPARE(dialogs.Asked.size(), 1);
+            QCOMPARE(dialogs.Asked[0].Caption, QString(ending.Caption));
+            // A second went by, so a remaining time was shown during the run.
+            QVERIFY2(!dialogs.ElapsedSeen[0].isEmpty(), ending.Caption);
+            QCOMPARE(dialogs.RemainingSeen[0], QString());
+            QCOMPARE(dialogs.Remaining->text(), QString());
+        }
     }
 
     void ClosingDuringARunStopsItQuietly() {

@@ -151,17 +151,24 @@ private slots:
     }
 
     void SizeDialogChecksAndWrites() {
+        // Only a size an encoder can take passes: positive, even, at most 4096 a side.
         struct Case {
-            QString Width, Height, Message, Row;
+            QString Width, Height, Message, Row, Why;
         };
         const Case cases[] = {
-            {"", "480", "Incorrect Width", "Custom Size"},
-            {"640", "4x0", "Incorrect Height", "Custom Size"},
-            {"abc", "x", "Incorrect Width", "Custom Size"},
-            {"640", "480", "", "640x480"},
-            {"0", "0", "", "0x0"},
-            {" 640", "-480", "", " 640x-480"},
-            {"$10", "0x20", "", "$10x0x20"},
+            {"", "480", "Incorrect Width", "Custom Size", ""},
+            {"640", "4x0", "Incorrect Height", "Custom Size", ""},
+            {"abc", "x", "Incorrect Width", "Custom Size", ""},
+            {"640", "480", "", "640x480", ""},
+            {"0", "0", "Incorrect Width", "Custom Size", "it must be more than 0 (it is 0)"},
+            {"-640", "480", "Incorrect Width", "Custom Size", "it must be more than 0 (it is -640)"},
+            {"640", "0", "Incorrect Height", "Custom Size", "it must be more than 0 (it is 0)"},
+            {"641", "480", "Incorrect Width", "Custom Size", "it must be even (it is 641)"},
+            {"640", "481", "Incorrect Height", "Custom Size", "it must be even"},
+            {"4098", "480", "Incorrect Width", "Custom Size", "it must be at most 4096 (it is 4098)"},
+            {"4096", "2", "", "4096x2", ""},
+            {" 640", "480", "", "640x480", ""},
+            {"$280", "0x1E0", "", "640x480", ""},
         };
         for (const Case& c : cases) {
             TValueListEditor grid(95);
@@ -179,6 +186,7 @@ private slots:
             } else {
                 QCOMPARE(dialogs.Asked.size(), 1);
                 QCOMPARE(dialogs.Asked[0].Caption, c.Message);
+                QVERIFY2(dialogs.Asked[0].Text.contains(c.Why), qPrintable(dialogs.Asked[0].Text));
                 QCOMPARE(dialogs.Asked[0].Icon, Dialogs::TIcon::Information);
                 QVERIFY(form.isVisible());
             }
@@ -313,6 +321,8 @@ private slots:
         form.chkOverlap->setChecked(true);
         form.cmbEngine->setCurrentText("Direct");
         QVERIFY(!form.chkOverlap->isEnabled()); // the direct engine has no stages to overlap
+        QVERIFY(form.chkChapters->isChecked()); // chapter marks are on by default
+        form.chkChapters->setChecked(false);
         form.btnOKClick();
         QCOMPARE(host.OutputDir, QStringLiteral("/new/out/"));
         QCOMPARE(host.Reloads, 1);
@@ -328,6 +338,7 @@ private slots:
         QCOMPARE(prefs.ReadString("Main", "Work Dir", ""), QStringLiteral("/def/work"));
         QCOMPARE(prefs.ReadString("Main", "Engine", ""), QStringLiteral("Direct"));
         QCOMPARE(prefs.ReadBool("Main", "Overlap Stages", false), true);
+        QCOMPARE(prefs.ReadBool("Main", "Chapter Marks", true), false);
 
         // Another profile than the main window's: saved, but the main window is not reloaded.
         form.ShowProfilesPage();

@@ -21,6 +21,8 @@
 #include <QComboBox>
 #include <QDBusUnixFileDescriptor>
 #include <QDesktopServices>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +31,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolBar>
+#include <QToolTip>
 #include <QtTest>
 #include <poll.h>
 #include <unistd.h>
@@ -368,6 +371,65 @@ private slots:
         QCOMPARE(cell.pixel(16, 5), tile.pixel(15, 5));
         QCOMPARE(cell.pixel(5, 17), tile.pixel(4, 0)); // the second row of tiles starts at the top again
         QCOMPARE(cell.pixel(0, 2), tile.pixel(15, 2));
+    }
+
+    void TitleColumnTakesTheWidthGainedAndCutTextsShowWhole() {
+        TProgramFolder folder;
+        TMainForm window(nullptr, nullptr, folder.Path);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.OpenDiscFolder(SampleDiscDir("pal"));
+        TTaskTree* tree = window.TaskTree();
+        QHeaderView* header = tree->header();
+        TTaskListModel& tasks = window.Tasks();
+        QTRY_VERIFY(tree->isVisible());
+        const int base = tree->width(), height = window.height();
+
+        // The Title column takes what the window gains and gives it back, down to its first 175 pixels;
+        // the other columns keep theirs.
+        for (const int gain : {300, 120, -100, 0, 40}) {
+            window.resize(798 + gain, height);
+            QTRY_COMPARE(window.width(), 798 + gain);
+            QCoreApplication::processEvents();
+            QCOMPARE(header->sectionSize(TTaskListModel::ColTitle),
+                     std::max(175, 175 + tree->width() - base));
+            for (const auto& [column, width] : {std::pair{1, 80}, {2, 80}, {3, 200}, {4, 10}})
+                QCOMPARE(header->sectionSize(column), width);
+        }
+        // A width the user drags the column to is the one that follows the window from then on.
+        header->resizeSection(TTaskListModel::ColTitle, 250);
+        const int dragged = tree->width();
+        window.resize(798 + 140, height);
+        QTRY_COMPARE(window.width(), 798 + 140);
+        QCoreApplication::processEvents();
+        QCOMPARE(header->sectionSize(TTaskListModel::ColTitle), 250 + tree->width() - dragged);
+
+        // A cut text shows whole in its tooltip; a text that fits has none.
+        const auto hover = [&](const TTaskNode* row) {
+            const QPoint at = tree->visualRect(tasks.IndexOf(row)).center();
+            QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(tree->viewport(), &help);
+        };
+        const TTaskNode* title = tasks.Title(0);
+        tree->expand(tasks.IndexOf(title));
+        const QString whole = tasks.CellText(*title, TTaskListModel::ColTitle);
+        const struct {
+            int Gain;
+            const TTaskNode* Row;
+            bool Shown;
+        } hovers[] = {{0, title, true}, {0, title->Children[0].get(), false}, {300, title, false}};
+        for (const auto& h : hovers) {
+            window.resize(798 + h.Gain, height);
+            QTRY_COMPARE(window.width(), 798 + h.Gain);
+            QCoreApplication::processEvents();
+            hover(h.Row);
+            if (h.Shown) {
+                QTRY_VERIFY(QToolTip::isVisible());
+                QCOMPARE(QToolTip::text(), whole);
+            } else {
+                QTRY_VERIFY(!QToolTip::isVisible());
+            }
+        }
     }
 
     void PrefixDialogOkAndCancel() {

@@ -5,9 +5,15 @@
 #include "tasks/TaskListModel.h"
 
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +25,24 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         return {QStyledItemDelegate::sizeHint(option, index).width(), TTaskTree::RowHeight};
+    }
+
+    // A cell whose text is cut shows the whole text as its tooltip; one that shows it all needs none.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QStyle* style = view->style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const int room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, view).width() - 2 * margin;
+        if (cell.text.isEmpty() || cell.fontMetrics.horizontalAdvance(cell.text) <= room) {
+            QToolTip::hideText();
+            return true;
+        }
+        QToolTip::showText(event->globalPos(), cell.text, view, option.rect);
+        return true;
     }
 
 protected:
@@ -37,6 +61,7 @@ private:
 };
 
 const QColor kLineColour(0xc8, 0xd1, 0xdc);
+const int kColumnWidths[] = {175, 80, 80, 200, 10};
 
 } // namespace
 
@@ -59,9 +84,15 @@ TTaskTree::TTaskTree(TTaskListModel* model, QWidget* parent)
     FHeader->setSectionsMovable(false);
     FHeader->setFixedHeight(22);
     FHeader->setMinimumSectionSize(10);
-    static const int widths[] = {175, 80, 80, 200, 10};
     for (int column = 0; column < TTaskListModel::ColumnCount; ++column)
-        FHeader->resizeSection(column, widths[column]);
+        FHeader->resizeSection(column, kColumnWidths[column]);
+    FTitleWanted = FTitleFloor = kColumnWidths[TTaskListModel::ColTitle];
+    connect(FHeader, &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+        if (column == TTaskListModel::ColTitle && !FFittingTitle) { // the user's choice
+            FTitleWanted = size;
+            FTitleFloor = std::min(size, kColumnWidths[TTaskListModel::ColTitle]);
+        }
+    });
     FHeader->SetSectionPicture(TTaskListModel::ColTitle, ImageList1[1]);
     FHeader->SetSectionPicture(TTaskListModel::ColStart, ImageList1[2]);
     connect(this, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -120,6 +151,20 @@ void TTaskTree::UpdateMenuStates() {
 
 void TTaskTree::contextMenuEvent(QContextMenuEvent* event) {
     PopupMenu1->popup(event->globalPos());
+}
+
+void TTaskTree::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    // The Title column takes what the list gains and gives it back, the others keep their widths; it
+    // narrows no further than its first width, or the narrower one the user chose. The list's first width
+    // is only noted: it comes with the window as laid out.
+    const int width = event->size().width();
+    if (FLastWidth > 0 && width != FLastWidth) {
+        FTitleWanted += width - FLastWidth;
+        const QScopedValueRollback<bool> fitting(FFittingTitle, true);
+        FHeader->resizeSection(TTaskListModel::ColTitle, std::max(FTitleFloor, FTitleWanted));
+    }
+    FLastWidth = width;
 }
 
 void TTaskTree::keyPressEvent(QKeyEvent* event) {

@@ -48,6 +48,7 @@ signals:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
@@ -58,4 +59,8 @@ private:
     TTaskListModel* FTasks;
     TTaskHeader* FHeader;
     QMenu* PopupMenu1 = nullptr;
+    // The list's width when the Title column last followed it, the Title width that following alone
+    // would give, and the narrowest it is made by following.
+    int FLastWidth = 0, FTitleWanted = 0, FTitleFloor = 0;
+    bool FFittingTitle = false;
 };

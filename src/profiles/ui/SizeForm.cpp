@@ -3,6 +3,7 @@
 #include "ValueListEditor.h"
 #include "ui/Dialogs.h"
 #include "profiles/IniText.h"
+#include "profiles/OutputSize.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -38,21 +39,28 @@ TSizeForm::TSizeForm(TValueListEditor* videoGrid, QWidget* parent) : QDialog(par
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+// The side's number, or a message naming the box and why its text is no size an encoder can take.
+bool TSizeForm::ReadSide(QLineEdit* edit, const char* caption, const char* side, int& value) {
+    const QString proper = QStringLiteral("Please specify a proper %1 for output videos.").arg(side);
+    QString problem;
+    if (!TextToInt(edit->text(), value))
+        problem = proper;
+    else if (const QString why = OutputSideProblem(value); !why.isEmpty())
+        problem = proper + "\nThe " + side + " is not one an encoder can take: " + why + ".";
+    if (problem.isEmpty())
+        return true;
+    Dialogs::Message(this, caption, problem, Dialogs::TIcon::Information);
+    edit->setFocus();
+    return false;
+}
+
 void TSizeForm::btnOKClick() {
-    int number = 0;
-    if (!TextToInt(edtWidth->text(), number)) {
-        Dialogs::Message(this, "Incorrect Width", "Please specify a proper width for output videos.",
-                         Dialogs::TIcon::Information);
-        edtWidth->setFocus();
+    int width = 0, height = 0;
+    if (!ReadSide(edtWidth, "Incorrect Width", "width", width) ||
+        !ReadSide(edtHeight, "Incorrect Height", "height", height))
         return;
-    }
-    if (!TextToInt(edtHeight->text(), number)) {
-        Dialogs::Message(this, "Incorrect Height", "Please specify a proper height for output videos.",
-                         Dialogs::TIcon::Information);
-        edtHeight->setFocus();
-        return;
-    }
-    FVideoGrid->SetRowText(kVideoSize, edtWidth->text() + "x" + edtHeight->text());
+    // The numbers as read, so a size typed as "$280" or " 640" reaches the encoders as plain decimals.
+    FVideoGrid->SetRowText(kVideoSize, QStringLiteral("%1x%2").arg(width).arg(height));
     accept();
 }
 

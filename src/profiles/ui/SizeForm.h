@@ -5,7 +5,8 @@
 class QLineEdit;
 class TValueListEditor;
 
-// Asks for a custom output size and writes it into the Video grid's "Video Size" row as width "x" height.
+// Asks for a custom output size and writes it into the Video grid's "Video Size" row as width "x" height,
+// once both are sizes an encoder can take.
 // Closing it by any way without a size puts "Original Size" back into that row.
 class TSizeForm : public QDialog {
     Q_OBJECT
@@ -19,6 +20,8 @@ public:
     void done(int result) override; // FormClose, for OK, Cancel and the close box alike
 
 private:
+    bool ReadSide(QLineEdit* edit, const char* caption, const char* side, int& value);
+
     TValueListEditor* FVideoGrid;
 };
 
