@@ -33,8 +33,9 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/single" "$work/pieces" "$work/tmp"
 common=(--title 1 --engine direct --profile "$profile" --work-dir "$work/tmp" --overwrite overwrite --prefix bench)
 
-# The floor: the direct engine's FFmpeg arguments, reading the VOB instead of the stream.
-read -r -a dargs < <("$cli" convert "$disc" "${common[@]}" --output "$work/single" --dry-run | tail -1)
+# The floor: the direct engine's FFmpeg arguments, reading the VOB instead of the stream. Taken without the
+# chapter marks, whose second input (a quoted data: address) a word split cannot carry.
+read -r -a dargs < <("$cli" convert "$disc" "${common[@]}" --output "$work/single" --no-chapters --dry-run | tail -1)
 floor=()
 for a in "${dargs[@]:1}"; do
   case "$a" in
@@ -44,12 +45,8 @@ for a in "${dargs[@]:1}"; do
   esac
 done
 
-timed() { # NAME COMMAND...: appends "wall cpu" to $work/NAME.times
-  local name=$1; shift
-  /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/$name.log" ||
-    { echo "$name failed:" >&2; tail -5 "$work/$name.log" >&2; exit 1; }
-  awk '{printf "%s %.2f\n", $1, $2 + $3}' "$work/time" >>"$work/$name.times"
-}
+# shellcheck source=bench/timed.sh
+source bench/timed.sh
 
 # The pieces' run, noting the largest resident size of velloric-cli itself (its encoders not counted):
 # all of it, and its own memory without the pages of shared libraries (which the encoders share).

@@ -371,7 +371,7 @@ bool TDvdStreamReader::VobuStarts(std::vector<TVobuStart>& vobus) {
                 break;
             dsi_t dsi;
             navRead_DSI(&dsi, nav + DSI_START_BYTE);
-            vobus.push_back({sector, cell.Start + Seconds(dsi.dsi_gi.c_eltm), int(c)});
+            vobus.push_back({sector, cell.Start + PlaybackSeconds(dsi.dsi_gi.c_eltm), int(c)});
             const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
             if (step != SRI_END_OF_CELL && step > 0)
                 sector += step;
