@@ -15,8 +15,12 @@ QStringList JoinArguments(const QString& listFile, const QString& rest, const QS
     args << "-map"
          << "0:v:0";
     if (!rest.isEmpty())
+        // Its sound and subtitle tracks; not its data streams: an MP4 keeps its chapters as a text stream,
+        // which the chapters copied here make again.
         args << "-map"
-             << "1"
+             << "1:a?"
+             << "-map"
+             << "1:s?"
              << "-map_chapters"
              << "1"
              << "-map_metadata"

@@ -4,8 +4,7 @@
 #include <QStringList>
 
 // How the pieces of a row become its output, without encoding again: the pieces' video one after the
-// other, and every stream of the whole range's other pass (audio, and whatever else it carries: subtitle
-// streams, chapters, tags) beside it, all copied.
+// other, and the whole range's other pass's sound and subtitle tracks, chapters and tags beside it, all copied.
 
 // The list of the pieces' files that the concat input reads, in order.
 QString ConcatList(const QStringList& files);

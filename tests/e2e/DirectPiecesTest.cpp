@@ -31,16 +31,32 @@ double StreamSeconds(const QString& file, const QString& type) {
     return Stream(ProbeStreams(file), type)["duration"].toString().toDouble();
 }
 
+// The file's streams by kind in their order, and its chapters' starts: what the join must keep of the pass.
+QString Layout(const QString& file) {
+    QString layout;
+    for (const QJsonValue stream : ProbeStreams(file)["streams"].toArray())
+        layout += stream.toObject()["codec_type"].toString() + " ";
+    return layout + RunForOutput("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time", "-of", "csv",
+                                             file});
+}
+
 TEST(DirectPieces, ARowInPiecesShowsEachPictureOfTheSinglePassOnce) {
     QTemporaryDir dir;
     for (const QString disc : {"pal", "ntsc"}) {
         SCOPED_TRACE(disc.toStdString());
         const QString whole = dir.filePath(disc + "-whole.mp4"), pieces = dir.filePath(disc + "-pieces.mp4");
         QString errors;
-        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), whole, {"--title", "1", "--pieces", "1"}, &errors), 0)
+        // Every audio track and the chapters are made with the rest and go in at the join.
+        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), whole, {"--title", "1", "--audio", "all", "--pieces", "1"},
+                                &errors),
+                  0)
             << errors.toStdString();
-        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), pieces, {"--title", "1", "--pieces", "2"}, &errors), 0)
+        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), pieces, {"--title", "1", "--audio", "all", "--pieces", "2"},
+                                &errors),
+                  0)
             << errors.toStdString();
+        EXPECT_EQ(Layout(pieces), Layout(whole));
+        EXPECT_TRUE(Layout(whole).startsWith("video audio audio ")) << Layout(whole).toStdString();
 
         const std::vector<QByteArray> a = Thumbnails(whole), b = Thumbnails(pieces);
         ASSERT_GT(a.size(), 500u);

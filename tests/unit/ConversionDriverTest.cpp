@@ -713,7 +713,8 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
     Driver.PiecesChoice = 2;
     QFile prefs(ProgramDir + "Preferences.ini");
     ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
-    prefs.write("[Main]\r\nStall Seconds=0.6\r\n");
+    // Long enough that a busy machine's slow stand-in is not taken for a stalled one.
+    prefs.write("[Main]\r\nStall Seconds=2\r\n");
     prefs.close();
     struct Case {
         const char *Encoder, *FailOutput;
@@ -730,7 +731,7 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
              Case{"ok", ".partial-", false, TRunResult::CompletedWithFailures,
                   "Stage two (FFmpeg) exited with code 1"}, // the join
              Case{"hang", "", false, TRunResult::CompletedWithFailures,
-                  " of 2, stalled: its progress did not advance for 0.6 s"},
+                  " of 2, stalled: its progress did not advance for 2 s"},
              Case{"hang", "", true, TRunResult::Cancelled, ""},
          }) {
         SCOPED_TRACE(std::string(c.Encoder) + " " + c.FailOutput + (c.Stop ? " and Stop" : ""));
