@@ -69,7 +69,7 @@ protected:
         Log = Root.filePath("encoders.log");
         qputenv("FAKE_LOG", Log.toLocal8Bit());
         for (const char* v : {"FAKE_STAGE1", "FAKE_STAGE2", "FAKE_STAGE1_STEPS", "FAKE_PREP",
-                              "FAKE_OUTPUT_VIDEO", "FAKE_OUTPUT_AUDIO", "FAKE_FAIL_OUTPUT"})
+                              "FAKE_OUTPUT_VIDEO", "FAKE_OUTPUT_AUDIO", "FAKE_FAIL_OUTPUT", "FAKE_HANG_OUTPUT"})
             qunsetenv(v);
         Settings.OutputDirText = Output;
         Settings.ProfileName = "Test";
@@ -721,6 +721,7 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
         bool Stop;
         TRunResult::TOutcome Outcome;
         const char* Problem;
+        const char* HangOutput = ""; // with Stop: pressed once the encoder of that output has started
     };
     for (const Case& c : {
              Case{"ok", "", false, TRunResult::Completed, ""},
@@ -733,13 +734,25 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
              Case{"hang", "", false, TRunResult::CompletedWithFailures,
                   " of 2, stalled: its progress did not advance for 2 s"},
              Case{"hang", "", true, TRunResult::Cancelled, ""},
+             Case{"ok", "", false, TRunResult::CompletedWithFailures,
+                  "Stage two (FFmpeg) joining the pieces stalled", ".partial-"},
+             Case{"ok", "", true, TRunResult::Cancelled, "", ".partial-"},
          }) {
         SCOPED_TRACE(std::string(c.Encoder) + " " + c.FailOutput + (c.Stop ? " and Stop" : ""));
         QFile::remove(Log);
         qputenv("FAKE_STAGE2", c.Encoder);
         qputenv("FAKE_FAIL_OUTPUT", c.FailOutput);
-        if (c.Stop)
+        qputenv("FAKE_HANG_OUTPUT", c.HangOutput);
+        QTimer joinWatch;
+        if (c.Stop && *c.HangOutput) {
+            QObject::connect(&joinWatch, &QTimer::timeout, [&] {
+                if (!RunsOf("stage2").filter(c.HangOutput).isEmpty())
+                    Driver.Stop();
+            });
+            joinWatch.start(50);
+        } else if (c.Stop) {
             QTimer::singleShot(300, [&] { Driver.Stop(); });
+        }
         const TRunResult r = Driver.Start(Settings);
         EXPECT_EQ(r.Outcome, c.Outcome);
         if (*c.Problem) {
@@ -767,6 +780,7 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
     }
     qunsetenv("FAKE_STAGE2");
     qunsetenv("FAKE_FAIL_OUTPUT");
+    qunsetenv("FAKE_HANG_OUTPUT");
 }
 
 // Files the profiles' containers hold, made by the real encoder: MP4 and AVI keep each stream's length,
