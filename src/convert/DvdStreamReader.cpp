@@ -192,6 +192,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FCell = 0;
     FPack = FCells.front().First;
     FRunLeft = 0;
+    FIntoCellSeconds = FOffsetSeconds;
     FOffsetSeconds += LeadSeconds();
     ScanStreamIds();
     return true;
@@ -382,6 +383,10 @@ bool TDvdStreamReader::VobuStarts(std::vector<TVobuStart>& vobus) {
         }
     }
     return true;
+}
+
+double TDvdStreamReader::VideoAloneOffsetSeconds() {
+    return FIntoCellSeconds + LeadSeconds(true);
 }
 
 bool TDvdStreamReader::StartAtVobu(const TVobuStart& vobu) {

@@ -30,6 +30,8 @@ public:
     QString ErrorText() const { return FError; }
 
     double OffsetSeconds() const { return FOffsetSeconds; } // the range's start within the stream
+    // The same for an output that takes only the stream's video, which FFmpeg times from its first packet.
+    double VideoAloneOffsetSeconds();
     int AngleCount() const { return FAngleCount; }
     QString TitleAspect() const { return FAspect; } // "4:3" or "16:9"
 
@@ -100,6 +102,7 @@ private:
     uint32_t FPack = 0;                   // the next sector to visit in the current cell
     uint32_t FRunStart = 0, FRunLeft = 0; // sectors due to be passed on
     double FOffsetSeconds = 0;
+    double FIntoCellSeconds = 0; // the range's start after its first cell's
     int64_t FFirstPicturePts = -1;
     QByteArray FFirstPackHeader; // the stream's first 14 bytes, when they are an MPEG-2 pack header
     QByteArray FPrefix;          // bytes handed out before the disc's

@@ -106,7 +106,8 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         piece->File = folder.filePath(QStringLiteral("piece-%1").arg(k + 1) + extension);
         if (!OpenDirectStream(piece->Reader, item, problem))
             return ItemFailed;
-        double offset = piece->Reader.OffsetSeconds(), from = cut.Start;
+        // The picture alone is timed from its own first packet, not from the stream's first one.
+        double offset = piece->Reader.VideoAloneOffsetSeconds() - edge, from = cut.Start - edge;
         if (cut.Preroll >= 0) {
             const TDvdStreamReader::TVobuStart& preroll = vobus[size_t(cut.Preroll)];
             if (!piece->Reader.StartAtVobu(preroll)) {
