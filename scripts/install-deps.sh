@@ -6,12 +6,13 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config g++ clang
   qt6-base-dev qt6-base-dev-tools libqt6dbus6 qt6-svg-dev libgl-dev
-  libdvdread-dev libblkid-dev libjpeg62-turbo-dev libavformat-dev
+  libdvdread-dev libblkid-dev libjpeg62-turbo-dev libavcodec-dev libavformat-dev
+  libtesseract-dev tesseract-ocr-eng tesseract-ocr-fra tesseract-ocr-deu tesseract-ocr-spa tesseract-ocr-ita
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libgtest-dev libgmock-dev libbenchmark-dev
-  mencoder ffmpeg dvdauthor lsdvd genisoimage
+  mencoder ffmpeg dvdauthor lsdvd genisoimage mjpegtools
   xvfb xauth bc time dosfstools fusefat
-  desktop-file-utils appstream
+  desktop-file-utils appstream imagemagick fonts-dejavu-core dbus-daemon
 )
 
 missing=()

@@ -4,7 +4,7 @@
 set -u
 src="$1/src"
 bad=$(cd "$src" && grep -rnE '#include +[<"](app/|ui/|[a-z]+/ui/|QtWidgets|QWidget|QDialog|QMessageBox)' \
-  tasks dvd profiles convert preview cli --include='*.h' --include='*.cpp' \
+  tasks dvd profiles convert preview cli subtitles --include='*.h' --include='*.cpp' \
   | grep -vE '^(dvd|profiles|preview)/ui/')
 if [ -n "$bad" ]; then
   echo "The core includes window code:"

@@ -16,3 +16,7 @@ QString HomePageLinkText() {
     return QStringLiteral("%1 - %2").arg(kMakerName,
                                          address.isEmpty() ? QStringLiteral("the user manual") : address);
 }
+
+QString HomePageKind(const QUrl& page) {
+    return page.isLocalFile() ? QStringLiteral("the manual") : QStringLiteral("the web page");
+}

@@ -8,3 +8,5 @@
 QUrl HomePage(const QString& helpFile);
 // The start screen's link text: the maker's name and the home page's address.
 QString HomePageLinkText();
+// What the home page is, as a message names it: "the manual" or "the web page".
+QString HomePageKind(const QUrl& page);

@@ -1,6 +1,7 @@
 #include "StartupArguments.h"
 
 #include "dvd/DiscLoader.h"
+#include "dvd/DiscSource.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,8 @@ QStringList DiscFoldersOf(const QStringList& arguments) {
 
 QString DiscFolderOf(const QString& path) {
     const QFileInfo info(path);
+    if (IsDiscFile(path))
+        return path;
     if (info.isFile())
         return IncludeTrailingSeparator(info.absolutePath());
     if (info.isDir())

@@ -1,5 +1,5 @@
 #include "ConvertCommand.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 
 #include "tasks/AppContext.h"
 #include "tasks/TaskListModel.h"
@@ -20,7 +20,9 @@
 #include <QJsonObject>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <pthread.h>
 #include <unistd.h>
 
 const char* const kConvertUsage =
@@ -30,8 +32,9 @@ const char* const kConvertUsage =
     "    --all-chapters         every chapter of the disc\n"
     "    --audio K|all          audio track K of the row's list, from 0, or every track (direct engine)\n"
     "    --subtitle K           subtitle K of the row's list (0 is None), burned in\n"
-    "    --subtitles burn|keep|none   burn in --subtitle K (the default), keep every subtitle as a\n"
-    "                           switchable track (direct engine), or none\n"
+    "    --subtitles burn|keep|text|none   burn in --subtitle K (the default), keep every subtitle as\n"
+    "                           a switchable track, read every subtitle into a text track (both\n"
+    "                           direct engine), or none\n"
     "    --no-chapters          no chapter marks in the outputs (default: the saved choice)\n"
     "    --angle K              angle K, from 0\n"
     "    --start T --end T      convert only this range of each row (hh:mm:ss)\n"
@@ -48,19 +51,45 @@ const char* const kConvertUsage =
     "    --pieces N|auto        the direct engine makes a long row in N pieces side by side\n"
     "                           (auto: one per core; 1: one pass; default: the saved choice)\n"
     "    --dry-run              print the command lines of each row, run nothing\n"
-    "    --progress text|json   progress on standard error (text) or standard output (json)\n";
+    "    --progress text|json   progress on standard error (text) or standard output (json)\n"
+    "    exit codes: 0 every row converted, 1 a row failed, 2 bad arguments or an unreadable disc,\n"
+    "                3 standard output or error was closed (a reader such as head went away):\n"
+    "                the run was stopped and left nothing, 129, 130, 143 stopped by SIGHUP,\n"
+    "                Ctrl+C or SIGTERM\n";
 
 namespace {
 
-constexpr int ExitOk = 0, ExitFailed = 1, ExitBadInput = 2;
+constexpr int ExitOk = 0, ExitFailed = 1, ExitBadInput = 2, ExitOutputClosed = 3;
 
 // Ctrl+C, a closed terminal and a polite kill all stop the run the same way: the encoders are ended, the
-// work and partial files removed, and the exit code is 128 + the signal's number.
+// work and partial files removed, and the exit code is 128 + the signal's number. A closed standard output
+// or error (SIGPIPE on a write, e.g. piped into head) stops it the same way with an exit code of its own.
 volatile std::sig_atomic_t gInterrupted = 0;
 volatile std::sig_atomic_t gSignal = 0;
 void OnInterrupt(int signal) {
     gInterrupted = 1;
     gSignal = signal;
+}
+
+// From the very start of the command: a signal while the disc is read would otherwise end the program
+// without a word. One the program was started to ignore (nohup, a background job) stays ignored, and
+// one blocked by whoever started it is let through, as the run is stopped by these alone.
+void CatchStopSignals() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int signal : {SIGINT, SIGHUP, SIGTERM, SIGPIPE}) {
+        // A closed output is never a thing to ignore: writing on would only fail unseen.
+        struct sigaction old {};
+        if (signal != SIGPIPE && sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction catcher {};
+        catcher.sa_handler = OnInterrupt;
+        sigemptyset(&catcher.sa_mask);
+        catcher.sa_flags = SA_RESTART;
+        sigaction(signal, &catcher, nullptr);
+        sigaddset(&stops, signal);
+    }
+    pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
 }
 
 struct TBadInput {
@@ -102,6 +131,7 @@ public:
         std::getline(std::cin, answer);
         return answer == "y" || answer == "Y" || answer == "yes";
     }
+    bool ListsRunReport() const override { return true; } // on lines of their own, after the run
     void LockInterface() override {}
     void UnlockInterface() override {}
     void ShowProgressPanel(bool) override {}
@@ -219,8 +249,8 @@ TOptions ParseOptions(QStringList args) {
                 o.Audio = ToIndex(a, v);
         } else if (a == "--subtitles") {
             o.Subtitles = value(a);
-            if (o.Subtitles != "burn" && o.Subtitles != "keep" && o.Subtitles != "none")
-                throw TBadInput{"--subtitles takes burn, keep or none"};
+            if (o.Subtitles != "burn" && o.Subtitles != "keep" && o.Subtitles != "text" && o.Subtitles != "none")
+                throw TBadInput{"--subtitles takes burn, keep, text or none"};
         } else if (a == "--no-chapters") {
             o.NoChapters = true;
         } else if (a == "--subtitle") {
@@ -277,8 +307,8 @@ TOptions ParseOptions(QStringList args) {
         throw TBadInput{"convert takes the PATH of a disc folder (see --help)"};
     if (o.Subtitles == "none" && o.Subtitle > 0)
         throw TBadInput{"--subtitles none and --subtitle " + QString::number(o.Subtitle) + " contradict each other"};
-    if (o.Subtitles == "keep" && o.Subtitle > 0)
-        throw TBadInput{"--subtitles keep keeps every subtitle as a track: --subtitle K is for burn"};
+    if ((o.Subtitles == "keep" || o.Subtitles == "text") && o.Subtitle > 0)
+        throw TBadInput{"--subtitles " + o.Subtitles + " keeps every subtitle as a track: --subtitle K is for burn"};
     return o;
 }
 
@@ -331,6 +361,8 @@ void SelectRows(TTaskListModel& tasks, const TOptions& o) {
             row->SubtitleIndex = 0;
         else if (o.Subtitles == "keep")
             row->SubtitleIndex = TTaskNode::KeepSubtitleTracks;
+        else if (o.Subtitles == "text")
+            row->SubtitleIndex = TTaskNode::TextSubtitleTracks;
         if (o.Angle >= 0) {
             check(o.Angle, owner.AngleCount, "angle");
             row->AngleIndex = o.Angle;
@@ -353,10 +385,11 @@ void SelectRows(TTaskListModel& tasks, const TOptions& o) {
 } // namespace
 
 int RunConvertCommand(const QStringList& args, const QString& programDir) {
+    CatchStopSignals();
     try {
         const TOptions o = ParseOptions(args);
-        if (!QFileInfo(o.Disc).isDir() && !IsDiscImagePath(o.Disc))
-            throw TBadInput{o.Disc + ": not a folder, nor a disc image (.iso)"};
+        if (DiscKindOf(o.Disc) == TDiscKind::Other)
+            throw TBadInput{o.Disc + ": not a folder, nor a disc image (.iso), nor a drive"};
 
         // Defaults as the window has them, from its Preferences.ini, read without writing it.
         const TAppPaths paths = TAppPaths::ForProgramDir(programDir);
@@ -366,8 +399,6 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                                                       : o.Overwrite == "rename"  ? TPreferences::Rename
                                                       : o.Overwrite == "ask"     ? TPreferences::Ask
                                                                                  : prefs.Policy;
-        if (QString problem; !o.DryRun && !paths.MakeUserFolders(&problem))
-            throw TBadInput{problem};
         TAppContext context;
         context.SetProgramDir(programDir);
         TTaskListModel tasks(context);
@@ -404,7 +435,15 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         const QString workDir = o.WorkDir.isEmpty()
                                     ? prefs.WorkDir
                                     : QDir::cleanPath(QDir::current().absoluteFilePath(o.WorkDir));
+        if (!o.WorkDir.isEmpty() && !QFileInfo(workDir).isDir())
+            throw TBadInput{"--work-dir " + workDir + ": no such folder"};
         context.WorkDir = WorkDirOf(workDir, paths.DefaultWorkDir());
+        if (!QFileInfo(context.WorkDir).isDir()) // a saved folder that is gone, as the window does
+            context.WorkDir = paths.DefaultWorkDir();
+        // Only the folder this run writes in is made: a home that cannot be written does not stop a run
+        // whose folders are all given.
+        if (!o.DryRun && !QDir().mkpath(context.WorkDir))
+            throw TBadInput{context.WorkDir + ": the work folder cannot be made"};
         if (!o.Prefix.isEmpty())
             context.DVDInformation.OutputPrefix = o.Prefix;
 
@@ -422,10 +461,11 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
         // The two-stage engine makes its output from a work file of one picture and one sound.
         const bool direct = o.Engine.isEmpty() ? prefs.Engine == TPreferences::Direct : o.Engine == "direct";
         const bool keepsAll = TIniFile(paths.ProfilePath(profile)).ReadBool("Main", "Keep Streams", false);
-        if (!direct && (o.AllAudio || o.Subtitles == "keep" || keepsAll))
-            throw TBadInput{QString(o.AllAudio               ? "--audio all"
-                                    : o.Subtitles == "keep" ? "--subtitles keep"
-                                                            : "the profile '" + profile + "'") +
+        if (!direct && (o.AllAudio || o.Subtitles == "keep" || o.Subtitles == "text" || keepsAll))
+            throw TBadInput{QString(o.AllAudio ? "--audio all"
+                                    : o.Subtitles == "keep" || o.Subtitles == "text"
+                                        ? "--subtitles " + o.Subtitles
+                                        : "the profile '" + profile + "'") +
                             " needs the direct engine (--engine direct): the two-stage engine keeps one audio "
                             "track and can only burn a subtitle in"};
         driver.PiecesChoice = o.Pieces;
@@ -453,8 +493,11 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
             return ExitOk;
         }
 
-        for (int signal : {SIGINT, SIGHUP, SIGTERM})
-            std::signal(signal, OnInterrupt);
+        if (gInterrupted) { // nothing was written yet
+            std::fprintf(stderr, "velloric-cli: stopped by %s before the conversion began\n",
+                         strsignal(gSignal));
+            return gSignal == SIGPIPE ? ExitOutputClosed : 128 + int(gSignal);
+        }
         const TRunResult result = driver.Start(settings);
         for (const QString& note : result.Notes)
             std::fprintf(stderr, "Note: %s\n", qPrintable(note));
@@ -466,6 +509,8 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                 std::fprintf(stderr, "Wrote %s\n", qPrintable(output));
             return ExitOk;
         case TRunResult::Cancelled:
+            if (gSignal == SIGPIPE)
+                return ExitOutputClosed;
             return 128 + (gSignal ? int(gSignal) : SIGINT);
         case TRunResult::Refused:
             return ExitBadInput;

@@ -38,6 +38,14 @@ QJsonObject TaskListToJson(const TAppContext& context, const TTaskListModel& tas
         for (const auto& chapter : title.Children)
             chapters.append(RowJson(tasks, *chapter));
         row["chapters"] = chapters;
+        if (title.SameAs != 0)
+            row["sameAs"] = title.SameAs;
+        if (!title.PlaysTitles.empty()) {
+            QJsonArray plays;
+            for (int number : title.PlaysTitles)
+                plays.append(number);
+            row["playsTitles"] = plays;
+        }
         titles.append(row);
     }
     return QJsonObject{{"discPath", context.DVDInformation.DiscPath},

@@ -4,7 +4,7 @@
 //   velloric-cli args PROFILE    the encoder arguments the profile's saved choices give
 //   velloric-cli convert PATH    convert rows of the disc (see ConvertCommand.cpp)
 #include "tasks/AppContext.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 #include "tasks/TaskListModel.h"
 #include "cli/ConvertCommand.h"
 #include "cli/TaskListJson.h"
@@ -27,8 +27,9 @@ constexpr int ExitBadInput = 2;
 const char* const kUsage = "Usage: velloric-cli COMMAND [ARGS]\n"
                            "\n"
                            "Commands:\n"
-                           "  list PATH    print the titles and chapters of the DVD-Video folder PATH\n"
-                           "               (a VIDEO_TS folder or a folder that holds one) as JSON\n"
+                           "  list PATH    print the titles and chapters of the DVD-Video disc at PATH as JSON:\n"
+                           "               a VIDEO_TS folder or a folder that holds one, a disc image\n"
+                           "               (.iso) or a drive read directly (/dev/sr0, a loop device)\n"
                            "  profiles     list the conversion profiles of the program folder\n"
                            "  args PROFILE print the stage-one and stage-two encoder arguments of PROFILE\n"
                            "               (a name from 'profiles', or the path of an .apf file)\n"
@@ -46,8 +47,8 @@ int List(const QStringList& args) {
     if (args.size() != 1)
         return Fail("list takes one PATH (see --help)");
     const QString path = args.first();
-    if (!QFileInfo(path).isDir() && !IsDiscImagePath(path))
-        return Fail(path + ": not a folder, nor a disc image (.iso)");
+    if (DiscKindOf(path) == TDiscKind::Other)
+        return Fail(path + ": not a folder, nor a disc image (.iso), nor a drive");
 
     TAppContext context;
     TTaskListModel tasks(context);

@@ -3,15 +3,17 @@
 #include "tasks/AppContext.h"
 #include "tasks/OutputFileName.h"
 #include "tasks/ProductInfo.h"
+#include "tasks/RunLeftovers.h"
 #include "tasks/TaskListModel.h"
 #include "tasks/TimeText.h"
 #include "convert/CommandLine.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/DirectEngine.h"
 #include "convert/DisplayAspect.h"
+#include "convert/FieldChoice.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniFile.h"
@@ -27,6 +29,9 @@
 using namespace ConversionHelpers;
 
 namespace {
+
+// How much stage one reads past the row's end, for stage two to cut at its exact end.
+constexpr double kStageOneMargin = 1.0;
 
 QString Seconds3(double seconds) {
     return QString::number(seconds, 'f', 3);
@@ -129,7 +134,7 @@ void TConversionDriver::ReadEngineSettings() {
 // the stages run one after the other, and the run says so.
 bool TConversionDriver::MakeWorkPipe() {
     QString error;
-    if (FWorkFile.CreatePipe(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+    if (FWorkFile.CreatePipe(FContext.WorkDir, RunLeftovers::WorkFilePattern(), error)) {
         FLastWorkFile = FWorkFile.Path();
         return true;
     }
@@ -144,12 +149,13 @@ bool TConversionDriver::MakeWorkPipe() {
 bool TConversionDriver::PrepareWorkFile() {
     if (!QFileInfo(IncludeTrailingSeparator(FContext.WorkDir)).isDir())
         FContext.WorkDir = FContext.Paths.DefaultWorkDir();
+    RunLeftovers::RemoveWorkLeftovers(FContext.WorkDir); // of runs that were killed
     if (FEngine == TPreferences::Direct) // no work file
         return true;
     if (FOverlap && MakeWorkPipe())
         return true;
     QString error;
-    if (FWorkFile.Create(FContext.WorkDir, "temp-XXXXXX.avi", error)) {
+    if (FWorkFile.Create(FContext.WorkDir, RunLeftovers::WorkFilePattern(), error)) {
         FLastWorkFile = FWorkFile.Path();
         return true;
     }
@@ -163,9 +169,12 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
     FRunning = true;
     FNotes.clear();
     FFrontEnd.LockInterface();
+    // What runs that were killed left behind goes first: their partial files and folders of links.
+    RunLeftovers::RemoveViewLeftovers();
+    RunLeftovers::RemovePartialLeftovers(settings.OutputDirText);
     // The encoder would read a damaged .IFO where the list was read from its .BUP.
     // An image goes to the encoder as it is.
-    if (IsDiscImagePath(FContext.DVDInformation.DiscPath))
+    if (IsDiscFile(FContext.DVDInformation.DiscPath))
         FDiscView.reset();
     else
         FDiscView = std::make_unique<TDiscView>(IncludeTrailingSeparator(FContext.DVDInformation.DiscPath));
@@ -221,11 +230,18 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
     const double start = TimeTextToSeconds(item.CurStartText);
     const double end = TimeTextToSeconds(item.CurEndText);
     const QString disc = DiscDevice();
-    QStringList args{"dvd://" + QString::number(title.Number), "-dvd-device", disc, "-ss", Seconds3(start)};
+    QStringList args{"dvd://" + QString::number(title.Number), "-dvd-device", disc};
+    const TStageOneStart from = StageOneStart(item);
+    if (from.Byte >= 0)
+        args << "-sb" << QString::number(from.Byte);
+    else
+        args << "-ss" << Seconds3(start);
     // MEncoder does not exit when its input ends before -endpos: a range that reaches the end of the title
-    // is read to the end instead.
-    if (end < title.FullEnd)
+    // is read to the end instead, as is one that ends too close to it for the margin stage two cuts.
+    if (from.Byte < 0 && end < title.FullEnd)
         args << "-endpos" << Seconds3(end - start);
+    else if (from.Byte >= 0 && end + 2 * kStageOneMargin < title.FullEnd)
+        args << "-endpos" << Seconds3(from.Lead + end - start + kStageOneMargin);
     args << SplitCommandLine(stageOneText);
     // MEncoder's default AC3 decoder loses most of some streams (a mono track came out a fraction of a
     // second long); liba52 decodes them whole, and the trailing comma leaves the others for other formats.
@@ -247,12 +263,23 @@ QStringList TConversionDriver::StageOneArguments(const TTaskNode& item, const QS
 }
 
 QStringList TConversionDriver::StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
-                                                 const QString& outputPath) const {
+                                                 const QString& outputPath, QStringList* notes) const {
     // The work file's pixels are square whatever the title's shape: the output is told its display aspect.
     const QString aspect = OutputDisplayAspect(FContext.MencOutputSettings, TitleOf(item).AspectText);
     QStringList inputs, outputs;
     StageTwoExtras(item, inputs, outputs);
-    return QStringList{"-y", "-i", CurrentWorkFile()} + inputs + WithoutEncoderOptions(SplitCommandLine(stageTwoText)) +
+    QStringList profile = WithoutEncoderOptions(SplitCommandLine(stageTwoText));
+    if (AsksForAutoFields(profile)) {
+        const QString note = TwoStageFieldFilter(item, profile);
+        if (notes)
+            *notes << item.OutputName + ": " + note + ".";
+    }
+    // Stage one read from before the row's start, or past its end: the row is cut out here.
+    const TStageOneStart from = StageOneStart(item);
+    if (from.Byte >= 0)
+        outputs << "-ss" << Seconds3(from.Lead) << "-t" << Seconds3(ItemSeconds(item));
+    // -n: the encoder makes the partial file afresh and writes over nothing, whatever the profile says.
+    return QStringList{"-n", "-i", CurrentWorkFile()} + inputs + profile +
            (aspect.isEmpty() ? QStringList() : QStringList{"-aspect", aspect}) + outputs +
            QStringList{outputPath};
 }
@@ -280,8 +307,10 @@ std::vector<TItemCommands> TConversionDriver::Plan(const TRunSettings& settings)
                             notes});
             continue;
         }
+        QStringList notes;
         plan.push_back({output, StageOneArguments(*item, stageOneText),
-                        StageTwoArguments(*item, stageTwoText, output), TwoStageNotes(*item)});
+                        StageTwoArguments(*item, stageTwoText, output, &notes),
+                        notes + TwoStageNotes(*item)});
     }
     FContext.MencOutputSettings = saved;
     return plan;
@@ -297,8 +326,7 @@ bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
                                       " is already existent." + "\n\r" +
                                       "Click \"Yes\" to overwrite it. Click \"No\" to skip this file");
     case TPreferences::Rename:
-        output = StripExtension(output) + "-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") +
-                 FContext.OutputExt;
+        output = FreeNameBeside(output, FContext.OutputExt);
         return true;
     case TPreferences::Overwrite:
         return true;
@@ -306,7 +334,7 @@ bool TConversionDriver::ApplyOverwritePolicy(QString& output) {
     return true;
 }
 
-TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, const QString& output,
+TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& item, QString& output,
                                                                const QString& stageOneText,
                                                                const TRunSettings& settings,
                                                                QString& problem) {
@@ -325,6 +353,11 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
     if (!problem.isEmpty())
         return ItemFailed;
 
+    // MEncoder reads the disc itself and would encode scrambled packs as they are: such a range is refused
+    // before anything starts.
+    if (TDvdStreamReader reader; !OpenDirectStream(reader, item, problem) && reader.Encrypted())
+        return ItemFailed;
+    problem.clear();
     const bool opened = RunPreparatoryPass(TitleOf(item).Number, problem);
     if (FState == CancelRequested) // Stop before stage one: it is not started
         return ItemCancelled;
@@ -350,11 +383,18 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
             return ItemCancelled;
         converted = stageOneDone && RunStageTwo(item, stageTwoText, output, problem);
     }
-    FProgress.ItemConverted();
-    Show();
+    ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;
     return converted ? ItemDone : ItemFailed;
+}
+
+// A failed item's bars stay where its encoders got to; a stopped one shows as finished, as it always has.
+void TConversionDriver::ShowItemEnd(bool converted) {
+    if (converted || FState == CancelRequested) {
+        FProgress.ItemConverted();
+        Show();
+    }
 }
 
 TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings) {
@@ -402,12 +442,13 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             return result;
         case ItemDone:
             result.Outputs << output;
+            FProgress.ItemFinished();
             break;
         case ItemFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});
+            FProgress.ItemFailed();
             break;
         }
-        FProgress.ItemFinished();
     }
     return Complete(result, settings.OutputDirText);
 }
@@ -418,10 +459,22 @@ void TConversionDriver::EndProgress() {
     Show();
 }
 
+// What the run left out and could not check, as the end of its closing message.
+QString TConversionDriver::RunReportTail(const TRunResult& result) const {
+    if (FFrontEnd.ListsRunReport())
+        return {};
+    QString text;
+    if (!result.Skipped.isEmpty())
+        text += "\n\nSkipped, as the files exist: " + result.Skipped.join(", ");
+    for (const QString& note : FNotes)
+        text += "\n\nNote: " + note;
+    return text;
+}
+
 TRunResult TConversionDriver::Cancel(TRunResult result) {
     EndProgress();
     DeleteWorkFile();
-    FFrontEnd.Inform("Cancel", "The conversion is canceled.");
+    FFrontEnd.Inform("Cancel", "The conversion is canceled." + RunReportTail(result));
     FFrontEnd.ShowProgressPanel(false);
     FFrontEnd.UnlockInterface();
     result.Outcome = TRunResult::Cancelled;
@@ -429,23 +482,29 @@ TRunResult TConversionDriver::Cancel(TRunResult result) {
 }
 
 TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputDirText) {
-    FProgress.RunCompleted();
+    if (result.Failures.empty()) // the total reaches 100 only when every item was made (or skipped)
+        FProgress.RunCompleted();
     EndProgress();
     DeleteWorkFile();
     if (FState == Converting)
         FFrontEnd.HideHint();
+    result.Notes = FNotes;
     result.Outcome = result.Failures.empty() ? TRunResult::Completed : TRunResult::CompletedWithFailures;
     FFrontEnd.RunEnded(result);
     if (!result.Failures.empty()) {
         // Failures are reported whatever the completion choices: no turning off, no exit over a report.
-        QString text = QStringLiteral("The conversion is completed, but %1 of %2 files could not be made:")
-                           .arg(result.Failures.size())
-                           .arg(result.Failures.size() + size_t(result.Outputs.size()));
+        const bool allFailed = result.AllFailed();
+        QString text =
+            !allFailed ? QStringLiteral("The conversion is completed, but %1 of %2 files could not be made:")
+                             .arg(result.Failures.size())
+                             .arg(result.Failures.size() + size_t(result.Outputs.size()))
+            : result.Failures.size() == 1
+                ? QStringLiteral("The conversion failed: the file could not be made:")
+                : QStringLiteral("The conversion failed: none of the %1 files could be made:")
+                      .arg(result.Failures.size());
         for (const TItemFailure& f : result.Failures)
             text += "\n\n" + f.Output + ": " + f.Problem;
-        if (!result.Skipped.isEmpty())
-            text += "\n\nSkipped, as the files exist: " + result.Skipped.join(", ");
-        FFrontEnd.ReportError("Complete", text);
+        FFrontEnd.ReportError(allFailed ? "Conversion failed" : "Complete", text + RunReportTail(result));
         FState = Idle;
         FFrontEnd.ShowProgressPanel(false);
         result.Outcome = TRunResult::CompletedWithFailures;
@@ -463,7 +522,7 @@ TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputD
         FFrontEnd.CloseWindow();
         return result;
     }
-    FFrontEnd.Inform("Complete", "The conversion is completed successfully.");
+    FFrontEnd.Inform("Complete", "The conversion is completed successfully." + RunReportTail(result));
     if (FFrontEnd.AutoOpenDir())
         FFrontEnd.OpenFolder(outputDirText);
     FState = Idle;

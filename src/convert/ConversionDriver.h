@@ -4,10 +4,10 @@
 #include "convert/DirectEngine.h"
 #include "convert/EncoderSlot.h"
 #include "convert/ProgressTracker.h"
-#include "convert/StreamCheck.h"
 #include "convert/WorkFile.h"
 #include "dvd/DiscView.h"
 #include "profiles/ProfileModel.h"
+#include "subtitles/SubtitleTextJob.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -41,6 +41,9 @@ struct TRunResult {
     QStringList Outputs; // files written, in order
     QStringList Skipped; // output file names the user chose not to overwrite
     QStringList Notes;   // what the run could not check
+
+    // Items failed and none was made: the run is worded as a failure.
+    bool AllFailed() const { return !Failures.empty() && Outputs.isEmpty(); }
 };
 
 // Both command lines of one item, as they are started. The direct engine has no stage one: StageTwo is its
@@ -95,10 +98,6 @@ public:
     // [Main] in Preferences.ini ("Auto" or a number).
     std::optional<int> PiecesChoice;
 
-    // Measures a finished output's streams (MeasureStreamLengths); tests whose stand-in encoders write no
-    // real media give lengths of their own.
-    std::function<bool(const QString&, TStreamLengths&, QString&)> MeasureOutput = MeasureStreamLengths;
-
 private:
     enum TItemOutcome { ItemDone, ItemFailed, ItemCancelled, ItemLaunchFailed };
 
@@ -109,17 +108,31 @@ private:
     bool MakeWorkPipe();
     TRunResult ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings);
     bool ApplyOverwritePolicy(QString& output);
-    TItemOutcome ConvertItem(const TTaskNode& item, const QString& output, const QString& stageOneText,
+    TItemOutcome ConvertItem(const TTaskNode& item, QString& output, const QString& stageOneText,
                              const TRunSettings& settings, QString& problem);
     QStringList StageOneArguments(const TTaskNode& item, const QString& stageOneText) const;
+    // Replaces the profile's "-vf auto" by what suits the row's pictures after stage one; returns what was
+    // chosen, for the user.
+    QString TwoStageFieldFilter(const TTaskNode& item, QStringList& profile) const;
+    // notes (when given) receives what the profile's automatic deinterlacing chose.
     QStringList StageTwoArguments(const TTaskNode& item, const QString& stageTwoText,
-                                  const QString& outputPath) const;
+                                  const QString& outputPath, QStringList* notes = nullptr) const;
     // What the output keeps besides the row's choices: the preference's chapter marks, the profile's
     // keeping of every track.
     void ReadOutputOptions(const QString& profileName);
     // Stage two's chapter input, and its chapter map and the audio's language; both empty when there are
     // none.
     void StageTwoExtras(const TTaskNode& item, QStringList& inputs, QStringList& outputs) const;
+    // Where stage one begins. MEncoder's seek by time lands on a key picture up to a group of pictures past
+    // the time asked, so a row that does not start the title is read from the VOBU before its start, by byte
+    // position, and stage two cuts the lead (Lead, in the work file's time). Byte -1: by time, for the
+    // title's start or a disc whose cells carry no navigation packs.
+    struct TStageOneStart {
+        qint64 Byte = -1;
+        double Lead = 0;
+    };
+    TStageOneStart StageOneStart(const TTaskNode& item) const;
+    bool OpenTwoStageReader(TDvdStreamReader& reader, const TTaskNode& item) const;
     // What the two-stage engine cannot do of the row's choices, for the run's notes.
     QStringList TwoStageNotes(const TTaskNode& item) const;
     void AddNotes(const QStringList& notes);
@@ -127,7 +140,7 @@ private:
     QString CurrentWorkFile() const;
     bool RunPreparatoryPass(int titleNumber, QString& problem);
     bool RunStageOne(const TTaskNode& item, QString& problem);
-    bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+    bool RunStageTwo(const TTaskNode& item, const QString& stageTwoText, QString& outputPath,
                      QString& problem);
     // Creates the partial file beside the output and starts the final encoder with the arguments made for it;
     // inputFd (when not -1) is its standard input.
@@ -141,17 +154,23 @@ private:
     bool ReadFinalEncoder(TStallWatch& watch);
     // After the final encoder's output has ended: its exit, its streams' lengths, the partial file put in
     // place.
-    bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, const QString& outputPath,
+    bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, QString& outputPath,
                             const QStringList& arguments, QString& problem);
-    bool RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText, const QString& outputPath,
+    bool RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText, QString& outputPath,
                          QString& problem);
     void EndPipeWait();
-    TItemOutcome ConvertItemDirect(const TTaskNode& item, const QString& output, const QString& stageTwoText,
+    TItemOutcome ConvertItemDirect(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                    QString& problem);
     bool OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item, QString& problem) const;
-    TItemOutcome ConvertItemInPieces(const TTaskNode& item, const QString& output, const QString& stageTwoText,
+    TItemOutcome ConvertItemInPieces(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                      QString& problem);
     int PiecesChosen() const;
+    // Subtitles read into text: the reading starts beside the encoder when the row asks for it; once the
+    // encoder has made the partial file, the text goes into it as tracks (or beside the output in files of
+    // its own where the container takes none). False, with problem set, when the text could not be added.
+    void StartTextReading(const TTaskNode& item);
+    bool AddTextTracks(const TTaskNode& item, const TOwnedFile& partial, const QString& outputPath,
+                       QString& problem);
     bool CheckStreamLengths(const TTaskNode& item, const QString& file, const QStringList& arguments,
                             QString& problem);
     bool ReadStage(TEncoderSlot& slot, TStallWatch& watch,
@@ -159,6 +178,8 @@ private:
                    const std::function<void(qint64)>& onSilence = nullptr);
     // Stops the clock and clears the remaining time, which means nothing once the run is over.
     void EndProgress();
+    void ShowItemEnd(bool converted);
+    QString RunReportTail(const TRunResult& result) const;
     TRunResult Cancel(TRunResult result);
     TRunResult Complete(TRunResult result, const QString& outputDirText);
     void DeleteWorkFile();
@@ -185,4 +206,5 @@ private:
     TOutputOptions FOutputOptions;
     bool FMayReplaceOutput = true;        // the item's output may take the place of a file of its name
     std::unique_ptr<TDiscView> FDiscView; // for the length of a run
+    std::unique_ptr<TSubtitleTextJob> FTextJob; // the row's subtitles being read into text
 };

@@ -37,6 +37,9 @@ public:
     virtual void CloseWindow() = 0;
     virtual void OpenFolder(const QString& path) = 0;
     virtual void PumpEvents() = 0;
+    // True when the front end lists a run's notes and skipped files itself once the run is over; else they
+    // end the run's closing message.
+    virtual bool ListsRunReport() const { return false; }
     // The run is over (completed, with or without failures), before its closing message.
     virtual void RunEnded(const TRunResult&) {}
 };

@@ -3,12 +3,14 @@
 #include "ConversionDriver.h"
 
 #include "tasks/AppContext.h"
+#include "tasks/RunLeftovers.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/MediaLibrary.h"
 #include "convert/StallWatch.h"
 #include "convert/StreamCheck.h"
 #include "dvd/DiscLoader.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -23,14 +25,6 @@ namespace {
 bool NonEmptyFile(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() && info.size() > 0;
-}
-
-// "Title01.partial-XXXXXX.mp4": beside the final file, with its extension, which tells FFmpeg the format.
-QString PartialPattern(const QString& outputPath, const QString& extension) {
-    QString name = QFileInfo(outputPath).fileName();
-    if (!extension.isEmpty() && name.endsWith(extension))
-        name.chop(extension.size());
-    return name + ".partial-XXXXXX" + extension;
 }
 
 // Replaces target with source in one step (rename(2) replaces an existing target). Without replace, a file
@@ -53,9 +47,43 @@ bool ReplaceFile(const QString& source, const QString& target, QString& error, b
     return false;
 }
 
+// Moves source to target without replacing a file there; where target is taken, to the next free name
+// beside it, as the Rename policy names one. placed is where the file went.
+bool PlaceAtFreeName(const QString& source, const QString& target, const QString& extension, QString& placed,
+                     QString& error) {
+    if (ReplaceFile(source, target, error, false)) {
+        placed = target;
+        return true;
+    }
+    for (int attempt = 0; attempt < 100 && errno == EEXIST; ++attempt) {
+        const QString free = ConversionHelpers::FreeNameBeside(target, extension);
+        if (ReplaceFile(source, free, error, false)) {
+            placed = free;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 namespace ConversionHelpers {
+
+QString PartialPattern(const QString& outputPath, const QString& extension) {
+    QString name = QFileInfo(outputPath).fileName();
+    if (!extension.isEmpty() && name.endsWith(extension))
+        name.chop(extension.size());
+    return RunLeftovers::PartialFilePattern(name, extension);
+}
+
+QString FreeNameBeside(const QString& output, const QString& extension) {
+    const QString stem = (output.endsWith(extension) ? output.chopped(extension.size()) : output) + "-" +
+                         QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz");
+    QString name = stem + extension;
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = stem + "-" + QString::number(n) + extension;
+    return name;
+}
 
 QString WithTail(const QString& what, const TEncoderSlot& slot) {
     const QString tail = slot.LastLines(8);
@@ -171,7 +199,7 @@ bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
 // Stage two writes to a file of its own beside the output and replaces the output only when it succeeded:
 // a failed or cancelled item leaves no broken file and never touches one that was there.
 bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageTwoText,
-                                    const QString& outputPath, QString& problem) {
+                                    QString& outputPath, QString& problem) {
     TOwnedFile partial;
     QStringList arguments;
     if (!StartStageTwoEncoder(item, stageTwoText, outputPath, partial, arguments, problem))
@@ -204,7 +232,10 @@ bool TConversionDriver::StartStageTwoEncoder(const TTaskNode& item, const QStrin
                                              QStringList& arguments, QString& problem) {
     FProgress.StartStageTwo();
     const auto argumentsFor = [&](const QString& path) {
-        return StageTwoArguments(item, stageTwoText, path);
+        QStringList notes;
+        const QStringList args = StageTwoArguments(item, stageTwoText, path, &notes);
+        AddNotes(notes);
+        return args;
     };
     return StartFinalEncoder(partial, outputPath, argumentsFor, arguments, -1, problem);
 }
@@ -219,6 +250,7 @@ bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& ou
         problem = "The output file cannot be written: " + error;
         return false;
     }
+    partial.FreeName();
     arguments = argumentsFor(partial.Path());
     if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments, QString(), inputFd)) {
         FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());
@@ -229,7 +261,7 @@ bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& ou
 }
 
 bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial,
-                                           const QString& outputPath, const QStringList& arguments,
+                                           QString& outputPath, const QStringList& arguments,
                                            QString& problem) {
     const bool exitedWell =
         FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
@@ -241,25 +273,33 @@ bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& pa
     const bool whole = CheckStreamLengths(item, partial.Path(), arguments, problem);
     if (FState == CancelRequested)
         return false;
-    QString error;
+    QString error, placed;
     if (!whole) {
-        // The file is kept for the user to judge, under the output's name unless that holds a file already.
-        const QString kept = QFileInfo::exists(outputPath) ? partial.Path() : outputPath;
-        if (kept == partial.Path() || ReplaceFile(partial.Path(), outputPath, error))
+        // The file is kept for the user to judge, under the output's name unless that holds a file (which a
+        // failed item never replaces): then under the next free name.
+        if (PlaceAtFreeName(partial.Path(), outputPath, FContext.OutputExt, placed, error))
             partial.Release();
-        problem += " The file is kept as " + (partial.Owned() ? partial.Path() : kept) + ".";
+        problem += " The file is kept as " + (partial.Owned() ? partial.Path() : placed) + ".";
         return false;
     }
-    if (!ReplaceFile(partial.Path(), outputPath, error, FMayReplaceOutput)) {
+    if (ReplaceFile(partial.Path(), outputPath, error, FMayReplaceOutput)) {
+        partial.Release();
+        return true;
+    }
+    if (errno != EEXIST || !PlaceAtFreeName(partial.Path(), outputPath, FContext.OutputExt, placed, error)) {
         problem = "The output file cannot be put in place: " + error;
-        if (QFileInfo::exists(outputPath)) { // made by another run meanwhile: both files are kept
-            problem += ". The file is kept as " + partial.Path() + ".";
-            partial.Release();
-        }
         return false;
     }
     partial.Release();
-    return true;
+    // Another run put a file at the output's name meanwhile. Rename takes the next free name, as it does
+    // when the name is taken at the start; otherwise the item fails, and both files are kept.
+    if (FFrontEnd.OverwritePolicy() == TPreferences::Rename) {
+        outputPath = placed;
+        return true;
+    }
+    problem = "The output file cannot be put in place: " + outputPath + ": " +
+              QString::fromLocal8Bit(std::strerror(EEXIST)) + ". The file is kept as " + placed + ".";
+    return false;
 }
 
 // Measures each stream the profile keeps: encoders exit with success when their writes fail or the disc is
@@ -268,7 +308,7 @@ bool TConversionDriver::CheckStreamLengths(const TTaskNode& item, const QString&
                                            const QStringList& arguments, QString& problem) {
     TStreamLengths lengths;
     QString error;
-    if (!MeasureOutput(file, lengths, error)) {
+    if (!MeasureStreamLengths(file, lengths, error)) {
         problem = "The output file could not be measured: " + error + ".";
         return false;
     }

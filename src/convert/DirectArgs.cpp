@@ -2,6 +2,7 @@
 
 #include "convert/CommandLine.h"
 #include "convert/DisplayAspect.h"
+#include "convert/FieldChoice.h"
 #include "convert/KeptStreams.h"
 #include "profiles/ArgumentBuilder.h"
 #include "profiles/IniText.h"
@@ -57,7 +58,7 @@ QString PaletteArgument(const std::array<uint32_t, 16>& ycrcb) {
 
 QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     // The profile's own video filter joins the one chain; everything else it says is passed on as it is.
-    QStringList profile = SplitCommandLine(in.StageTwoText);
+    QStringList profile = WithFieldFilter(SplitCommandLine(in.StageTwoText), in.FieldFilter);
     const bool copyVideo = CopiesVideo(profile);
     profile = WithoutEncoderOptions(profile);
     QString profileFilter;
@@ -71,7 +72,7 @@ QStringList BuildDirectArguments(const TDirectArgsInput& in) {
     }
     const bool video = !profile.contains("-vn"), audio = !profile.contains("-an");
 
-    QStringList args{"-y"};
+    QStringList args{"-n"}; // the partial file is made afresh: nothing is ever written over
     // A copied picture cannot have a subtitle laid on it.
     const bool subtitle = video && !copyVideo && in.SubtitleStreamId >= 0;
     const QString palette = PaletteArgument(in.Palette);

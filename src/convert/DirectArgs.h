@@ -22,6 +22,7 @@ struct TDirectArgsInput {
     // The audio kept, in order, with languages; when given, AudioStreamId is not looked at.
     std::vector<TListedStream> AudioStreams;
     std::vector<TListedStream> SubtitleTracks; // sub-pictures kept as switchable tracks
+    QString FieldFilter;                       // what the profile's "-vf auto" stands for; empty: no filter
     QString CanvasSize;                        // the title's frame ("720x576") the sub-pictures lie on
     std::vector<TChapterMark> Chapters;        // relative to the range's start
     QString Input = QStringLiteral("pipe:0");

@@ -2,7 +2,9 @@
 
 #include "tasks/TaskNode.h"
 #include "tasks/TimeText.h"
+#include "convert/CommandLine.h"
 #include "convert/DirectArgs.h"
+#include "convert/FieldChoice.h"
 #include "convert/KeptStreams.h"
 
 #include <QtGlobal>
@@ -75,14 +77,15 @@ void KeepStreams(const TDvdStreamReader& reader, const TTaskNode& row, const TOu
 
 } // namespace
 
-bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTaskNode& row) {
+bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTaskNode& row,
+                   const TOutputOptions& options) {
     const TTaskNode& title = TitleRowOf(row);
     const double start = TimeTextToSeconds(row.CurStartText), end = TimeTextToSeconds(row.CurEndText);
     // A range that reaches the title's end is read to the end of its last cell.
     if (!reader.Open(discPath, title.Number, row.AngleIndex, start, end < title.FullEnd ? end : 0))
         return false;
     std::vector<int> announced{reader.SubtitleStreamId(row.SubtitleIndex)};
-    if (row.SubtitleIndex == TTaskNode::KeepSubtitleTracks)
+    if (row.SubtitleIndex == TTaskNode::KeepSubtitleTracks || options.KeepAllStreams)
         for (const TListedStream& subtitle : reader.Outline().Subtitles)
             announced.push_back(subtitle.Id);
     reader.AnnounceSubPictures(announced);
@@ -105,6 +108,11 @@ QStringList DirectArguments(const TDvdStreamReader& reader, const TTaskNode& row
     in.Palette = reader.Palette();
     in.OutputPath = outputPath;
     QStringList said;
+    if (AsksForAutoFields(WithoutEncoderOptions(SplitCommandLine(stageTwoText)))) {
+        const TFieldChoice fields = ChooseFieldTreatment(reader);
+        in.FieldFilter = fields.Filter;
+        said << fields.Description;
+    }
     KeepStreams(reader, row, options, in, said);
     if (options.ChapterMarks) {
         const std::vector<double>& programs = reader.Outline().ProgramStarts;

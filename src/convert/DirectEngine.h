@@ -13,15 +13,17 @@ struct TTaskNode;
 // The direct engine: the program reads the row's cells itself and streams them into one FFmpeg process
 // that does all the work, so there is neither a work file nor a second encoder.
 
-// Opens reader on the row's title (a chapter: its title), angle and current range. discPath is the
-// folder that holds VIDEO_TS.IFO.
-bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTaskNode& row);
-
 // What an output keeps beyond the row's own choices.
 struct TOutputOptions {
     bool ChapterMarks = true;
     bool KeepAllStreams = false; // every audio and subtitle track, whatever the row chose (a lossless copy)
 };
+
+// Opens reader on the row's title (a chapter: its title), angle and current range. discPath is the
+// folder that holds VIDEO_TS.IFO. Each subtitle stream the output keeps as a track is announced, so that the
+// encoder finds it even in a range where it shows nothing.
+bool OpenRowStream(TDvdStreamReader& reader, const QString& discPath, const TTaskNode& row,
+                   const TOutputOptions& options = {});
 
 // FFmpeg's arguments for the row, reading the stream from its standard input: the profile's stage-two
 // text and the output settings of the run, the reader's stream ids, languages, palette and offset, the

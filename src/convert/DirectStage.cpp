@@ -18,15 +18,17 @@ using namespace ConversionHelpers;
 
 bool TConversionDriver::OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item,
                                          QString& problem) const {
-    // The run's view of the disc: the library never meets an information file that failed our checks.
-    if (OpenRowStream(reader, DiscDevice(), item))
+    // The library reads the disc as the list was read: through the view, whose information files passed the
+    // checks, so a damaged .IFO with a good .BUP is never handed to it. Messages name the disc itself.
+    reader.ShowDiscAs(FContext.DVDInformation.DiscPath);
+    if (OpenRowStream(reader, DiscDevice(), item, FOutputOptions))
         return true;
-    problem = "The disc cannot be read: " + reader.ErrorText();
+    problem = reader.Encrypted() ? reader.ErrorText() : "The disc cannot be read: " + reader.ErrorText();
     return false;
 }
 
 TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTaskNode& item,
-                                                                     const QString& output,
+                                                                     QString& output,
                                                                      const QString& stageTwoText,
                                                                      QString& problem) {
     const double seconds = ItemSeconds(item);
@@ -46,6 +48,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
         return ItemFailed;
     }
     FProgress.StartStageTwo();
+    StartTextReading(item);
     TOwnedFile partial;
     QStringList arguments;
     const auto argumentsFor = [&](const QString& path) {
@@ -80,11 +83,14 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     if (FState == CancelRequested) {
     } else if (!ended) {
         problem = Stalled(FStageTwoSlot, kStageTwo, watch);
+    } else if (FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0 &&
+               !AddTextTracks(item, partial, output, problem)) {
+        FStageTwoSlot.Terminate();
     } else {
         converted = FinishFinalEncoder(item, partial, output, arguments, problem);
     }
-    FProgress.ItemConverted();
-    Show();
+    FTextJob.reset(); // a reading still going (Stop, a failure) ends here
+    ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;
     return converted ? ItemDone : ItemFailed;

@@ -1,9 +1,10 @@
 #include "DvdStreamReader.h"
-#include "dvd/DiscImage.h"
+#include "dvd/DiscSource.h"
 
 #include "convert/ProgramStreamPacks.h"
 #include "convert/TitleOutline.h"
 #include "dvd/InfoFileCheck.h"
+#include "dvd/ScrambledPacks.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <poll.h>
 #include <unistd.h>
@@ -28,6 +30,7 @@ struct TDvdStreamReader::TLibrary {
     ifo_handle_t* Vts = nullptr;
     dvd_file_t* Vobs = nullptr;
     QString LastLog;
+    bool NoDecryption = false; // said at the opening: the library cannot decrypt
 
     ~TLibrary() {
         if (Vobs)
@@ -42,10 +45,12 @@ struct TDvdStreamReader::TLibrary {
 
     // The library's errors are kept for the message; nothing reaches standard output.
     static void Log(void* self, dvd_logger_level_t level, const char* format, va_list args) {
-        if (level != DVD_LOGGER_LEVEL_ERROR)
-            return;
         char text[512];
         std::vsnprintf(text, sizeof text, format, args);
+        if (SaysNoDecryption(text))
+            static_cast<TLibrary*>(self)->NoDecryption = true;
+        if (level != DVD_LOGGER_LEVEL_ERROR)
+            return;
         static_cast<TLibrary*>(self)->LastLog = QString::fromLocal8Bit(text).trimmed();
     }
 };
@@ -53,6 +58,11 @@ struct TDvdStreamReader::TLibrary {
 namespace {
 
 constexpr int kSector = TDvdStreamReader::kSectorBytes;
+// How much of the cells after the range is read: the sound of a picture is stored up to about half a
+// second behind it.
+constexpr int64_t kTailTicks = 90000 * 3 / 2;
+// Two VOBUs within a frame of each other continue one timeline.
+constexpr int64_t kFrameTicks = 90000 / 25;
 
 } // namespace
 
@@ -67,8 +77,11 @@ void TDvdStreamReader::Close() {
     FPrefix.clear();
     FFirstPicturePts = -1;
     FCells.clear();
+    FRangeCells = 0;
     FCell = 0;
     FRunLeft = 0;
+    FLastEndPtm = -1;
+    FTailLeft = 0;
 }
 
 bool TDvdStreamReader::Fail(const QString& text) {
@@ -85,14 +98,18 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FError.clear();
     FBytesRead = 0;
     FOffsetSeconds = 0;
+    FScrambled = false;
     FAudioIds.clear();
     FSubtitleIds.clear();
     QString folder = discPath;
     while (folder.size() > 1 && folder.endsWith('/'))
         folder.chop(1);
-    FWhere = QStringLiteral("%1, title %2").arg(folder).arg(title);
+    QString shown = FShownName.isEmpty() ? folder : FShownName;
+    while (shown.size() > 1 && shown.endsWith('/'))
+        shown.chop(1);
+    FWhere = QStringLiteral("%1, title %2").arg(shown).arg(title);
     // An image (a regular file) is opened by the library itself.
-    if (!IsDiscImagePath(folder)) {
+    if (!IsDiscFile(folder)) {
         // Opening a FIFO would block for ever: only a folder with a regular VIDEO_TS.IFO is handed on.
         const QFileInfo ifo(folder + "/VIDEO_TS.IFO"), bup(folder + "/VIDEO_TS.BUP");
         if (!ifo.isFile() && !bup.isFile())
@@ -111,11 +128,11 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     static const dvd_logger_cb logger = {&TLibrary::Log};
     FLib->Dvd = DVDOpen2(FLib.get(), &logger, folder.toLocal8Bit().constData());
     if (!FLib->Dvd)
-        return Fail(folder + ": the DVD library cannot open it");
+        return Fail(shown + ": the DVD library cannot open it");
     FLib->Vmg = ifoOpen(FLib->Dvd, 0);
     const ifo_handle_t* vmg = FLib->Vmg;
     if (!vmg || !vmg->tt_srpt)
-        return Fail(folder + ": the title table of VIDEO_TS.IFO cannot be read");
+        return Fail(shown + ": the title table of VIDEO_TS.IFO cannot be read");
     if (title < 1 || title > vmg->tt_srpt->nr_of_srpts)
         return Fail(FWhere + ": the disc has no such title");
     const title_info_t& info = vmg->tt_srpt->title[title - 1];
@@ -182,7 +199,13 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
         while (to > from && cells[to].Start >= endSeconds)
             --to;
     FCells.assign(cells.begin() + qsizetype(from), cells.begin() + qsizetype(to) + 1);
+    FRangeCells = FCells.size();
+    if (endSeconds > 0)
+        FCells.insert(FCells.end(), cells.begin() + qsizetype(to) + 1, cells.end());
+    FTailLeft = kTailTicks;
+    FLastEndPtm = -1;
     FOffsetSeconds = std::max(0.0, startSeconds - FCells.front().Start);
+    FStartSeconds = std::max(startSeconds, FCells.front().Start);
 
     FLib->Vobs = DVDOpenFile(FLib->Dvd, info.title_set_nr, DVD_READ_TITLE_VOBS);
     if (!FLib->Vobs)
@@ -195,6 +218,11 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FIntoCellSeconds = FOffsetSeconds;
     FOffsetSeconds += LeadSeconds();
     ScanStreamIds();
+    // Scrambled packs would reach the encoder as garbage: such a range is refused here, before any encoder.
+    if (FScrambled) {
+        FLib->LastLog.clear();
+        return Fail(EncryptedTitleText(FWhere, FLib->NoDecryption));
+    }
     return true;
 }
 
@@ -230,8 +258,42 @@ void TDvdStreamReader::ScanStreamIds() {
     const TCell& cell = FCells.front();
     const int count = int(std::min<uint32_t>(cell.Last - cell.First + 1, 2048));
     std::vector<unsigned char> packs(size_t(count) * kSector);
-    if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) == count)
+    FScrambled = false;
+    if (DVDReadBlocks(FLib->Vobs, int(cell.First), size_t(count), packs.data()) == count) {
         FSeenIds = StreamIdsIn(packs.data(), count);
+        FScrambled = ScrambledPackCount(packs.data(), count) > 0;
+    }
+}
+
+bool TDvdStreamReader::VobuBefore(uint32_t& sector, double& leadSeconds) {
+    if (!FLib || !FLib->Vobs || FCells.empty())
+        return false;
+    const TCell& cell = FCells.front();
+    const double into = FStartSeconds - cell.Start;
+    unsigned char pack[kSector];
+    int64_t first = -1;
+    bool found = false;
+    for (uint32_t at = cell.First; at >= cell.First && at <= cell.Last;) {
+        if (DVDReadBlocks(FLib->Vobs, int(at), 1, pack) != 1 || !IsNavPack(pack))
+            break;
+        pci_t pci;
+        navRead_PCI(&pci, pack + 0x2d);
+        dsi_t dsi;
+        navRead_DSI(&dsi, pack + DSI_START_BYTE);
+        if (first < 0)
+            first = pci.pci_gi.vobu_s_ptm;
+        const double from = double(int64_t(pci.pci_gi.vobu_s_ptm) - first) / 90000;
+        if (from > into + 0.001)
+            break;
+        sector = at;
+        leadSeconds = std::max(0.0, into - from);
+        found = true;
+        const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
+        if (step == SRI_END_OF_CELL || step == 0)
+            break;
+        at += step;
+    }
+    return found;
 }
 
 int TDvdStreamReader::AudioStreamId(int audioIndex) const {
@@ -248,10 +310,48 @@ std::array<uint32_t, 16> TDvdStreamReader::Palette() const {
     return FPalette;
 }
 
+bool TDvdStreamReader::ReadSpread(int spots, int packsEach,
+                                  const std::function<void(const unsigned char*, int)>& visit) const {
+    if (!FLib || !FLib->Vobs || spots < 1 || packsEach < 1)
+        return false;
+    uint64_t total = 0;
+    for (const TCell& cell : FCells)
+        total += cell.Last - cell.First + 1;
+    // A place in the range counted in sectors becomes a sector of the cell that holds it.
+    const auto sectorAt = [this](uint64_t at, uint32_t& left) {
+        for (const TCell& cell : FCells) {
+            const uint32_t size = cell.Last - cell.First + 1;
+            if (at < size) {
+                left = uint32_t(size - at);
+                return uint32_t(cell.First + at);
+            }
+            at -= size;
+        }
+        left = 0;
+        return uint32_t(0);
+    };
+    std::vector<unsigned char> packs(size_t(packsEach) * kSector);
+    const bool whole = total <= uint64_t(spots) * uint64_t(packsEach);
+    const uint64_t places = whole ? (total + uint64_t(packsEach) - 1) / uint64_t(packsEach) : uint64_t(spots);
+    for (uint64_t k = 0; k < places; ++k) {
+        const uint64_t at = whole ? k * uint64_t(packsEach)
+                                  : (places > 1 ? k * (total - uint64_t(packsEach)) / (places - 1) : 0);
+        uint32_t left = 0;
+        const uint32_t first = sectorAt(at, left);
+        const int count = int(std::min<uint32_t>(left, uint32_t(packsEach)));
+        if (count <= 0)
+            continue;
+        if (DVDReadBlocks(FLib->Vobs, int(first), size_t(count), packs.data()) != count)
+            return false;
+        visit(packs.data(), count);
+    }
+    return true;
+}
+
 // Finds the next stretch of sectors to pass on: one VOBU where the cell starts with a navigation pack
 // (its search information leads to the next VOBU of the same angle), the rest of the cell otherwise.
 bool TDvdStreamReader::NextRun() {
-    unsigned char nav[kSector];
+    unsigned char pack[kSector];
     while (FCell < FCells.size()) {
         const TCell& cell = FCells[FCell];
         if (FPack > cell.Last || FPack < cell.First) {
@@ -259,20 +359,32 @@ bool TDvdStreamReader::NextRun() {
                 FPack = FCells[FCell].First;
             continue;
         }
-        if (DVDReadBlocks(FLib->Vobs, int(FPack), 1, nav) != 1) {
+        if (DVDReadBlocks(FLib->Vobs, int(FPack), 1, pack) != 1) {
             FError = FWhere + QStringLiteral(": sector %1 cannot be read").arg(FPack);
             return false;
         }
         uint32_t length = cell.Last - FPack + 1;
         uint32_t next = cell.Last + 1;
-        if (IsNavPack(nav)) {
+        const bool nav = IsNavPack(pack);
+        if (nav) {
             dsi_t dsi;
-            navRead_DSI(&dsi, nav + DSI_START_BYTE);
+            navRead_DSI(&dsi, pack + DSI_START_BYTE);
             if (dsi.dsi_gi.vobu_ea > 0 && dsi.dsi_gi.vobu_ea < length) {
                 length = dsi.dsi_gi.vobu_ea + 1;
                 const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
                 next = step != SRI_END_OF_CELL && step > 0 ? FPack + step : FPack + length;
             }
+        }
+        if (FCell >= FRangeCells && !(nav && PassOnTail(pack))) {
+            FCell = FCells.size();
+            return false;
+        }
+        if (nav && FCell < FRangeCells) {
+            pci_t pci;
+            navRead_PCI(&pci, pack + 0x2d);
+            FLastEndPtm = pci.pci_gi.vobu_e_ptm;
+        } else if (!nav) {
+            FLastEndPtm = -1;
         }
         FRunStart = FPack;
         FRunLeft = length;
@@ -280,6 +392,19 @@ bool TDvdStreamReader::NextRun() {
         return true;
     }
     return false;
+}
+
+// Whether the VOBU after the range that begins with this navigation pack is passed on: while it continues
+// the range's timeline and the tail's time is not used up.
+bool TDvdStreamReader::PassOnTail(unsigned char* nav) {
+    pci_t pci;
+    navRead_PCI(&pci, nav + 0x2d);
+    const int64_t start = pci.pci_gi.vobu_s_ptm, end = pci.pci_gi.vobu_e_ptm;
+    if (FTailLeft <= 0 || FLastEndPtm < 0 || std::abs(start - FLastEndPtm) > kFrameTicks || end <= start)
+        return false;
+    FTailLeft -= end - start;
+    FLastEndPtm = end;
+    return true;
 }
 
 void TDvdStreamReader::AnnounceSubPicture(int streamId) {
@@ -363,7 +488,7 @@ bool TDvdStreamReader::VobuStarts(std::vector<TVobuStart>& vobus) {
     if (!FLib || !FLib->Vobs)
         return false;
     unsigned char nav[kSector];
-    for (size_t c = 0; c < FCells.size(); ++c) {
+    for (size_t c = 0; c < FRangeCells; ++c) {
         const TCell& cell = FCells[c];
         for (uint32_t sector = cell.First; sector <= cell.Last;) {
             if (DVDReadBlocks(FLib->Vobs, int(sector), 1, nav) != 1)
@@ -390,10 +515,11 @@ double TDvdStreamReader::VideoAloneOffsetSeconds() {
 }
 
 bool TDvdStreamReader::StartAtVobu(const TVobuStart& vobu) {
-    if (!FLib || !FLib->Vobs || vobu.Cell < 0 || size_t(vobu.Cell) >= FCells.size() ||
+    if (!FLib || !FLib->Vobs || vobu.Cell < 0 || size_t(vobu.Cell) >= FRangeCells ||
         vobu.Sector < FCells[size_t(vobu.Cell)].First || vobu.Sector > FCells[size_t(vobu.Cell)].Last)
         return false;
     FCells.erase(FCells.begin(), FCells.begin() + vobu.Cell);
+    FRangeCells -= size_t(vobu.Cell);
     FCells.front().First = vobu.Sector;
     FCells.front().Start = vobu.Seconds;
     FCell = 0;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -57,9 +58,14 @@ bool TEncoderSlot::Launch(const QString& program, const QStringList& arguments, 
     Terminate();
     FProcess = std::make_unique<QProcess>();
     FProcess->setProcessChannelMode(QProcess::MergedChannels);
-    // A group of its own: Ctrl+C in a terminal reaches the program, which stops the encoder itself.
-    FProcess->setChildProcessModifier([inputFd] {
+    // A group of its own: Ctrl+C in a terminal reaches the program, which stops the encoder itself. A program
+    // that is killed cannot stop it: the encoder is killed with it (also when that came before this line).
+    const pid_t parent = ::getpid();
+    FProcess->setChildProcessModifier([inputFd, parent] {
         ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
         if (inputFd >= 0) // in place of the pipe QProcess made, which has no writer
             ::dup2(inputFd, STDIN_FILENO);
     });

@@ -4,8 +4,9 @@
 #include "convert/ChapterMarks.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/DvdStreamReader.h"
-#include "dvd/DiscImage.h"
+#include "convert/FieldChoice.h"
 #include "dvd/DiscLoader.h"
+#include "dvd/DiscSource.h"
 #include "profiles/IniFile.h"
 #include "tasks/AppContext.h"
 #include "tasks/TimeText.h"
@@ -21,24 +22,42 @@ void TConversionDriver::ReadOutputOptions(const QString& profileName) {
         TIniFile(ProfilePathOf(profileName)).ReadBool("Main", "Keep Streams", false);
 }
 
-void TConversionDriver::StageTwoExtras(const TTaskNode& item, QStringList& inputs,
-                                       QStringList& outputs) const {
-    inputs.clear();
-    outputs.clear();
+bool TConversionDriver::OpenTwoStageReader(TDvdStreamReader& reader, const TTaskNode& item) const {
     // Read from the run's view of the good information files, as stage one reads (the library can crash on
-    // a damaged copy); an image as it is.
+    // a damaged copy); an image or a drive as it is.
     const QString& disc = FContext.DVDInformation.DiscPath;
     std::unique_ptr<TDiscView> planView;
-    if (!FDiscView && !IsDiscImagePath(disc))
+    if (!FDiscView && !IsDiscFile(disc))
         planView = std::make_unique<TDiscView>(IncludeTrailingSeparator(disc));
     const TDiscView* view = FDiscView ? FDiscView.get() : planView.get();
     if (view && !view->IsValid())
-        return; // stage one reports the disc's problem
+        return false; // stage one reports the disc's problem
+    return OpenRowStream(reader, view ? view->Path() : disc, item);
+}
+
+TConversionDriver::TStageOneStart TConversionDriver::StageOneStart(const TTaskNode& item) const {
+    if (TimeTextToSeconds(item.CurStartText) <= 0)
+        return {};
     TDvdStreamReader reader;
-    if (!OpenRowStream(reader, view ? view->Path() : disc, item))
+    uint32_t sector = 0;
+    double lead = 0;
+    // Stage one plays the angle MEncoder picks: a title with several is sought by time.
+    if (!OpenTwoStageReader(reader, item) || reader.AngleCount() > 1 || !reader.VobuBefore(sector, lead))
+        return {};
+    // Read from a VOBU's start, MEncoder's first picture is one it could not decode whole, and it shows the
+    // next one twice to keep the sound in step: the VOBU's first picture is the work file's third.
+    const double rate = FContext.DVDInformation.FrameRate > 0 ? FContext.DVDInformation.FrameRate : 25;
+    return {qint64(sector) * TDvdStreamReader::kSectorBytes, lead + 2 / rate};
+}
+
+void TConversionDriver::StageTwoExtras(const TTaskNode& item, QStringList& inputs, QStringList& outputs) const {
+    inputs.clear();
+    outputs.clear();
+    TDvdStreamReader reader;
+    if (!OpenTwoStageReader(reader, item))
         return;
     const TTitleOutline& outline = reader.Outline();
-    // The work file starts at the range's start and holds the chosen audio track, or the title's first.
+    // The work file holds the chosen audio track, or the title's first.
     const int audio = item.AudioLanguageIndex;
     if (!outline.Audio.empty())
         outputs << "-metadata:s:a:0"
@@ -49,7 +68,8 @@ void TConversionDriver::StageTwoExtras(const TTaskNode& item, QStringList& input
         return;
     const std::vector<TChapterMark> marks = ChapterMarksInRange(
         outline.ProgramStarts, TimeTextToSeconds(item.CurStartText), TimeTextToSeconds(item.CurEndText));
-    inputs = ChapterInputArguments(marks, ItemSeconds(item), 0);
+    // FFmpeg moves the chapters back by the output's start (-ss): they are given where they lie in the input.
+    inputs = ChapterInputArguments(marks, ItemSeconds(item), StageOneStart(item).Lead);
     outputs << ChapterMapArguments(marks, 1);
 }
 
@@ -64,6 +84,10 @@ QStringList TConversionDriver::TwoStageNotes(const TTaskNode& item) const {
         notes << item.OutputName +
                      ": the two-stage engine can only burn a subtitle in, so none is kept; the direct engine "
                      "keeps them as tracks.";
+    if (item.SubtitleIndex == TTaskNode::TextSubtitleTracks)
+        notes << item.OutputName +
+                     ": the two-stage engine can only burn a subtitle in, so none is read as text; the direct "
+                     "engine reads them.";
     return notes;
 }
 
@@ -71,4 +95,25 @@ void TConversionDriver::AddNotes(const QStringList& notes) {
     for (const QString& note : notes)
         if (!FNotes.contains(note))
             FNotes << note;
+}
+
+QString TConversionDriver::TwoStageFieldFilter(const TTaskNode& item, QStringList& profile) const {
+    TDvdStreamReader reader;
+    QString problem;
+    if (!OpenDirectStream(reader, item, problem)) {
+        profile = WithFieldFilter(profile, {});
+        return "the picture could not be looked at, so it is not deinterlaced (" + problem + ")";
+    }
+    const TFieldChoice choice = ChooseFieldTreatment(reader);
+    QString filter;
+    // Stage one's frames carry no field flags, so every frame is deinterlaced. Film comes out of stage one
+    // at the disc's rate with the pulled-down repeats left out as gaps in its times: filled back in, the
+    // repeat in each five frames is dropped again (setting the rate alone kept 154 of 186 film frames).
+    if (choice.Treatment == TFieldTreatment::Interlaced)
+        filter = QStringLiteral("bwdif=mode=send_frame:parity=%1:deint=all")
+                     .arg(choice.TopFieldFirst ? "tff" : "bff");
+    else if (choice.Treatment == TFieldTreatment::Film)
+        filter = "fps=30000/1001,decimate";
+    profile = WithFieldFilter(profile, filter);
+    return choice.Description;
 }

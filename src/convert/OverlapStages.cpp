@@ -60,7 +60,7 @@ void TConversionDriver::EndPipeWait() {
 }
 
 bool TConversionDriver::RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText,
-                                        const QString& outputPath, QString& problem) {
+                                        QString& outputPath, QString& problem) {
     TOwnedFile partial;
     QStringList arguments;
     if (!StartStageTwoEncoder(item, stageTwoText, outputPath, partial, arguments, problem)) {

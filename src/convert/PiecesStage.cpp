@@ -57,7 +57,7 @@ int TConversionDriver::PiecesChosen() const {
 }
 
 TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTaskNode& item,
-                                                                       const QString& output,
+                                                                       QString& output,
                                                                        const QString& stageTwoText,
                                                                        QString& problem) {
     const double seconds = ItemSeconds(item);
@@ -145,6 +145,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     }
 
     FProgress.StartStageTwo();
+    StartTextReading(item);
     TPiecePool pool(pieces);
     pool.Pump = [this] { FFrontEnd.PumpEvents(); };
     pool.StopRequested = [this] { return FState == CancelRequested; };
@@ -154,10 +155,13 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         Show();
     };
     if (!pool.Start(StageTwoExePath(), problem)) {
+        FTextJob.reset();
         FFrontEnd.ReportError(kProductTitle, "Error\n" + problem);
         return ItemLaunchFailed;
     }
     const TPiecePool::TOutcome made = pool.Run(StallSeconds, problem);
+    if (made != TPiecePool::Done)
+        FTextJob.reset();
     if (made == TPiecePool::Cancelled || FState == CancelRequested)
         return ItemCancelled;
     if (made == TPiecePool::Failed)
@@ -176,8 +180,10 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     TOwnedFile partial;
     QStringList arguments;
     const auto argumentsFor = [&](const QString& path) { return JoinArguments(list, rest, profile, path); };
-    if (!StartFinalEncoder(partial, output, argumentsFor, arguments, -1, problem))
+    if (!StartFinalEncoder(partial, output, argumentsFor, arguments, -1, problem)) {
+        FTextJob.reset();
         return problem.startsWith(kStageTwo) ? ItemLaunchFailed : ItemFailed;
+    }
     TStallWatch watch(StallSeconds);
     const bool ended = ReadFinalEncoder(watch);
     bool converted = false;
@@ -186,12 +192,15 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     } else if (!ended) {
         FStageTwoSlot.Terminate();
         problem = Stalled(FStageTwoSlot, kStageTwo + " joining the pieces", watch);
+    } else if (FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0 &&
+               !AddTextTracks(item, partial, output, problem)) {
+        FStageTwoSlot.Terminate();
     } else {
         // The joined file is measured against what the profile keeps, as a file made in one pass.
         converted = FinishFinalEncoder(item, partial, output, whole, problem);
     }
-    FProgress.ItemConverted();
-    Show();
+    FTextJob.reset(); // a reading still going (Stop, a failure) ends here
+    ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;
     return converted ? ItemDone : ItemFailed;

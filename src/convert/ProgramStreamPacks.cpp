@@ -71,6 +71,18 @@ std::vector<int> StreamIdsIn(const unsigned char* packs, int count) {
     return ids;
 }
 
+QByteArray VideoPayload(const unsigned char* packs, int count) {
+    QByteArray payload;
+    ForEachPacket(packs, count, [&](const unsigned char* b, int at, int id, int length) {
+        if (id < 0xe0 || id > 0xef || (b[at + 6] & 0xc0) != 0x80)
+            return;
+        const int from = at + 9 + b[at + 8], to = std::min(at + 6 + length, kPackBytes);
+        if (from < to)
+            payload.append(reinterpret_cast<const char*>(b + from), to - from);
+    });
+    return payload;
+}
+
 QByteArray BlankSubPicturePack(const QByteArray& packHeader, int streamId, int64_t pts) {
     static const unsigned char zeroClock[14] = {0x00, 0x00, 0x01, 0xba, 0x44, 0x00, 0x04,
                                                 0x00, 0x04, 0x01, 0x01, 0x89, 0xc3, 0xf8};

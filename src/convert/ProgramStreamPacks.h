@@ -20,6 +20,9 @@ bool FirstTimestamps(const unsigned char* packs, int count, int64_t& earliest, i
 // 0x88.. DTS, 0xa0.. LPCM).
 std::vector<int> StreamIdsIn(const unsigned char* packs, int count);
 
+// The payload of the MPEG video packets (0xe0..0xef) in count packs, in order: the video elementary stream.
+QByteArray VideoPayload(const unsigned char* packs, int count);
+
 // One pack holding a sub-picture of 2x2 transparent pixels on stream streamId (0x20 to 0x3f), stamped
 // pts: decoded, it shows nothing. packHeader is the 14-byte header to copy (its clock reference); another
 // size gives a header with a zero clock.

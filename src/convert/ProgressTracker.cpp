@@ -189,6 +189,10 @@ void TProgressTracker::ItemFinished() {
     FDoneSeconds += 2 * FStageOnePosition;
 }
 
+void TProgressTracker::ItemFailed() {
+    FDoneSeconds += FFigures.CurrentBar / 100.0 * 2 * FItemSeconds;
+}
+
 void TProgressTracker::RunCompleted() {
     FFigures.TotalBar = 100;
     FFigures.TotalLabel = "100%";

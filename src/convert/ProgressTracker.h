@@ -28,6 +28,7 @@ public:
     void StageTwoChunk(const QString& chunk, int readIndex); // P7; the one encoder's output too
     void ItemConverted();                                    // P5
     void ItemFinished();                                     // P6
+    void ItemFailed(); // the bars and frames stay where the encoders got to, which counts as done
     void RunCompleted();                                     // P8
     void RunEnded();                                         // however it ended: no time remains
     void Tick();                                             // once a second while the run goes on

@@ -31,6 +31,11 @@ QString AvError(const TMediaLibrary& av, int code) {
     return QString::fromLocal8Bit(text);
 }
 
+// The shortest a kept stream may come out: a range may lose a frame or two at each end, never 0.5 s or 1 %.
+double ShortestAllowed(double rangeSeconds) {
+    return rangeSeconds - std::max(0.5, rangeSeconds * 0.01);
+}
+
 QString Seconds2(double seconds) {
     return QString::number(seconds, 'f', 2);
 }
@@ -103,7 +108,7 @@ bool KeepsAudio(const QStringList& stageTwoArguments) {
 }
 
 QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, bool video, bool audio) {
-    const double shortest = rangeSeconds - std::max(2.0, rangeSeconds * 0.02);
+    const double shortest = ShortestAllowed(rangeSeconds);
     QStringList faults;
     const auto check = [&](bool kept, double seconds, const QString& name) {
         if (!kept)
@@ -150,7 +155,7 @@ QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, c
     QString problem = ShortStreamProblem(lengths, rangeSeconds, kept.Video, kept.Audio > 0);
     if (!problem.isEmpty() || kept.Audio <= 1)
         return problem;
-    const double shortest = rangeSeconds - std::max(2.0, rangeSeconds * 0.02);
+    const double shortest = ShortestAllowed(rangeSeconds);
     QStringList faults;
     if (int(lengths.AudioTracks.size()) < kept.Audio)
         faults << QStringLiteral("it has %1 of its %2 audio tracks").arg(lengths.AudioTracks.size()).arg(kept.Audio);

@@ -41,5 +41,6 @@ QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, c
 QString MissingSubtitleNote(const TStreamLengths& lengths, const TKeptCounts& kept);
 
 // Empty when every kept stream covers the range; otherwise the user's explanation of which stream came out
-// how long. A stream may fall short of the range by 2 s or by 2 %, whichever is more.
+// how long. A stream may fall short of the range by 0.5 s or by 1 %, whichever is more: a short range cut
+// by a damaged disc must not pass, and a long one may lose a frame or two at each end.
 QString ShortStreamProblem(const TStreamLengths& lengths, double rangeSeconds, bool video, bool audio);

@@ -69,6 +69,11 @@ void TOwnedFile::Remove() {
     FPath.clear();
 }
 
+void TOwnedFile::FreeName() {
+    if (!FPath.isEmpty())
+        QFile::remove(FPath);
+}
+
 void TOwnedFile::Truncate() {
     if (!FPath.isEmpty())
         QFile::resize(FPath, 0);

@@ -21,6 +21,9 @@ public:
     void Release() { FPath.clear(); }
     // Empties the file (the next item writes it afresh); it stays ours.
     void Truncate();
+    // Removes the file but keeps the name ours, for an encoder told to create it and never to write over
+    // a file (FFmpeg's -n): the unique name was reserved a moment ago.
+    void FreeName();
 
     const QString& Path() const { return FPath; }
     bool Owned() const { return !FPath.isEmpty(); }

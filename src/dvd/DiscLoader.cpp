@@ -1,12 +1,14 @@
 #include "DiscLoader.h"
-#include "DiscImage.h"
 
 #include <memory>
 
+#include "DiscInfoFiles.h"
 #include "DvdAccess.h"
 #include "IfoReader.h"
 #include "InfoFileCheck.h"
 #include "InfoFileChoice.h"
+#include "TitleRelations.h"
+#include "OpticalDrives.h"
 #include "tasks/AppContext.h"
 #include "tasks/TaskListModel.h"
 #include "tasks/TimeText.h"
@@ -68,6 +70,39 @@ const TTitleSet* FindTitleSet(const std::vector<TTitleSet>& sets, int index) {
         if (set.Number == index + 1)
             return &set;
     return nullptr;
+}
+
+struct TPlacedTitle {
+    const TTitleSet* Set = nullptr;
+    const TProgramChain* Chain = nullptr;
+    int ChainIndex = -1;
+};
+
+TPlacedTitle PlaceTitle(TDvdAccess& library, const std::vector<TTitleSet>& sets, int title) {
+    int s = -1, c = -1;
+    library.GetIndexInfo(title, s, c);
+    TPlacedTitle placed;
+    placed.Set = s >= 0 ? FindTitleSet(sets, s) : nullptr;
+    if (placed.Set && c >= 0 && size_t(c) < placed.Set->Ifo.Pgci.Chains.size()) {
+        placed.Chain = &placed.Set->Ifo.Pgci.Chains[size_t(c)];
+        placed.ChainIndex = c;
+    }
+    return placed;
+}
+
+std::vector<TTitleRelation> RelateDiscTitles(TDvdAccess& library, const std::vector<TTitleSet>& sets) {
+    std::vector<TTitleCells> titles;
+    for (int i = 0; i < library.GetTitleNum(); ++i) {
+        const TPlacedTitle placed = PlaceTitle(library, sets, i);
+        TTitleCells cells;
+        if (placed.Chain) {
+            cells.TitleSet = placed.Set->Number;
+            cells.Chain = placed.ChainIndex + 1;
+            cells.Cells = placed.Chain->CellSectors;
+        }
+        titles.push_back(std::move(cells));
+    }
+    return RelateTitles(titles);
 }
 
 // A code with a zero byte stands for a stream without a language: its list entry is empty.
@@ -158,46 +193,63 @@ QString ExcludeTrailingSeparator(const QString& path) {
 TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& tasks, TDvdAccess& library,
                      const std::function<void()>& pump) {
     context.TitleSets.clear();
-    // An image's information files are read from a copy; the disc is named by the image itself.
-    std::unique_ptr<TDiscImageFiles> image;
-    if (IsDiscImagePath(path)) {
-        image = std::make_unique<TDiscImageFiles>(path);
-        if (!image->IsValid()) {
-            context.DVDInformation.DiscPath = path;
-            return {false, image->Error()};
-        }
+    const TDiscKind kind = DiscKindOf(path);
+    QString disc = path;
+    if (kind != TDiscKind::Image && kind != TDiscKind::Device) {
+        disc = IncludeTrailingSeparator(path);
+        if (!HasMenuFile(disc))
+            disc = FindVideoTsFolder(disc);
+        // The encoders open the video files themselves: a folder's are checked before anything is read.
+        CheckVideoFiles(disc);
     }
-    QString folder = image ? image->Folder() : IncludeTrailingSeparator(path);
-    if (!HasMenuFile(folder))
-        folder = FindVideoTsFolder(folder);
-    context.DVDInformation.DiscPath = image ? path : folder;
-    const QString libraryPath = ExcludeTrailingSeparator(folder);
-
-    context.TitleSets = ReadTitleSets(folder, pump);
-    CheckVideoFiles(folder);
+    context.DVDInformation.DiscPath = disc;
+    // Outputs are named after an image, or after a drive's volume label as the Open-DVD dialog does.
+    if (kind == TDiscKind::Image)
+        context.DVDInformation.OutputPrefix = DiscFileStem(path);
+    else if (kind == TDiscKind::Device)
+        context.DVDInformation.OutputPrefix = ReadVolumeLabel(path).value_or(QString());
 
     TLoadResult result;
-    if (!HasMenuFile(folder)) {
+    if (kind == TDiscKind::Folder && !HasMenuFile(disc)) {
+        context.TitleSets = ReadTitleSets(disc, pump);
         result.LibraryError = QStringLiteral("%1: no DVD-Video here (neither it nor a VIDEO_TS folder in it "
                                              "holds VIDEO_TS.IFO)")
                                   .arg(QDir::toNativeSeparators(path));
         return result;
     }
+    // Every kind of disc is read through the library into copies of its information files, which the
+    // bounds checks and the title table then read; problems name the disc's own files.
+    const TDiscInfoFiles files(disc, library.Process());
+    if (!files.IsValid()) {
+        result.LibraryError = files.Error();
+        return result;
+    }
+    result.NoDecryption = files.NoDecryption();
+    const QString folder = files.Folder();
+    try {
+        context.TitleSets = ReadTitleSets(folder, pump);
+    } catch (const EIfoError& e) {
+        throw EIfoError(files.Named(QString::fromStdString(e.what())).toStdString());
+    }
+    const QString libraryPath = ExcludeTrailingSeparator(folder);
+    if (!HasMenuFile(folder)) {
+        result.LibraryError = files.Named(QStringLiteral("%1: the DVD library cannot read VIDEO_TS.IFO nor "
+                                                         "VIDEO_TS.BUP").arg(disc));
+        return result;
+    }
     result.LibraryOpened = library.OpenDVD(libraryPath);
     if (!result.LibraryOpened) {
-        result.LibraryError = library.ErrorText();
+        result.LibraryError = files.Named(library.ErrorText());
         return result;
     }
     const int titleCount = library.GetTitleNum();
+    const std::vector<TTitleRelation> relations = RelateDiscTitles(library, context.TitleSets);
     for (int i = 0; i < titleCount; ++i) {
         if (pump)
             pump();
-        int s = -1, c = -1;
-        library.GetIndexInfo(i, s, c);
-        const TTitleSet* set = s >= 0 ? FindTitleSet(context.TitleSets, s) : nullptr;
-        const TProgramChain* chain = set && c >= 0 && size_t(c) < set->Ifo.Pgci.Chains.size()
-                                         ? &set->Ifo.Pgci.Chains[size_t(c)]
-                                         : nullptr;
+        const TPlacedTitle placed = PlaceTitle(library, context.TitleSets, i);
+        const TTitleSet* set = placed.Set;
+        const TProgramChain* chain = placed.Chain;
         const int number = i + 1;
         const QString name = "Title" + TwoDigits(number);
 
@@ -206,9 +258,12 @@ TLoadResult LoadDisc(const QString& path, TAppContext& context, TTaskListModel& 
             context.DVDInformation.Standard = pal ? "PAL" : "NTSC";
             context.DVDInformation.FrameRate = pal ? 25 : 29.97;
         }
-        TTaskNode* title =
-            tasks.AddTitle(MakeTitleRow(number, name, set ? &set->Ifo.Vobs.Video : nullptr, chain,
-                                        set ? &set->Ifo.Vobs : nullptr, library.GetTitleAngle(i)));
+        std::unique_ptr<TTaskNode> row =
+            MakeTitleRow(number, name, set ? &set->Ifo.Vobs.Video : nullptr, chain,
+                         set ? &set->Ifo.Vobs : nullptr, library.GetTitleAngle(i));
+        row->SameAs = relations[size_t(i)].SameAs;
+        row->PlaysTitles = relations[size_t(i)].PlaysTitles;
+        TTaskNode* title = tasks.AddTitle(std::move(row));
         if (chain)
             for (int j = 0; j < chain->ProgramCount; ++j)
                 tasks.AddChapter(title, MakeChapterRow(number, *chain, j));

@@ -1,6 +1,7 @@
 #include "DiscView.h"
 
 #include "InfoFileChoice.h"
+#include "tasks/RunLeftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,8 @@ QString InfoStem(int number) {
 
 } // namespace
 
-TDiscView::TDiscView(const QString& videoTs, const QString& menuProblem) : FSource(videoTs) {
+TDiscView::TDiscView(const QString& videoTs, const QString& menuProblem)
+    : FSource(videoTs), FFolder(RunLeftovers::ViewFolderTemplate()) {
     if (!FFolder.isValid()) {
         FError = QStringLiteral("%1: cannot make a temporary folder: %2").arg(videoTs, FFolder.errorString());
         return;

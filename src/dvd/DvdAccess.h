@@ -3,6 +3,10 @@
 #include <QString>
 #include <memory>
 
+// Where the library runs. The program always keeps it in a child process, which a crash of the library
+// cannot take down; the fuzz target runs it in its own process to see the faults the checks let through.
+enum class TLibraryProcess { Child, Own };
+
 // What disc loading asks of the DVD access library: which titles the disc plays, and for each the
 // title set, the program chain within it and the number of camera angles. Titles count from 0 here.
 class TDvdAccess {
@@ -15,11 +19,9 @@ public:
     virtual void GetIndexInfo(int title, int& titleSet, int& chain) = 0;
     virtual int GetTitleAngle(int title) = 0;
     virtual QString ErrorText() const = 0;
+    // Where the library's reading of a disc runs (see below).
+    virtual TLibraryProcess Process() const { return TLibraryProcess::Child; }
 };
-
-// Where the library runs. The program always keeps it in a child process, which a crash of the library
-// cannot take down; the fuzz target runs it in its own process to see the faults the checks let through.
-enum class TLibraryProcess { Child, Own };
 
 // The real library: libdvdread reading the disc's menu IFO and title-set IFOs.
 std::unique_ptr<TDvdAccess> CreateDvdReadAccess(TLibraryProcess process = TLibraryProcess::Child);

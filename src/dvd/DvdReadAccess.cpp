@@ -53,6 +53,7 @@ public:
     }
 
     QString ErrorText() const override { return FError; }
+    TLibraryProcess Process() const override { return FProcess; }
 
 private:
     TDvdTitleTable Read(const TDiscView& view) const {

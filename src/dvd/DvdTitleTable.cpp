@@ -1,17 +1,12 @@
 #include "DvdTitleTable.h"
 
+#include "LibraryChild.h"
+
 #include <QFile>
-#include <cerrno>
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <poll.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
@@ -153,12 +148,6 @@ TDvdTitleTable Interpret(const std::vector<int32_t>& stream, const std::function
     return table;
 }
 
-int64_t NowMs() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
-
 } // namespace
 
 void WriteDvdTitleTable(const char* folder, const std::function<void(const int32_t*, size_t)>& sink) {
@@ -219,76 +208,14 @@ TDvdTitleTable ReadDvdTitleTableHere(const QString& folder, const std::function<
 TDvdTitleTable ReadDvdTitleTable(const QString& folder, const std::function<QString(int)>& files,
                                  int timeoutMs, TDvdTableWriter writer) {
     const QByteArray path = QFile::encodeName(folder);
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return Interpret({}, files, QStringLiteral("cannot start the DVD library: %1").arg(strerror(errno)));
-    const pid_t child = fork();
-    if (child < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return Interpret({}, files, QStringLiteral("cannot start the DVD library: %1").arg(strerror(errno)));
-    }
-    if (child == 0) {
-        // The child only runs the library and writes to the pipe: no Qt, no exit handlers of the parent.
-        close(fds[0]);
-        signal(SIGPIPE, SIG_DFL);
-        writer(path.constData(), [fd = fds[1]](const int32_t* values, size_t count) {
-            const char* p = reinterpret_cast<const char*>(values);
-            size_t left = count * sizeof(int32_t);
-            while (left > 0) {
-                const ssize_t n = write(fd, p, left);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    _exit(3);
-                p += n;
-                left -= size_t(n);
-            }
-        });
-        _exit(0);
-    }
-    close(fds[1]);
-
-    QByteArray bytes;
-    QString fault;
-    const int64_t deadline = NowMs() + timeoutMs;
-    for (;;) {
-        const int64_t left = deadline - NowMs();
-        if (left <= 0) {
-            kill(child, SIGKILL);
-            fault =
-                QStringLiteral("the DVD library did not finish reading it within %1 s").arg(timeoutMs / 1000);
-            break;
-        }
-        pollfd p = {fds[0], POLLIN, 0};
-        const int ready = poll(&p, 1, int(left));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready == 0)
-            continue;
-        if (ready < 0) {
-            kill(child, SIGKILL);
-            fault = QStringLiteral("cannot wait for the DVD library: %1").arg(strerror(errno));
-            break;
-        }
-        char buffer[4096];
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        bytes.append(buffer, n);
-    }
-    close(fds[0]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (fault.isEmpty() && WIFSIGNALED(status))
-        fault = QStringLiteral("the DVD library crashed reading it (%1)").arg(strsignal(WTERMSIG(status)));
-    else if (fault.isEmpty() && (!WIFEXITED(status) || WEXITSTATUS(status) != 0))
-        fault = QStringLiteral("the DVD library failed reading it (exit %1)").arg(WEXITSTATUS(status));
-
-    std::vector<int32_t> stream(size_t(bytes.size()) / sizeof(int32_t));
-    std::memcpy(stream.data(), bytes.constData(), stream.size() * sizeof(int32_t));
-    return Interpret(stream, files, fault);
+    const TChildOutput out = RunInLibraryChild(
+        [&](int fd) {
+            writer(path.constData(), [fd](const int32_t* values, size_t count) {
+                WriteFromChild(fd, values, count * sizeof(int32_t));
+            });
+        },
+        timeoutMs);
+    std::vector<int32_t> stream(size_t(out.Bytes.size()) / sizeof(int32_t));
+    std::memcpy(stream.data(), out.Bytes.constData(), stream.size() * sizeof(int32_t));
+    return Interpret(stream, files, out.Fault);
 }

@@ -174,6 +174,25 @@ TVTS_VOBS ReadVobs(TIfoStream& in) {
     return vobs;
 }
 
+// Only the comparison of titles uses the sectors: a cell table cut short leaves them out rather than
+// refusing a file the chapters could be read from.
+std::vector<TCellSectors> ReadCellSectors(TIfoStream& in, qint64 table, unsigned count) {
+    std::vector<TCellSectors> cells;
+    try {
+        for (unsigned k = 0; k < count; ++k) {
+            in.Seek(table + 24 * qint64(k) + 8);
+            TCellSectors cell;
+            cell.First = in.Read(4);
+            in.Skip(8); // the first interleaved unit's end and the last unit's start
+            cell.Last = in.Read(4);
+            cells.push_back(cell);
+        }
+    } catch (const std::out_of_range&) {
+        cells.clear();
+    }
+    return cells;
+}
+
 TProgramChain ReadChain(TIfoStream& in, qint64 q, const TVTS_VOBS& vobs) {
     TProgramChain c;
     in.Seek(q + 2);
@@ -220,6 +239,7 @@ TProgramChain ReadChain(TIfoStream& in, qint64 q, const TVTS_VOBS& vobs) {
         c.ChapterStarts.push_back(MsToTimeText(elapsed));
         elapsed += duration;
     }
+    c.CellSectors = ReadCellSectors(in, q + cellOffset, c.CellCount);
     return c;
 }
 

@@ -30,6 +30,13 @@ struct TVTS_VOBS {
     std::vector<std::string> SubtitleLanguages;
 };
 
+// Where a cell's video lies in its title set's video files: its first and last sector.
+struct TCellSectors {
+    uint32_t First = 0;
+    uint32_t Last = 0;
+    bool operator==(const TCellSectors&) const = default;
+};
+
 struct TProgramChain {
     uint8_t ProgramCount = 0;
     uint8_t CellCount = 0;
@@ -39,6 +46,7 @@ struct TProgramChain {
     std::vector<std::string> ChapterStarts;
     std::vector<bool> AudioEnabled;
     std::vector<bool> SubtitleEnabled;
+    std::vector<TCellSectors> CellSectors; // every cell in playing order; empty when the table is unreadable
 };
 
 struct TVTS_PGCI {

@@ -22,6 +22,9 @@ QString CheckCopy(const QString& path, const TCheck& check) {
     if (!problem.isEmpty())
         return path + ": " + problem;
     QFile file(path);
+    // The DVD library reads whole 2048-byte sectors: of a shorter file it gives nothing.
+    if (file.size() == 0)
+        return path + ": empty, or shorter than one 2048-byte sector";
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("%1: cannot open the file: %2").arg(path, file.errorString());
     // The checks read many small fields at scattered offsets: from a mapping they cost no system call.

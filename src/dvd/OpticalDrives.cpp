@@ -1,6 +1,7 @@
 #include "OpticalDrives.h"
 
 #include "DiscLoader.h"
+#include "DiscSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,6 +138,18 @@ TDriveList FillDriveList(const std::vector<TOpticalDrive>& drives) {
     }
     list.Selected = list.Entries.empty() ? -1 : selected;
     return list;
+}
+
+QString DiscOfEntry(const TDriveEntry& entry) {
+    if (entry.Root.isEmpty())
+        return {};
+    if (DiscKindOf(entry.Root) == TDiscKind::Device)
+        return entry.Root;
+    const QString folder = VideoTsFolderOf(entry.Root);
+    if (QFileInfo(folder).isDir())
+        return folder;
+    const QStringList images = QDir(entry.Root).entryList({"*.[iI][sS][oO]"}, QDir::Files);
+    return images.size() == 1 ? IncludeTrailingSeparator(entry.Root) + images.first() : QString();
 }
 
 QString VideoTsFolderOf(const QString& root) {

@@ -48,3 +48,7 @@ TDriveList FillDriveList(const std::vector<TOpticalDrive>& drives);
 
 // The VIDEO_TS folder under an entry's root, ending in "/".
 QString VideoTsFolderOf(const QString& root);
+
+// What opening an entry opens: a drive whose disc is not mounted is read directly through its device; a
+// mounted disc by its VIDEO_TS folder, or by the one disc image (.iso) its root holds. Empty when none.
+QString DiscOfEntry(const TDriveEntry& entry);

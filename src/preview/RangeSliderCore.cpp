@@ -329,19 +329,27 @@ void TmkRangeSliderCore::MouseMove(QPoint point, bool shift) {
             SetMinPosition(v);
         } else {
             const int n = FMaxPosition + (v - FMinPosition);
-            if (InRange(v) && InRange(n)) {
-                SetMinPosition(v);
-                SetMaxPosition(n);
-            }
+            if (InRange(v) && InRange(n))
+                MoveBoth(v, n, v > FMaxPosition);
         }
     } else if (!shift) {
         SetMaxPosition(v);
     } else {
         const int n = FMinPosition + (v - FMaxPosition);
-        if (InRange(n) && InRange(v)) {
-            SetMaxPosition(v);
-            SetMinPosition(n);
-        }
+        if (InRange(n) && InRange(v))
+            MoveBoth(n, v, v >= FMinPosition);
+    }
+}
+
+// The grabbed thumb's setter goes first, unless the other thumb is in its way: the setters keep the start at
+// or before the end, so a move past the other thumb's place would shrink the range.
+void TmkRangeSliderCore::MoveBoth(int start, int end, bool endFirst) {
+    if (endFirst) {
+        SetMaxPosition(end);
+        SetMinPosition(start);
+    } else {
+        SetMinPosition(start);
+        SetMaxPosition(end);
     }
 }
 

@@ -113,6 +113,7 @@ private:
     void RaiseChange() const;
     void Repaint() const;
     bool InRange(int v) const { return v >= FMin && v <= FMax; }
+    void MoveBoth(int start, int end, bool endFirst);
     int Along(QPoint p) const { return FOrientation == rsHorizontal ? p.x() : p.y(); }
 
     int FMaxPosition = 10;

@@ -1,5 +1,7 @@
 #include "VlcPlayback.h"
 
+#include "dvd/DiscSource.h"
+
 #include <QFileInfo>
 #include <QUrl>
 #include <vlc/vlc.h>
@@ -134,7 +136,8 @@ void TVlcPlayback::Clear() {
 }
 
 void TVlcPlayback::RenderDvd(const QString& ifoPath) {
-    FDiscFolder = QFileInfo(ifoPath).absolutePath();
+    // An image or a drive plays as it is; a folder by the folder of its VIDEO_TS.IFO.
+    FDiscFolder = IsDiscFile(ifoPath) ? ifoPath : QFileInfo(ifoPath).absolutePath();
 }
 
 void TVlcPlayback::Run() {

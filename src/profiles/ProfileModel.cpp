@@ -2,6 +2,7 @@
 
 #include "IniFile.h"
 #include "NewIniFile.h"
+#include "ProfileWords.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -234,10 +235,19 @@ bool CheckProfileUsable(const QString& path, QString& problem, const TParamGrids
     if (params.empty())
         return refuse("the profile has no parameters (key \"Para\" in [Main])");
     TParamGrids grids;
-    if (const TProfileLoad load = LoadRows(TIniSnapshot(path), grids); !load.Error.isEmpty())
+    const TProfileLoad load = LoadRows(TIniSnapshot(path), grids);
+    if (!load.Error.isEmpty())
         return refuse(load.Error);
+    if (!IsPlainExtension(load.Type))
+        return refuse("the profile's Type (\"Type\" in [Main]) \"" + load.Type +
+                      "\" is not a plain file extension (letters and digits, one output file)");
     const TParamGrids& used = rows ? *rows : grids;
     const std::vector<int> gridOf = GridsOf(params);
+    // No profile text may have an encoder write anything but the run's own files.
+    for (size_t i = 0; i < params.size(); ++i)
+        if (const QString why = ParamWordsProblem(params[i], used.RowText(gridOf[i], params[i].Name));
+            !why.isEmpty())
+            return refuse(QStringLiteral("the row \"%1\" ([%1]) %2").arg(params[i].Name, why));
     const auto valueOf = [&](const QString& cmd, bool* found) {
         QString value;
         *found = false;

@@ -53,7 +53,8 @@ template <class TIni> std::vector<TProfileParam> ReadProfileParams(const TIni& i
 // choices when rows is null). False, with problem naming the file and what it lacks, for a file that
 // cannot be read, is empty or holds binary data, or lacks a parameter stage one takes from it: the
 // sample rate ("cmd=-ar", with a value) and, unless the profile turns video off ("cmd=-vn"), the video
-// bit rate ("cmd=-b"); also for a "Custom Size" choice that has no size.
+// bit rate ("cmd=-b"); also for a "Custom Size" choice that has no size, a Type that is no plain extension
+// and a row that would make an encoder write another file (see ProfileWords.h).
 bool CheckProfileUsable(const QString& path, QString& problem, const TParamGrids* rows = nullptr);
 
 // What an encoder is given for a parameter whose grid row holds rowText.

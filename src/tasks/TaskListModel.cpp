@@ -4,6 +4,40 @@
 #include "OutputFileName.h"
 #include "TimeText.h"
 
+namespace {
+
+QString TitleName(int number) {
+    return QStringLiteral("Title%1").arg(number, 2, 10, QLatin1Char('0'));
+}
+
+// "Title01, Title02 and Title03"
+QString TitleNames(const std::vector<int>& numbers) {
+    QStringList names;
+    for (int number : numbers)
+        names << TitleName(number);
+    const QString last = names.takeLast();
+    return names.isEmpty() ? last : names.join(", ") + " and " + last;
+}
+
+// The short tag after a title's text, and the tooltip that explains it.
+QString RelationTag(const TTaskNode& node) {
+    if (node.SameAs != 0)
+        return QStringLiteral("(same as %1)").arg(TitleName(node.SameAs));
+    return node.PlaysTitles.empty() ? QString() : QStringLiteral("(play all)");
+}
+
+QString RelationToolTip(const TTaskNode& node) {
+    if (node.SameAs != 0)
+        return QStringLiteral("%1 plays the same video as %2: converting both gives the same file twice.")
+            .arg(TitleName(node.Number), TitleName(node.SameAs));
+    if (!node.PlaysTitles.empty())
+        return QStringLiteral("%1 is a \"play all\" title: it plays %2 one after the other.")
+            .arg(TitleName(node.Number), TitleNames(node.PlaysTitles));
+    return {};
+}
+
+} // namespace
+
 TTaskListModel::TTaskListModel(const TAppContext& context, QObject* parent)
     : QAbstractItemModel(parent), FContext(context) {}
 
@@ -67,8 +101,16 @@ QString TTaskListModel::CellText(const TTaskNode& node, int column) const {
     }
     case ColBlank:
         return {};
-    default:
-        return node.DisplayText;
+    default: {
+        // The tag follows the title's name, ahead of the picture's details, so that the narrow Title column
+        // still shows it.
+        const QString tag = node.IsTitle() ? RelationTag(node) : QString();
+        if (tag.isEmpty())
+            return node.DisplayText;
+        const qsizetype name = node.DisplayText.startsWith(node.ShortName) ? node.ShortName.size() : 0;
+        return name > 0 ? node.DisplayText.left(name) + " " + tag + node.DisplayText.mid(name)
+                        : tag + " " + node.DisplayText;
+    }
     }
 }
 
@@ -113,10 +155,17 @@ void TTaskListModel::RunCheckCommand(TCheckCommand command) {
 }
 
 TTaskNode* TTaskListModel::CheckLongestTitle() {
+    // A "play all" is longer than any title it plays, and a repeat as long as its first: check the longest
+    // title of its own, and only where every title repeats others, the longest of all.
     TTaskNode* longest = nullptr;
-    for (TTaskNode* node : Rows())
-        if (!longest || node->FullLength > longest->FullLength)
-            longest = node;
+    for (bool ownOnly : {true, false}) {
+        for (TTaskNode* node : Rows())
+            if ((!ownOnly || !node->ListOwner().RepeatsOthers()) &&
+                (!longest || node->FullLength > longest->FullLength))
+                longest = node;
+        if (longest)
+            break;
+    }
     if (longest)
         SetChecked(longest, true);
     return longest;
@@ -154,6 +203,9 @@ TChoiceLists TTaskListModel::Choices() const {
         if (lists.SubtitleIndex == TTaskNode::KeepSubtitleTracks)
             lists.SubtitleIndex = int(lists.Subtitles.size());
         lists.Subtitles << kSubtitleTracksText;
+        if (lists.SubtitleIndex == TTaskNode::TextSubtitleTracks)
+            lists.SubtitleIndex = int(lists.Subtitles.size());
+        lists.Subtitles << kSubtitleTextText;
     }
     lists.AngleIndex = FFocused->AngleIndex;
     return lists;
@@ -186,6 +238,8 @@ void TTaskListModel::PickAudio(int index) {
 void TTaskListModel::PickSubtitle(int index) {
     if (FFocused && index == FFocused->ListOwner().Subtitles.size())
         index = TTaskNode::KeepSubtitleTracks;
+    else if (FFocused && index == FFocused->ListOwner().Subtitles.size() + 1)
+        index = TTaskNode::TextSubtitleTracks;
     ApplyChoice([index](TTaskNode& n) { n.SubtitleIndex = index; });
 }
 
@@ -270,6 +324,10 @@ QVariant TTaskListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return CellText(*node, index.column());
+    case Qt::ToolTipRole:
+        if (index.column() == ColTitle && node->IsTitle() && node->RepeatsOthers())
+            return RelationToolTip(*node);
+        return {};
     case Qt::CheckStateRole:
         if (index.column() == ColTitle)
             return node->Checked != 0 ? Qt::Checked : Qt::Unchecked;

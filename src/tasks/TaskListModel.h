@@ -21,6 +21,7 @@ struct TChoiceLists {
 // The last entries of the audio and subtitle lists: every audio track, every subtitle as a track.
 inline const QString kAllAudioTracksText = QStringLiteral("All tracks");
 inline const QString kSubtitleTracksText = QStringLiteral("All as tracks");
+inline const QString kSubtitleTextText = QStringLiteral("All as text");
 
 enum class TCheckCommand { AllTitlesAndChapters, AllTitles, AllChapters, UncheckAll };
 

@@ -1,5 +1,7 @@
 // velloric-cli convert with the real encoders on the generated sample discs.
+#include "support/JsonProgress.h"
 #include "support/MediaProbe.h"
+#include "support/ProgramFolder.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
@@ -10,6 +12,8 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -187,17 +191,7 @@ TEST_F(CliConvert, CtrlCHangupAndTerminateStopTheRunAndLeaveNothingBehind) {
         ASSERT_TRUE(p.waitForStarted());
         // Wait until the run reports progress, then send the signal.
         QByteArray seen;
-        const auto reached = [&] {
-            for (const QByteArray& line : seen.split('\n'))
-                if (QJsonDocument::fromJson(line).object()["current"].toInt() >= c.AtProgress)
-                    return true;
-            return false;
-        };
-        for (int i = 0; i < 1200 && !reached(); ++i) {
-            p.waitForReadyRead(100);
-            seen += p.readAllStandardOutput();
-        }
-        ASSERT_TRUE(reached()) << seen.toStdString();
+        ASSERT_TRUE(WaitForProgress(p, c.AtProgress, seen)) << seen.toStdString();
         ::kill(p.processId(), c.Signal);
         ASSERT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitCode(), c.ExitCode) << p.readAllStandardError().toStdString();
@@ -208,6 +202,39 @@ TEST_F(CliConvert, CtrlCHangupAndTerminateStopTheRunAndLeaveNothingBehind) {
         ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
         EXPECT_EQ(kept.readAll(), "the user's good file");
     }
+}
+
+// A stop signal that comes while the disc is still being read says so and leaves nothing (it ended the
+// program without a word before); one the program was started to ignore, as nohup does with a hangup,
+// stays ignored and the run goes on.
+TEST_F(CliConvert, AStopSignalBeforeTheRunSaysSoAndAnIgnoredOneIsKeptIgnored) {
+    // Blocked by whoever started the program, and sent at once: it waits until the command lets it through.
+    QProcess early;
+    early.setChildProcessModifier([] {
+        sigset_t term;
+        sigemptyset(&term);
+        sigaddset(&term, SIGTERM);
+        sigprocmask(SIG_BLOCK, &term, nullptr);
+    });
+    early.start(ProgramBinDir() + "/velloric-cli", ConvertArguments(Disc, {"--chapter", "1:1"}));
+    ASSERT_TRUE(early.waitForStarted());
+    ::kill(early.processId(), SIGTERM);
+    const TRun stopped = Finish(early);
+    EXPECT_EQ(stopped.ExitCode, 143) << stopped.Err.toStdString();
+    EXPECT_TRUE(stopped.Err.contains("velloric-cli: stopped by Terminated before the conversion began"))
+        << stopped.Err.toStdString();
+    EXPECT_TRUE(QDir(Output).isEmpty());
+    EXPECT_TRUE(QDir(Work).isEmpty());
+
+    QProcess nohup;
+    nohup.setChildProcessModifier([] { std::signal(SIGHUP, SIG_IGN); });
+    nohup.start(ProgramBinDir() + "/velloric-cli",
+                ConvertArguments(Disc, {"--chapter", "1:1", "--overlap", "--progress", "json"}));
+    ASSERT_TRUE(nohup.waitForReadyRead(60000));
+    ::kill(nohup.processId(), SIGHUP);
+    const TRun kept = Finish(nohup);
+    EXPECT_EQ(kept.ExitCode, 0) << kept.Err.toStdString();
+    EXPECT_TRUE(QFileInfo(Output + "Title01-Chapter01.mp4").isFile());
 }
 
 TEST_F(CliConvert, TwoRunsAtOnceInOneWorkFolderEachConvertTheirOwnRow) {
@@ -386,10 +413,137 @@ TEST_F(CliConvert, ARelativeWorkFolderIsTakenFromTheCurrentFolder) {
     EXPECT_TRUE(QDir(here + "/rel work").isEmpty());
 }
 
+// A profile can add no output of its own: a second word in a value (another output to FFmpeg) or a Type
+// that reaches out of the output folder is refused at Start with the profile and the row, by both engines,
+// and the file outside the output folder is never touched.
+TEST_F(CliConvert, AProfileCannotMakeTheEncoderWriteOutsideTheRun) {
+    const QString victim = Root->filePath(QStringLiteral("victim-%1.mkv").arg(Counter)); // one word
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("precious");
+    }
+    const QDateTime before = QFileInfo(victim).lastModified();
+    TProgramFolder program(TProgramFolder::Real);
+    ASSERT_TRUE(QFile::copy(ProgramBinDir() + "/velloric-cli", program.Path + "velloric-cli"));
+    const QByteArray rate = "[Rate]\nSort=2\ncmd=-ar\nList=0\nReadOnly=1\nCaption=44.1 kHz\nValue=44100\n";
+    const struct {
+        QByteArray Type, Bits;
+        const char* Problem;
+    } cases[] = {
+        {"mkv", "800000 " + victim.toUtf8(), "the row \"Bits\" ([Bits]) gives \"800000 "},
+        {"mkv/../../" + QFileInfo(victim).fileName().toUtf8(), "800000", "is not a plain file extension"},
+    };
+    for (const auto& c : cases)
+        for (const char* engine : {"two-stage", "direct"}) {
+            SCOPED_TRACE(c.Type.toStdString() + " " + engine);
+            const QString profile = program.Path + "Profiles/Hostile.apf";
+            QFile f(profile);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("[Main]\nType=" + c.Type +
+                    "\nPara=2\n0=Bits\n1=Rate\n[Bits]\nSort=1\ncmd=-b\nList=0\n"
+                    "ReadOnly=1\nCaption=x\nValue=" +
+                    c.Bits + "\n" + rate);
+            f.close();
+            QProcess p;
+            p.start(program.Path + "velloric-cli",
+                    ConvertArguments(Disc, {"--title", "1", "--end", "00:00:02", "--profile", "Hostile",
+                                            "--engine", engine}));
+            const TRun run = Finish(p);
+            EXPECT_EQ(run.ExitCode, 2) << run.Err.toStdString();
+            EXPECT_TRUE(run.Err.contains((profile + ": ").toUtf8())) << run.Err.toStdString();
+            EXPECT_TRUE(run.Err.contains(c.Problem)) << run.Err.toStdString();
+            EXPECT_TRUE(QDir(Output).isEmpty());
+        }
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "precious");
+    EXPECT_EQ(QFileInfo(victim).lastModified(), before);
+}
+
+// Four runs that rename into an empty folder all aim at the same name: each takes the next free one when
+// it finds the name taken at its end, and none fails or leaves a partial file.
+TEST_F(CliConvert, FourRenamingRunsAtOnceKeepFourFiles) {
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 4; ++i) {
+        runs.push_back(std::make_unique<QProcess>());
+        runs.back()->start(ProgramBinDir() + "/velloric-cli",
+                           ConvertArguments(Disc, {"--title", "1", "--end", "00:00:02", "--engine", "direct",
+                                                   "--overwrite", "rename"}));
+    }
+    QStringList wrote;
+    for (auto& p : runs) {
+        const TRun run = Finish(*p);
+        EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+        for (const QByteArray& line : run.Err.split('\n'))
+            if (line.startsWith("Wrote "))
+                wrote << QString::fromUtf8(line.mid(6));
+    }
+    const QStringList files = QDir(Output).entryList(QDir::Files);
+    EXPECT_EQ(files.size(), 4) << files.join(", ").toStdString();
+    EXPECT_TRUE(files.contains("Title01.mp4")) << files.join(", ").toStdString();
+    EXPECT_EQ(files.filter(".partial-").size(), 0) << files.join(", ").toStdString();
+    wrote.removeDuplicates();
+    EXPECT_EQ(wrote.size(), 4) << wrote.join(", ").toStdString();
+    for (const QString& path : wrote)
+        EXPECT_TRUE(files.contains(QFileInfo(path).fileName())) << path.toStdString();
+}
+
+// An installed program keeps its settings and work files below the home folder; a run whose output and
+// work folders are given needs neither, so a home that cannot be written (read-only, or one that cannot
+// exist as it lies below a file) does not stop it. Without --work-dir the run says which folder it lacks.
+TEST_F(CliConvert, AnUnwritableHomeDoesNotStopARunWhoseFoldersAreGiven) {
+    const QString prefix = Root->filePath(QStringLiteral("installed %1").arg(Counter)) + "/";
+    QDir().mkpath(prefix + "bin");
+    QDir().mkpath(prefix + "share/velloric/Profiles");
+    QDir().mkpath(prefix + "lib/velloric");
+    ASSERT_TRUE(QFile::copy(ProgramBinDir() + "/velloric-cli", prefix + "bin/velloric-cli"));
+    const QString shipped = ProgramBinDir() + "/Profiles/";
+    for (const QString& name : QDir(shipped).entryList({"*.apf"}))
+        QFile::copy(shipped + name, prefix + "share/velloric/Profiles/" + name);
+    for (const char* name : {"asapi.dll", "wmaspi.dll"})
+        QFile::link(QFileInfo(ProgramBinDir() + "/" + name).canonicalFilePath(),
+                    prefix + "lib/velloric/" + name);
+
+    const QString readOnly = Root->filePath(QStringLiteral("read-only home %1").arg(Counter));
+    QDir().mkpath(readOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    const QString aFile = Root->filePath(QStringLiteral("a file %1").arg(Counter));
+    QFile(aFile).open(QIODevice::WriteOnly);
+    for (const QString& home : {readOnly, aFile + "/home"}) {
+        SCOPED_TRACE(home.toStdString());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home);
+        for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
+            env.remove(variable);
+        const auto run = [&](const QStringList& args) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(prefix + "bin/velloric-cli",
+                    QStringList{"convert", Disc, "--output", Output, "--overwrite", "overwrite", "--title",
+                                "1", "--end", "00:00:01", "--engine", "direct"} +
+                        args);
+            return Finish(p);
+        };
+        const TRun given = run({"--work-dir", Work});
+        ASSERT_CONVERTED(given);
+        EXPECT_TRUE(QFileInfo(Output + "Title01.mp4").isFile());
+        QFile::remove(Output + "Title01.mp4");
+        if (::access(QFile::encodeName(home).constData(), W_OK) == 0)
+            continue; // root writes through a folder's mode bits
+        const TRun without = run({});
+        EXPECT_EQ(without.ExitCode, 2);
+        EXPECT_TRUE(without.Err.contains(".cache/velloric/: the work folder cannot be made"))
+            << without.Err.toStdString();
+    }
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 TEST_F(CliConvert, BadArgumentsAndDryRun) {
     for (const QStringList& args :
          {QStringList{"--title", "9"}, QStringList{"--chapter", "1:9"}, QStringList{"--audio", "5"},
-          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"}}) {
+          QStringList{"--profile", "None Such"}, QStringList{"--start", "00:00:30"}, QStringList{"--bogus"},
+          QStringList{"--work-dir", Root->filePath("no such folder")}}) {
         const TRun run = Convert(Disc, args);
         EXPECT_EQ(run.ExitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.Err.startsWith("velloric-cli: ")) << run.Err.toStdString();
@@ -424,10 +578,13 @@ TEST_F(CliConvert, BadArgumentsAndDryRun) {
                                   "VIDEO_TS' -ss 0.000 "
                                   "-endpos 4.000"))
         << lines[1].toStdString();
-    // A range typed with fractions of a second is converted as typed.
+    // A range typed with fractions of a second is converted as typed: stage one reads from the VOBU that
+    // starts at 5.4 s (sector 295) to a second past the end, and stage two cuts the lead (0.1 s and the two
+    // pictures MEncoder adds) and the length.
     run = Convert(Disc, {"--title", "1", "--start", "00:00:05.5", "--end", "00:00:10.25", "--dry-run"});
     ASSERT_EQ(run.ExitCode, 0);
-    EXPECT_TRUE(run.Out.contains(" -ss 5.500 -endpos 4.750 ")) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(" -sb 604160 -endpos 5.930 ")) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(" -ss 0.180 -t 4.750 ")) << run.Out.toStdString();
     EXPECT_TRUE(QDir(Output).isEmpty());
 }
 

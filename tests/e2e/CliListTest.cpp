@@ -98,9 +98,9 @@ TEST(CliList, AgreesWithLsdvdOnTheSampleDiscs) {
 
 TEST(CliList, AgreesWithTheRecordedLsdvdOnRealIfoSets) {
     const QString disc = RealIfoDir() + "/shadok1";
+    REQUIRE_REAL_IFO(disc + "/lsdvd.txt");
     QFile recorded(disc + "/lsdvd.txt");
-    if (!recorded.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "real IFO fixtures not present";
+    ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
     const auto reference = ParseLsdvd(QString::fromUtf8(recorded.readAll()));
     ASSERT_EQ(reference.size(), 9u);
     ExpectAgreesWithLsdvd(disc, reference);
@@ -128,6 +128,26 @@ TEST(CliList, PrintsTheRowTexts) {
     EXPECT_EQ(c2["outputName"].toString(), "Title01-Chapter02");
 }
 
+// Title03 plays Title01's cell and then Title02's; Title04 is another chain over Title01's cell.
+TEST(CliList, MarksPlayAllAndRepeatedTitles) {
+    const TRun run = Cli({"list", SampleDiscDir("playall-pal")});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QJsonArray titles = QJsonDocument::fromJson(run.Out).object()["titles"].toArray();
+    ASSERT_EQ(titles.size(), 4);
+    for (int i : {0, 1}) {
+        EXPECT_FALSE(titles[i].toObject().contains("sameAs")) << i;
+        EXPECT_FALSE(titles[i].toObject().contains("playsTitles")) << i;
+    }
+    EXPECT_EQ(titles[2].toObject()["playsTitles"].toArray(), (QJsonArray{1, 2}));
+    EXPECT_FALSE(titles[2].toObject().contains("sameAs"));
+    EXPECT_EQ(titles[3].toObject()["sameAs"].toInt(), 1);
+    EXPECT_FALSE(titles[3].toObject().contains("playsTitles"));
+    // The "play all" is the longest, and Title04 as long as Title01: the first title of its own is checked.
+    EXPECT_TRUE(titles[0].toObject()["checked"].toBool());
+    EXPECT_FALSE(titles[2].toObject()["checked"].toBool());
+    EXPECT_FALSE(titles[3].toObject()["checked"].toBool());
+}
+
 TEST(CliList, FoldersThatCannotBeLoadedFailCleanly) {
     QTemporaryDir empty;
     QTemporaryDir damaged;
@@ -145,7 +165,7 @@ TEST(CliList, FoldersThatCannotBeLoadedFailCleanly) {
     for (const Case& c :
          {Case{{"list", empty.path()}, empty.path()},
           Case{{"list", damaged.path()},
-               damaged.path() + "/VIDEO_TS/VTS_01_0.IFO: not a DVD title-set information file"},
+               damaged.path() + "/VIDEO_TS/VTS_01_0.IFO: empty, or shorter than one 2048-byte sector"},
           Case{{"list", "/no/such/folder"}, "/no/such/folder: not a folder"},
           Case{{"list"}, "list takes one PATH"}, Case{{"frobnicate"}, "unknown command"}}) {
         SCOPED_TRACE(c.Args.join(' ').toStdString());

@@ -106,6 +106,12 @@ TEST(OutputTracks, KeepOriginalCopiesEveryStreamWithItsLanguageAndTheChapters) {
         EXPECT_EQ(t3.Chapters.size(), 3);
         EXPECT_EQ(t3.Aspect, "4:3");
     }
+    // A chapter in which the subtitle shows no picture keeps its track all the same.
+    const TRun chapter = Convert(SampleDiscDir("pal"), {"--chapter", "1:2", "--engine", "direct", "--profile",
+                                                        "Keep Original (MKV)"});
+    ASSERT_EQ(chapter.Exit, 0) << chapter.Errors.toStdString();
+    EXPECT_EQ(Tracks(chapter.Output).Streams, (QStringList{"video:mpeg2video:und:1", "audio:ac3:eng:1",
+                                                           "audio:ac3:ger:0", "subtitle:dvd_subtitle:eng:0"}));
 }
 
 TEST(OutputTracks, EncodedOutputsKeepTheMarksInsideTheirRangeAndEveryTrack) {

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it with apt-get, runs the installed velloric-cli from /usr/bin, and
 # removes the package again (only when this test installed it).
-# Usage: debian-package.sh BUILD_DIR
+# Usage: debian-package.sh BUILD_DIR SAMPLE_DISC
 set -euo pipefail
 build=$(cd "$1" && pwd)
+disc=$2
 fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/stream-lengths.sh"
 if [ "$(id -u)" -ne 0 ]; then echo "installing a package needs root: skipped"; exit 0; fi
 
 rm -f "$build"/velloric_*.deb
@@ -32,4 +34,11 @@ grep -q "^velloric-cli 2\." <<<"$version" || fail "velloric-cli --version printe
 desktop-file-validate /usr/share/applications/velloric.desktop || fail "desktop entry"
 appstreamcli validate --no-net /usr/share/metainfo/io.velloric.Velloric.metainfo.xml >/dev/null || fail "metainfo"
 [ -f /usr/share/icons/hicolor/scalable/apps/velloric.svg ] || fail "icon"
+# A chapter converted through the package's own encoder links, with a home of its own.
+home=$(mktemp -d)
+trap 'cleanup; rm -rf "$home"' EXIT
+listing=$(env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" /usr/bin/velloric-cli list "$disc") || fail "list from /usr/bin"
+env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" /usr/bin/velloric-cli convert "$disc" --chapter 1:1 --output "$home" >"$home/convert.log" 2>&1 ||
+  { cat "$home/convert.log"; fail "convert from /usr/bin"; }
+check_stream_lengths "$listing" "$home/Title01-Chapter01.mp4"
 echo "debian package: 1 passed, 0 failed"

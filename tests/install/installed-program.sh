@@ -30,6 +30,7 @@ mkdir -p "$HOME"
 unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME
 cli=$prefix/bin/velloric-cli
 fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/stream-lengths.sh"
 
 "$cli" --version >/dev/null || fail "--version"
 # The whole output is read first: grep -q leaving early would end the writer with SIGPIPE under pipefail.
@@ -53,6 +54,8 @@ done
 wait "$pid" || { cat "$root/convert.log"; fail "convert exited non-zero"; }
 [ "$seen_work" = 1 ] || fail "no work file was seen in ~/.cache/velloric"
 ls "$out" | grep -q '\.mp4$' || fail "no output file"
+# The output holds a video and an audio stream, each as long as the chapter the listing gives.
+check_stream_lengths "$listing" "$(ls "$out"/*.mp4)"
 stray=$(find "$HOME" -type f -not -path "$HOME/.config/velloric/*" -not -path "$HOME/.cache/velloric/*")
 [ -z "$stray" ] || fail "files written outside the config and cache folders: $stray"
 

@@ -116,8 +116,11 @@ public:
     }
 
     bool WriteTo(const QString& path) const {
+        // A disc's files fill whole 2048-byte sectors, and the DVD library reads no further than the last.
+        QByteArray bytes = Build();
+        Grow(bytes, (size_t(bytes.size()) + 2047) / 2048 * 2048);
         QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(Build()) >= 0;
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0;
     }
 
 private:

@@ -64,6 +64,16 @@ inline QByteArray GreyFrame(const QString& file, double at) {
                                    "-f", "rawvideo", "-pix_fmt", "gray", "-"});
 }
 
+// How many pixels of two grey pictures differ by more than coding noise.
+inline qsizetype DifferentPixels(const QByteArray& a, const QByteArray& b) {
+    if (a.size() != b.size() || a.isEmpty())
+        return -1;
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        count += std::abs(int(quint8(a[i])) - int(quint8(b[i]))) > 40;
+    return count;
+}
+
 inline double MeanGrey(const QByteArray& frame, int width, int x0, int y0, int x1, int y1) {
     double sum = 0;
     int n = 0;

@@ -19,7 +19,14 @@ public:
         return Paths.isEmpty() ? QString() : Paths.takeFirst();
     }
 
+    bool Open(const QUrl& url) override {
+        Opened << url;
+        return Opens;
+    }
+
     QList<Dialogs::TAnswer> Answers;
     QStringList Paths;
     QList<Dialogs::TRequest> Asked;
+    QList<QUrl> Opened; // what was handed to the desktop
+    bool Opens = true;  // false: no program takes it
 };

@@ -7,6 +7,7 @@
 #include "support/RecordingFrontEnd.h"
 #include "support/TestPaths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -69,7 +71,7 @@ protected:
         Log = Root.filePath("encoders.log");
         qputenv("FAKE_LOG", Log.toLocal8Bit());
         for (const char* v : {"FAKE_STAGE1", "FAKE_STAGE2", "FAKE_STAGE1_STEPS", "FAKE_PREP",
-                              "FAKE_OUTPUT_VIDEO", "FAKE_OUTPUT_AUDIO", "FAKE_FAIL_OUTPUT", "FAKE_HANG_OUTPUT"})
+                              "FAKE_OUTPUT_VIDEO", "FAKE_OUTPUT_AUDIO", "FAKE_STAGE2_FAIL_ON", "FAKE_STAGE2_HANG_ON"})
             qunsetenv(v);
         Settings.OutputDirText = Output;
         Settings.ProfileName = "Test";
@@ -125,7 +127,8 @@ protected:
     QStringList WorkFilesLeft() const { return QDir(Context.WorkDir).entryList({"temp*"}, QDir::Files); }
     // A run's arguments with its own work file and partial output file named by what they are.
     static QStringList Generic(QStringList args) {
-        static const QRegularExpression unique("(temp|\\.partial)-[A-Za-z0-9]{6}");
+        static const QRegularExpression unique("(temp|\\.partial)-" + QString::number(QCoreApplication::applicationPid()) +
+                                               "-[A-Za-z0-9]{6}");
         for (QString& a : args)
             a.replace(unique, "\\1-XXXXXX");
         return args;
@@ -209,7 +212,7 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     // The work file's pixels are square: stage two is told the frame's display aspect. It writes beside the
     // output under a name of its own, renamed into place when it succeeded.
     EXPECT_EQ(Generic(Runs()[2]),
-              (QStringList{"stage2", "-y", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
+              (QStringList{"stage2", "-n", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
                            "-aspect", "640:480", Output + "Title01.partial-XXXXXX.mp4"}));
     EXPECT_EQ(FileBytes(Output + "Title01.mp4"), kWhole);
     EXPECT_EQ(QDir(Output).entryList(QDir::Files).size(), 2);
@@ -281,8 +284,9 @@ TEST_F(ConversionDriver, OverwritePolicies) {
     EXPECT_TRUE(QFile::exists(r.Outputs[0]));
     EXPECT_EQ(content(existing), "old");
 
-    // A file that another run puts at the output's name meanwhile is replaced only where the policy says so;
-    // otherwise both files are kept and the item fails saying where its own went.
+    // A file that another run puts at the output's name meanwhile is replaced only where the policy says so.
+    // Rename takes the next free name, as it does when the name is taken at the start; Ask keeps both files
+    // and the item fails saying where its own went.
     for (const auto policy : {TPreferences::Ask, TPreferences::Rename, TPreferences::Overwrite}) {
         SCOPED_TRACE(int(policy));
         QDir(Output).removeRecursively();
@@ -302,11 +306,21 @@ TEST_F(ConversionDriver, OverwritePolicies) {
             continue;
         }
         EXPECT_EQ(content(existing), "old");
-        ASSERT_EQ(r.Failures.size(), 1u);
+        // Sorted by name, the free name beside it ("Title02-<time>.mp4") comes first.
         ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
-        EXPECT_TRUE(r.Failures[0].Problem.contains("kept as " + Output + files[1]))
+        EXPECT_EQ(files[1], "Title02.mp4");
+        const QString kept = files[0];
+        EXPECT_TRUE(QRegularExpression("^Title02-\\d{8}-\\d{6}-\\d{3}\\.mp4$").match(kept).hasMatch())
+            << kept.toStdString();
+        EXPECT_EQ(content(Output + kept), kWhole);
+        if (policy == TPreferences::Rename) {
+            EXPECT_EQ(r.Outcome, TRunResult::Completed);
+            EXPECT_EQ(r.Outputs, QStringList{Output + kept});
+            continue;
+        }
+        ASSERT_EQ(r.Failures.size(), 1u);
+        EXPECT_TRUE(r.Failures[0].Problem.endsWith("kept as " + Output + kept + "."))
             << r.Failures[0].Problem.toStdString();
-        EXPECT_EQ(content(Output + files[1]), kWhole);
     }
 }
 
@@ -371,7 +385,7 @@ TEST_F(ConversionDriver, MissingEncoders) {
     FrontEnd.Messages.clear();
     r = Driver.Start(Settings);
     EXPECT_EQ(r.Outcome, TRunResult::CompletedWithFailures);
-    ASSERT_EQ(FrontEnd.Captions(), (QStringList{"Velloric DVD Converter", "Complete"}));
+    ASSERT_EQ(FrontEnd.Captions(), (QStringList{"Velloric DVD Converter", "Conversion failed"}));
     EXPECT_EQ(FrontEnd.Messages[0].Text, "Error\n" + ProgramDir + "wmaspi.dll: the link points to " +
                                              Root.filePath("gone/ffmpeg") + ", which does not exist");
     EXPECT_TRUE(QDir(Output).isEmpty());
@@ -405,11 +419,10 @@ TEST_F(ConversionDriver, FailingEncodersAreReportedNotCalledSuccess) {
         EXPECT_EQ(r.Failures[0].Problem, c.Expected);
         EXPECT_EQ(RunsOf("stage1").size(), 2); // the run goes on with the next item
         EXPECT_EQ(RunsOf("stage2").size(), c.StageTwoRuns);
-        ASSERT_EQ(FrontEnd.Captions(), QStringList{"Complete"});
+        ASSERT_EQ(FrontEnd.Captions(), QStringList{"Conversion failed"});
         EXPECT_EQ(FrontEnd.Messages[0].Kind, "error");
-        EXPECT_TRUE(
-            FrontEnd.Messages[0].Text.startsWith("The conversion is completed, but 2 of 2 files could not "
-                                                 "be made:\n\nTitle01.mp4: "));
+        EXPECT_TRUE(FrontEnd.Messages[0].Text.startsWith(
+            "The conversion failed: none of the 2 files could be made:\n\nTitle01.mp4: "));
         EXPECT_TRUE(FrontEnd.OpenedFolders.isEmpty());
         EXPECT_TRUE(WorkFilesLeft().isEmpty());
         EXPECT_TRUE(QDir(Output).isEmpty()) << QDir(Output).entryList().join(' ').toStdString();
@@ -526,35 +539,176 @@ TEST_F(ConversionDriver, AStalledStageIsEndedWithItsHelpers) {
     EXPECT_TRUE(ended()) << Contents("/proc/" + pid + "/stat").toStdString();
 }
 
+// Each stream the profile keeps must cover the range but for max(2 s, 2 %) of it: the absolute part decides
+// on short ranges, the share on long ones. A title without audio, and a profile that drops the video or the
+// audio, are measured only by what they make.
 TEST_F(ConversionDriver, AnOutputStreamShorterThanTheRangeFailsTheItem) {
-    Tasks.SetChecked(T2, true); // 20 s
-    struct Case {
-        const char *Video, *Audio;
-        QString Expected; // empty: the item succeeds
+    TTaskNode* const longTitle = AddTitle(3, 200, "4:3", {"en"}, {"None"});
+    TTaskNode* const silentTitle = AddTitle(4, 20, "4:3", {}, {"None"});
+    TTaskNode* const chapter = T1->Children[0].get(); // 5 s
+    // The test profile with one more row, which switches a stream off.
+    const auto writeProfile = [&](const QString& name, const QString& row, const QString& option) {
+        QString text = Contents(ProgramDir + "Profiles/Test.apf");
+        text.replace("Para=4\r\n", "Para=5\r\n4=" + row + "\r\n");
+        text += "[" + row + "]\r\nSort=1\r\ncmd=" + option + "\r\nList=0\r\nReadOnly=1\r\nCaption=Yes\r\nValue=\\\r\n";
+        QFile f(ProgramDir + "Profiles/" + name + ".apf");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toLatin1());
     };
-    const QString cause =
-        ", but the range is 20.00 s. The disc may be damaged, the work or output folder may "
-        "have run out of space, or an encoder could not decode the stream.";
-    for (const Case& c : {Case{"20.1", "19.9", ""}, Case{"18.1", "20", ""},
-                          Case{"20", "0.13", "The output is incomplete: its audio is 0.13 s long" + cause},
-                          Case{"9.5", "9.5",
-                               "The output is incomplete: its video is 9.50 s long and its audio "
-                               "is 9.50 s long" +
-                                   cause}}) {
-        SCOPED_TRACE(c.Video + std::string(" ") + c.Audio);
+    writeProfile("AudioOnly", "Disable Video", "-vn");
+    writeProfile("VideoOnly", "Disable Audio", "-an");
+    struct Case {
+        TTaskNode* Row;
+        const char *Profile, *Video, *Audio;
+        QString Short; // what the message says came out short; empty: the item succeeds
+    };
+    for (const Case& c : {
+             Case{T2, "Test", "20.1", "19.9", ""},
+             Case{T2, "Test", "19.5", "19.5", ""}, // 0.5 s short: at the limit
+             Case{T2, "Test", "20", "19.49", "its audio is 19.49 s long"},
+             Case{T2, "Test", "9.5", "9.5", "its video is 9.50 s long and its audio is 9.50 s long"},
+             Case{chapter, "Test", "4.5", "4.5", ""},
+             Case{chapter, "Test", "4.49", "5", "its video is 4.49 s long"},
+             Case{longTitle, "Test", "198", "198", ""}, // 1 % of 200 s: at the limit
+             Case{longTitle, "Test", "197.9", "200", "its video is 197.90 s long"},
+             Case{T2, "Test", "20", "none", "it has no audio stream"},
+             Case{T2, "AudioOnly", "none", "20", ""},
+             Case{T2, "AudioOnly", "none", "19.4", "its audio is 19.40 s long"},
+             Case{T2, "VideoOnly", "20", "none", ""},
+             Case{T2, "VideoOnly", "19.4", "none", "its video is 19.40 s long"},
+             Case{silentTitle, "Test", "20", "none", ""},
+         }) {
+        SCOPED_TRACE(c.Row->OutputName.toStdString() + " " + c.Profile + " " + c.Video + " " + c.Audio);
         QDir(Output).removeRecursively();
         QDir().mkpath(Output);
+        for (TTaskNode* row : {T2, chapter, longTitle, silentTitle})
+            Tasks.SetChecked(row, row == c.Row);
+        Settings.ProfileName = c.Profile;
+        Settings.Grids = TParamGrids();
+        ASSERT_TRUE(LoadProfileRows(ProfilePath(ProgramDir, c.Profile), Settings.Grids).Error.isEmpty());
         qputenv("FAKE_OUTPUT_VIDEO", c.Video);
         qputenv("FAKE_OUTPUT_AUDIO", c.Audio);
         const TRunResult r = Driver.Start(Settings);
-        if (c.Expected.isEmpty()) {
-            EXPECT_EQ(r.Outcome, TRunResult::Completed);
+        const QString output = c.Row->OutputName + ".mp4";
+        EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{output});
+        if (c.Short.isEmpty()) {
+            EXPECT_EQ(r.Outcome, TRunResult::Completed) << r.Failures.front().Problem.toStdString();
             continue;
         }
         ASSERT_EQ(r.Failures.size(), 1u);
-        EXPECT_EQ(r.Failures[0].Problem, c.Expected + " The file is kept as " + Output + "Title02.mp4.");
-        EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title02.mp4"});
+        EXPECT_EQ(r.Failures[0].Problem,
+                  "The output is incomplete: " + c.Short + ", but the range is " +
+                      QString::number(c.Row->FullEnd - c.Row->FullStart, 'f', 2) +
+                      " s. The disc may be damaged, the work or output folder may have run out of space, or an "
+                      "encoder could not decode the stream. The file is kept as " +
+                      Output + output + ".");
     }
+}
+
+// The allowance is 0.5 s or 1 % of the range, whichever is more: each part decides somewhere, and a stream
+// exactly at the limit passes.
+TEST(StreamCheck, AShortStreamIsAllowedHalfASecondOrOnePercent) {
+    struct Case {
+        double Range, Video, Audio;
+        bool Passes;
+    };
+    for (const Case& c : {Case{2.5, 2.0, 2.5, true}, Case{2.5, 1.99, 2.5, false}, Case{2.5, 2.5, 1.4, false},
+                          Case{5.0, 3.4, 5.0, false}, Case{10.0, 9.5, 9.5, true}, Case{10.0, 9.49, 10.0, false},
+                          Case{100.0, 99.0, 99.0, true}, Case{100.0, 98.99, 100.0, false},
+                          Case{200.0, 198.0, 198.0, true}, Case{200.0, 200.0, 197.99, false},
+                          Case{200.0, 198.5, 200.0, true}}) {
+        SCOPED_TRACE(std::to_string(c.Range) + " " + std::to_string(c.Video) + " " + std::to_string(c.Audio));
+        const QString problem = ShortStreamProblem({c.Video, c.Audio}, c.Range, true, true);
+        EXPECT_EQ(problem.isEmpty(), c.Passes) << problem.toStdString();
+    }
+    // A stream the output does not keep is not measured.
+    EXPECT_TRUE(ShortStreamProblem({-1, 10.0}, 10.0, false, true).isEmpty());
+    EXPECT_FALSE(ShortStreamProblem({-1, 10.0}, 10.0, true, true).isEmpty());
+}
+
+// A short output is kept for the user to judge, but never in place of a file that holds the output's name,
+// whatever the policy: it takes the next free name beside it.
+TEST_F(ConversionDriver, AShortOutputNeverReplacesAFileOfItsName) {
+    Tasks.SetChecked(T2, true);
+    qputenv("FAKE_OUTPUT_VIDEO", "3");
+    qputenv("FAKE_OUTPUT_AUDIO", "20");
+    for (const auto policy : {TPreferences::Overwrite, TPreferences::Ask}) {
+        SCOPED_TRACE(int(policy));
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+        QFile old(Output + "Title02.mp4");
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the user's good file");
+        old.close();
+        FrontEnd.Policy = policy;
+        FrontEnd.Answers = {true};
+        const TRunResult r = Driver.Start(Settings);
+        ASSERT_EQ(r.Failures.size(), 1u);
+        EXPECT_EQ(Contents(Output + "Title02.mp4"), "the user's good file");
+        const QStringList files = QDir(Output).entryList(QDir::Files);
+        // Sorted by name, the free name beside it ("Title02-<time>.mp4") comes first.
+        ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
+        EXPECT_EQ(files[1], "Title02.mp4");
+        const QString kept = files[0];
+        EXPECT_TRUE(QRegularExpression("^Title02-\\d{8}-\\d{6}-\\d{3}\\.mp4$").match(kept).hasMatch())
+            << kept.toStdString();
+        TStreamLengths lengths;
+        QString error;
+        ASSERT_TRUE(MeasureStreamLengths(Output + kept, lengths, error)) << error.toStdString();
+        EXPECT_NEAR(lengths.Video, 3, 0.05);
+        EXPECT_TRUE(r.Failures[0].Problem.endsWith("The file is kept as " + Output + kept + "."))
+            << r.Failures[0].Problem.toStdString();
+    }
+}
+
+// A killed run leaves its work file (or pipe), its partial output and its folder of links behind. The next run
+// removes them, and nothing of a run whose process still runs (here: this test's own) or that is not a run's.
+TEST_F(ConversionDriver, ARunRemovesWhatKilledRunsLeftAndNothingOfALiveOne) {
+    const QString temp = Root.filePath("tmp");
+    QDir().mkpath(temp);
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.toLocal8Bit());
+    QProcess gone;
+    gone.start("true", {});
+    ASSERT_TRUE(gone.waitForStarted());
+    const QString dead = QString::number(gone.processId());
+    ASSERT_TRUE(gone.waitForFinished());
+    const QString live = QString::number(QCoreApplication::applicationPid());
+    const QString target = Root.filePath("a disc file");
+    const auto make = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write("x") == 1;
+    };
+    ASSERT_TRUE(make(target));
+    const QStringList deadFiles{Context.WorkDir + "temp-" + dead + "-aB3dE6.avi",
+                                Output + "Title09.partial-" + dead + "-aB3dE6.mp4"};
+    const QStringList keptFiles{Context.WorkDir + "temp-" + live + "-aB3dE6.avi",
+                                Output + "Title09.partial-" + live + "-aB3dE6.mp4", Context.WorkDir + "temp.avi",
+                                Output + "Title09.mp4", Output + "Title09.partial-" + dead + "-aB3dE6.mp4.txt"};
+    for (const QString& path : deadFiles + keptFiles)
+        ASSERT_TRUE(make(path)) << path.toStdString();
+    const QString deadPipe = Context.WorkDir + "temp-" + dead + "-pIpE00.avi";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(deadPipe).constData(), 0600), 0);
+    for (const QString& pid : {dead, live}) {
+        const QString view = temp + "/velloric-view-" + pid + "-aB3dE6";
+        ASSERT_TRUE(QDir().mkpath(view));
+        ASSERT_TRUE(QFile::link(target, view + "/VTS_01_1.VOB"));
+    }
+
+    Tasks.SetChecked(T2, true);
+    const TRunResult r = Driver.Start(Settings);
+    if (savedTemp.isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTemp);
+    ASSERT_EQ(r.Outcome, TRunResult::Completed);
+    for (const QString& path : deadFiles + QStringList{deadPipe, temp + "/velloric-view-" + dead + "-aB3dE6"})
+        EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    for (const QString& path : keptFiles + QStringList{target, temp + "/velloric-view-" + live + "-aB3dE6/VTS_01_1.VOB"})
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    // This run's own folder of links is gone with it.
+    EXPECT_EQ(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{"velloric-view-" + live + "-aB3dE6"});
 }
 
 TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
@@ -567,8 +721,6 @@ TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
     EXPECT_TRUE(Runs().isEmpty());
 }
 
-// What ffprobe prints for the containers the profiles write: MP4 and AVI give each stream's length, Matroska
-// and WebM only a tag, and some forms only the file's.
 // Both stages at once through a named pipe: either side failing leaves the other blocked on the pipe or
 // running on; the driver ends it and reports the first failure. The run does not hang in any case.
 TEST_F(ConversionDriver, OverlappedStagesEndTheOtherSideAndReportTheFirstFailure) {
@@ -726,7 +878,7 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
     for (const Case& c : {
              Case{"ok", "", false, TRunResult::Completed, ""},
              Case{"ok", "piece-2", false, TRunResult::CompletedWithFailures,
-                  "Stage two (FFmpeg), piece 2 of 2, exited with code 1:\nError writing "},
+                  "Stage two (FFmpeg), piece 2 of 2, exited with code 1:\nUnknown encoder 'none'"},
              Case{"ok", "rest", false, TRunResult::CompletedWithFailures,
                   "Stage two (FFmpeg), the audio, exited with code 1"},
              Case{"ok", ".partial-", false, TRunResult::CompletedWithFailures,
@@ -741,8 +893,8 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
         SCOPED_TRACE(std::string(c.Encoder) + " " + c.FailOutput + (c.Stop ? " and Stop" : ""));
         QFile::remove(Log);
         qputenv("FAKE_STAGE2", c.Encoder);
-        qputenv("FAKE_FAIL_OUTPUT", c.FailOutput);
-        qputenv("FAKE_HANG_OUTPUT", c.HangOutput);
+        qputenv("FAKE_STAGE2_FAIL_ON", c.FailOutput);
+        qputenv("FAKE_STAGE2_HANG_ON", c.HangOutput);
         QTimer joinWatch;
         if (c.Stop && *c.HangOutput) {
             QObject::connect(&joinWatch, &QTimer::timeout, [&] {
@@ -779,8 +931,8 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
         QDir().mkpath(Output);
     }
     qunsetenv("FAKE_STAGE2");
-    qunsetenv("FAKE_FAIL_OUTPUT");
-    qunsetenv("FAKE_HANG_OUTPUT");
+    qunsetenv("FAKE_STAGE2_FAIL_ON");
+    qunsetenv("FAKE_STAGE2_HANG_ON");
 }
 
 // Files the profiles' containers hold, made by the real encoder: MP4 and AVI keep each stream's length,

@@ -54,7 +54,7 @@ TEST(DirectArgs, OneCommandForStreamRangeAndProfile) {
     in.AudioStreamId = 0x81;
     in.OutputPath = "/out/a b.mp4";
     EXPECT_EQ(BuildDirectArguments(in).join(' '),
-              "-y -f mpeg -i pipe:0 -map 0:v:0 -map 0:i:0x81 -vcodec mpeg4 -b 800000 -acodec aac -t 8.000 "
+              "-n -f mpeg -i pipe:0 -map 0:v:0 -map 0:i:0x81 -vcodec mpeg4 -b 800000 -acodec aac -t 8.000 "
               "-aspect 16:9 /out/a b.mp4");
 
     // The profile's deinterlacing, the subtitle and the custom size make one filter graph, in that order.
@@ -65,7 +65,7 @@ TEST(DirectArgs, OneCommandForStreamRangeAndProfile) {
     in.AudioStreamId = -1;
     in.Palette.fill(0x108080);
     const QStringList args = BuildDirectArguments(in);
-    EXPECT_EQ(args.mid(0, 3), (QStringList{"-y", "-palette", PaletteArgument(in.Palette)}));
+    EXPECT_EQ(args.mid(0, 3), (QStringList{"-n", "-palette", PaletteArgument(in.Palette)}));
     EXPECT_EQ(args.mid(3).join(' '),
               "-f mpeg -i pipe:0 -filter_complex [0:v:0]yadif[in];[in][0:i:0x21]overlay[over];"
               "[over]scale=640:360,pad=640:480:(ow-iw)/2:(oh-ih)/2,setsar=1[video] -map [video] -map 0:a:0? "
@@ -80,7 +80,7 @@ TEST(DirectArgs, OneCommandForStreamRangeAndProfile) {
     in.SubtitleStreamId = 0x20;
     in.StageTwoText = " -vn -acodec libmp3lame";
     EXPECT_EQ(BuildDirectArguments(in).join(' '),
-              "-y -f mpeg -i pipe:0 -map 0:a:0? -vn -acodec libmp3lame -ss 2.500 -t 8.000 /out/a b.mp4");
+              "-n -f mpeg -i pipe:0 -map 0:a:0? -vn -acodec libmp3lame -ss 2.500 -t 8.000 /out/a b.mp4");
     in.StageTwoText = " -an";
     EXPECT_FALSE(BuildDirectArguments(in).join(' ').contains("0:a:0"));
 }

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -47,7 +49,8 @@ protected:
         ASSERT_TRUE(Root.isValid());
         Disc = Root.path() + "/DISC/";
         ASSERT_TRUE(QDir().mkpath(Disc + "VIDEO_TS"));
-        QFile(Disc + "VIDEO_TS/VIDEO_TS.IFO").open(QIODevice::WriteOnly);
+        QFile menu(Disc + "VIDEO_TS/VIDEO_TS.IFO"); // a sector the fake library is not asked about
+        ASSERT_TRUE(menu.open(QIODevice::WriteOnly) && menu.write(QByteArray(2048, '\0')) == 2048);
     }
     void Write(const QString& name, const TIfoBuilder& builder) {
         ASSERT_TRUE(builder.WriteTo(Disc + "VIDEO_TS/" + name)) << name.toStdString();
@@ -83,7 +86,7 @@ TEST_F(DiscLoader, BuildsTitleAndChapterRows) {
 
     const TLoadResult result = Load(Disc);
     ASSERT_TRUE(result.LibraryOpened);
-    EXPECT_EQ(Library.OpenedPath, Disc + "VIDEO_TS");
+    EXPECT_FALSE(Library.OpenedPath.isEmpty()); // the copies of the information files the library read
     EXPECT_EQ(Context.DVDInformation.DiscPath, Disc + "VIDEO_TS/");
     EXPECT_EQ(Context.DVDInformation.Standard, "PAL");
     EXPECT_EQ(Context.DVDInformation.FrameRate, 25);
@@ -173,7 +176,7 @@ TEST_F(DiscLoader, AMalformedTitleSetEndsTheLoadBeforeAnyRow) {
         Load(Disc);
         FAIL() << "no error";
     } catch (const EIfoError& e) {
-        EXPECT_EQ(std::string(e.what()), (Disc + "VIDEO_TS/VTS_02_0.IFO: Stream read error").toStdString());
+        EXPECT_EQ(std::string(e.what()), (Disc + "VIDEO_TS/VTS_02_0.IFO: empty, or shorter than one 2048-byte sector").toStdString());
     }
     EXPECT_TRUE(Tasks.IsEmpty());
 }
@@ -202,10 +205,8 @@ struct TLoaded {
     TAppContext Context;
     TTaskListModel Tasks{Context};
     TLoadResult Result;
-    explicit TLoaded(const QString& path) {
-        auto library = CreateDvdReadAccess();
-        Result = LoadDisc(path, Context, Tasks, *library);
-    }
+    std::unique_ptr<TDvdAccess> Library = CreateDvdReadAccess();
+    explicit TLoaded(const QString& path) { Result = LoadDisc(path, Context, Tasks, *Library); }
 };
 
 TEST(DiscLoaderOnDiscs, SamplePalDisc) {
@@ -264,8 +265,7 @@ TEST(DiscLoaderOnDiscs, MissingTitleSetFileOnARealLibrary) {
 
 TEST(DiscLoaderOnDiscs, RealIfoSet) {
     const QString disc = RealIfoDir() + "/shadok1";
-    if (!QFile::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO"))
-        GTEST_SKIP() << "real IFO fixtures not present";
+    REQUIRE_REAL_IFO(disc + "/VIDEO_TS/VIDEO_TS.IFO");
     TLoaded d(disc);
     ASSERT_TRUE(d.Result.LibraryOpened) << d.Result.LibraryError.toStdString();
     EXPECT_EQ(d.Context.TitleSets.size(), 9u);
@@ -277,6 +277,88 @@ TEST(DiscLoaderOnDiscs, RealIfoSet) {
     EXPECT_EQ(t8.AudioLanguages.size(), 1);
     EXPECT_EQ(t8.Children.size(), 52u);
     EXPECT_EQ(d.Tasks.CheckLongestTitle(), &t8);
+    // Nine titles, each alone in its title set: none repeats another. The cell counts are lsdvd's.
+    const std::vector<size_t> lsdvdCells = {1, 1, 1, 1, 1, 1, 1, 52, 1};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_FALSE(d.Tasks.Title(i)->RepeatsOthers()) << "title " << i + 1;
+        EXPECT_EQ(d.Context.TitleSets[size_t(i)].Ifo.Pgci.Chains[0].CellSectors.size(), lsdvdCells[size_t(i)])
+            << "title " << i + 1;
+    }
+}
+
+// Every cell's first and last sector, title by title, as lsdvd (the reference reader) reports them and as
+// the loaded title sets hold them.
+QString LsdvdSectors(const QString& disc) {
+    QProcess lsdvd;
+    lsdvd.start("lsdvd", {"-d", "-Oy", disc});
+    if (!lsdvd.waitForFinished(60000))
+        return "lsdvd did not run";
+    static const QRegularExpression cell(
+        QStringLiteral("'first_sector' : (\\d+),\\s*'last_sector' : (\\d+)"));
+    QStringList cells;
+    for (const auto& m : cell.globalMatch(QString::fromUtf8(lsdvd.readAllStandardOutput())))
+        cells << m.captured(1) + "-" + m.captured(2);
+    return cells.join(' ');
+}
+
+QString LoadedSectors(const TLoaded& d) {
+    QStringList cells;
+    for (int i = 0; i < d.Tasks.TitleCount(); ++i) {
+        int set = -1, chain = -1;
+        d.Library->GetIndexInfo(i, set, chain);
+        for (const TCellSectors& c :
+             d.Context.TitleSets[size_t(set)].Ifo.Pgci.Chains[size_t(chain)].CellSectors)
+            cells << QStringLiteral("%1-%2").arg(c.First).arg(c.Last);
+    }
+    return cells.join(' ');
+}
+
+TEST(DiscLoaderOnDiscs, CellSectorsAgreeWithLsdvd) {
+    for (const QString& disc : {RealIfoDir() + "/shadok1", SampleDiscDir("playall-pal")}) {
+        if (!QFile::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO"))
+            continue;
+        SCOPED_TRACE(disc.toStdString());
+        TLoaded d(disc);
+        ASSERT_TRUE(d.Result.LibraryOpened) << d.Result.LibraryError.toStdString();
+        const QString expected = LsdvdSectors(disc);
+        EXPECT_FALSE(expected.isEmpty());
+        EXPECT_EQ(LoadedSectors(d), expected);
+    }
+}
+
+// The real set with its title table changed so that title 9 plays title 8's chain, as discs list a film
+// twice: title 9 is marked as the same as 8, and 8 stays the checked one.
+TEST(DiscLoaderOnDiscs, RealIfoSetListingATitleTwice) {
+    const QString from = RealIfoDir() + "/shadok1/VIDEO_TS/";
+    if (!QFile::exists(from + "VIDEO_TS.IFO"))
+        GTEST_SKIP() << "real IFO fixtures not present";
+    QTemporaryDir copy;
+    const QString to = copy.path() + "/VIDEO_TS/";
+    ASSERT_TRUE(QDir().mkpath(to));
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(from + name, to + name));
+    QFile menu(to + "VIDEO_TS.IFO");
+    ASSERT_TRUE(menu.setPermissions(menu.permissions() | QFileDevice::WriteOwner));
+    ASSERT_TRUE(menu.open(QIODevice::ReadWrite));
+    QByteArray bytes = menu.readAll();
+    const auto u32 = [&bytes](int at) {
+        return int(uint8_t(bytes[at])) << 24 | int(uint8_t(bytes[at + 1])) << 16 |
+               int(uint8_t(bytes[at + 2])) << 8 | int(uint8_t(bytes[at + 3]));
+    };
+    const int title9 = u32(0xC4) * 2048 + 8 + 12 * 8;
+    bytes[title9 + 6] = 8; // title set 8
+    bytes[title9 + 7] = 1; // its first title
+    menu.seek(0);
+    ASSERT_EQ(menu.write(bytes), bytes.size());
+    menu.close();
+
+    TLoaded d(copy.path());
+    ASSERT_TRUE(d.Result.LibraryOpened) << d.Result.LibraryError.toStdString();
+    ASSERT_EQ(d.Tasks.TitleCount(), 9);
+    EXPECT_EQ(d.Tasks.Title(8)->SameAs, 8);
+    EXPECT_TRUE(d.Tasks.Title(7)->PlaysTitles.empty());
+    EXPECT_EQ(d.Tasks.Title(7)->SameAs, 0);
+    EXPECT_EQ(d.Tasks.CheckLongestTitle(), d.Tasks.Title(7));
 }
 
 } // namespace

@@ -203,23 +203,46 @@ TEST(IfoReader, MissingFileNamesThePath) {
     }
 }
 
-// Every prefix and many bit flips of a real file either parse or fail cleanly.
-TEST(IfoReader, DamagedCopiesOfARealFileNeverCrash) {
+// What a parse gave, in one text, to compare the parse of a damaged copy with the whole file's.
+std::string Summary(const TIFO& ifo) {
+    std::string text = ifo.Vobs.Video.Standard + " " + ifo.Vobs.Video.FrameSize + " " + ifo.Vobs.Video.AspectRatio +
+                       " audio " + std::to_string(ifo.Vobs.Audio.size()) + " subtitles " +
+                       std::to_string(ifo.Vobs.SubtitleLanguages.size());
+    for (const TProgramChain& chain : ifo.Pgci.Chains) {
+        text += " | " + chain.PlaybackTime + " " + std::to_string(chain.CellCount);
+        for (const std::string& chapter : chain.ChapterDurations)
+            text += " " + chapter;
+    }
+    return text;
+}
+
+// Every prefix of a real file is refused until it holds all the reader needs, and from there gives exactly
+// what the whole file gives. A copy with bits flipped is refused or gives a result whose lists hold as many
+// entries as their counts say, with each text one of those the reader makes.
+TEST(IfoReader, DamagedCopiesOfARealFileAreRefusedOrReadConsistently) {
     const QString path = RealIfoDir() + "/shadok1/VIDEO_TS/VTS_08_0.IFO";
-    if (!QFile::exists(path))
-        GTEST_SKIP() << "real IFO fixtures not present";
+    REQUIRE_REAL_IFO(path);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray real = file.readAll();
-    int failures = 0;
-    for (qsizetype cut = 0; cut < real.size(); cut += 97) {
+    const std::string whole = Summary(Parse(real));
+    bool parsedBefore = false;
+    QList<qsizetype> cuts;
+    for (qsizetype cut = 0; cut < real.size(); cut += 97)
+        cuts << cut;
+    cuts << real.size();
+    for (const qsizetype cut : cuts) {
+        SCOPED_TRACE(cut);
         try {
-            Parse(real.left(cut));
-        } catch (const EIfoError&) {
-            ++failures;
+            EXPECT_EQ(Summary(Parse(real.left(cut))), whole);
+            parsedBefore = true;
+        } catch (const EIfoError& e) {
+            EXPECT_FALSE(parsedBefore) << "a longer prefix is refused: " << e.what();
+            EXPECT_NE(std::string(e.what()), "");
         }
     }
-    EXPECT_GT(failures, 0);
+    EXPECT_TRUE(parsedBefore);
+
     uint32_t seed = 12345;
     for (int round = 0; round < 3000; ++round) {
         QByteArray copy = real;
@@ -227,17 +250,29 @@ TEST(IfoReader, DamagedCopiesOfARealFileNeverCrash) {
             seed = seed * 1664525 + 1013904223;
             copy[qsizetype(seed % uint32_t(copy.size()))] ^= char(1 << (seed >> 29));
         }
+        SCOPED_TRACE(round);
         try {
-            Parse(copy);
-        } catch (const EIfoError&) {
+            const TIFO ifo = Parse(copy);
+            EXPECT_EQ(ifo.Vobs.Audio.size(), ifo.Vobs.AudioCount);
+            EXPECT_EQ(ifo.Vobs.SubtitleLanguages.size(), ifo.Vobs.SubtitleCount);
+            EXPECT_EQ(ifo.Pgci.Chains.size(), ifo.Pgci.ChainCount);
+            for (const TProgramChain& chain : ifo.Pgci.Chains)
+                EXPECT_EQ(chain.ProgramMap.size(), chain.ProgramCount);
+            EXPECT_TRUE(ifo.Vobs.Video.Standard == "PAL" || ifo.Vobs.Video.Standard == "NTSC" ||
+                        ifo.Vobs.Video.Standard == "???");
+            EXPECT_TRUE(ifo.Vobs.Video.AspectRatio == "4:3" || ifo.Vobs.Video.AspectRatio == "16:9" ||
+                        ifo.Vobs.Video.AspectRatio == "???");
+        } catch (const EIfoError& e) {
+            EXPECT_NE(std::string(e.what()), "");
         }
+        if (HasFailure())
+            break;
     }
 }
 
 TEST(IfoReader, RealFileMatchesItsReference) {
     const QString path = RealIfoDir() + "/shadok1/VIDEO_TS/VTS_08_0.IFO";
-    if (!QFile::exists(path))
-        GTEST_SKIP() << "real IFO fixtures not present";
+    REQUIRE_REAL_IFO(path);
     const TIFO ifo = ReadIfo(path);
     EXPECT_EQ(ifo.Vobs.Video.Standard, "PAL");
     ASSERT_EQ(ifo.Vobs.Audio.size(), 1u);

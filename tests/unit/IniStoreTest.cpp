@@ -7,11 +7,37 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Root writes through mode bits: run as root, the folder is given to nobody and the writes are tried as
+// nobody (the effective user only, given back at the end), so that they fail as they do for a user.
+class TAsNobody {
+public:
+    explicit TAsNobody(const QString& folder) {
+        if (::geteuid() != 0)
+            return;
+        const passwd* nobody = ::getpwnam("nobody");
+        FDropped = nobody && ::chown(QFile::encodeName(folder).constData(), nobody->pw_uid, gid_t(-1)) == 0 &&
+                   ::seteuid(nobody->pw_uid) == 0;
+        EXPECT_TRUE(FDropped) << "cannot act as nobody";
+    }
+    ~TAsNobody() { End(); }
+    void End() {
+        if (FDropped)
+            EXPECT_EQ(::seteuid(0), 0);
+        FDropped = false;
+    }
+
+private:
+    bool FDropped = false;
+};
 
 class IniStore : public ::testing::Test {
 protected:
@@ -241,10 +267,11 @@ TEST_F(IniStore, PlainAccessWrites) {
 }
 
 TEST_F(IniStore, FailedWritesLeaveTheOldFileAndNameIt) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
     Write(kExample);
     QFile::setPermissions(Dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    TAsNobody nobody(Dir.path());
+    ASSERT_NE(::faccessat(AT_FDCWD, QFile::encodeName(Dir.path()).constData(), W_OK, AT_EACCESS), 0)
+        << "the folder can be written";
     TNewInifile store(Path);
     store.WriteString("Main", "Para", "9");
     EXPECT_THROW(store.Close(), EIniWriteError);
@@ -254,6 +281,7 @@ TEST_F(IniStore, FailedWritesLeaveTheOldFileAndNameIt) {
     } catch (const EIniWriteError& e) {
         EXPECT_TRUE(QString(e.what()).startsWith("Unable to write to " + Path)) << e.what();
     }
+    nobody.End();
     QFile::setPermissions(Dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(Bytes(), kExample);
 }

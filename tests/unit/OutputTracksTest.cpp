@@ -126,7 +126,7 @@ TEST(DirectArgs, ALosslessCopyKeepsEveryTrackAndTheChapters) {
     in.OutputPath = "/o/T.mkv";
     const QStringList list = BuildDirectArguments(in);
     const QString args = list.join(' ');
-    EXPECT_TRUE(args.startsWith("-y -palette 000000,") &&
+    EXPECT_TRUE(args.startsWith("-n -palette 000000,") &&
                 args.contains(" -canvas_size 720x576 -fflags +genpts "
                               "-thread_queue_size 512 -f mpeg -i pipe:0 "
                               "-f ffmetadata -i "))

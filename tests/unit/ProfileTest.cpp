@@ -376,6 +376,86 @@ TEST_F(Profiles, ProfilesAreCheckedBeforeAStart) {
         EXPECT_TRUE(CheckProfileUsable(shipped + file, problem)) << problem.toStdString();
 }
 
+// No profile text may have an encoder write anything but the run's own files: a second word in a value is
+// another output to FFmpeg, a switch given no value takes the next one's and leaves a word over, some
+// switches write files of their own, and the Type is the output's extension.
+TEST_F(Profiles, AProfileThatWouldWriteAnotherFileIsRefusedWithItsRow) {
+    const QByteArray rate = "[Rate]\nSort=2\ncmd=-ar\nList=0\nReadOnly=1\nCaption=44.1 kHz\nValue=44100\n";
+    const auto profile = [&](const QByteArray& type, const QByteArray& cmd, const QByteArray& value) {
+        return "[Main]\n" + type + "Para=2\n0=Bits\n1=Rate\n[Bits]\nSort=1\ncmd=" + cmd +
+               "\nList=0\nReadOnly=1\nCaption=x\nValue=" + value + "\n" + rate;
+    };
+    struct Case {
+        QByteArray Type, Cmd, Value;
+        const char* Problem; // empty: usable
+    };
+    const Case cases[] = {
+        {"", "-b", "800000", ""},
+        {"Type=MKV\n", "-b", "800000", ""},
+        {"Type=mp4\n", "-vn", "\\", ""},
+        {"", "-b", "800000 /home/user/file.mkv",
+         "the row \"Bits\" ([Bits]) gives \"800000 /home/user/file.mkv\": a value is one word"},
+        {"", "-b", "800000 \"\"", "a value is one word"},
+        {"", "-b", "\"800000", "a value is one word"},
+        {"", "-b -y", "800000", "the row \"Bits\" ([Bits]) has the switch \"-b -y\": a switch is one word"},
+        {"", "/tmp/out.mkv", "800000", "a switch is one word that begins with \"-\""},
+        {"", "-y", "\\", "has the switch \"-y\", which would make the encoder write a file of its own"},
+        {"", "-passlogfile", "/tmp/log", "write a file of its own"},
+        {"", "-vstats_file", "/tmp/stats", "write a file of its own"},
+        {"", "-dump_attachment:t", "/tmp/font", "write a file of its own"},
+        {"", "-f", "segment", "write a file of its own"},
+        {"", "-b", "\\", "gives no value (\"\\\") to the switch \"-b\", which takes one"},
+        {"Type=mp4/../../x\n", "-b", "800000",
+         "the profile's Type (\"Type\" in [Main]) \"mp4/../../x\" is not a plain file extension"},
+        {"Type=\n", "-b", "800000", "is not a plain file extension"},
+        {"Type=m p4\n", "-b", "800000", "is not a plain file extension"},
+        {"Type=.mp4\n", "-b", "800000", "is not a plain file extension"},
+        {"Type=m3u8\n", "-b", "800000", "is not a plain file extension"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Cmd.toStdString() + " " + c.Value.toStdString() + " " + c.Type.toStdString());
+        const QString path = Write("p.apf", profile(c.Type, c.Cmd, c.Value));
+        QString problem;
+        EXPECT_EQ(CheckProfileUsable(path, problem), QByteArray(c.Problem).isEmpty())
+            << problem.toStdString();
+        if (QByteArray(c.Problem).isEmpty())
+            continue;
+        EXPECT_TRUE(problem.startsWith(path + ": ")) << problem.toStdString();
+        EXPECT_TRUE(problem.contains(c.Problem)) << problem.toStdString();
+    }
+
+    // A value typed into the window's row counts as the profile's own.
+    const QString typed =
+        Write("typed.apf", "[Main]\nPara=2\n0=Bits\n1=Rate\n[Bits]\nSort=1\ncmd=-b\nList=0\n"
+                           "Caption=800000\n" +
+                               rate);
+    TParamGrids rows;
+    LoadProfileRows(typed, rows);
+    QString problem;
+    EXPECT_TRUE(CheckProfileUsable(typed, problem, &rows)) << problem.toStdString();
+    rows.SetRowText(TParamGrids::Video, "Bits", "800000 /home/user/file.mkv");
+    EXPECT_FALSE(CheckProfileUsable(typed, problem, &rows));
+    EXPECT_TRUE(problem.contains("\"Bits\"")) << problem.toStdString();
+
+    // Every choice of every shipped profile passes, not only the ones it starts with.
+    const QString shipped = QStringLiteral(VELLORIC_SOURCE_DIR) + "/share/Profiles/";
+    for (const QString& file : ListFilesWithExt(shipped, ".apf")) {
+        TParamGrids grids;
+        LoadProfileRows(shipped + file, grids);
+        for (int grid = 0; grid < TParamGrids::GroupCount; ++grid)
+            for (const TGridRow& row : std::vector<TGridRow>(grids.Groups[size_t(grid)]))
+                for (const QString& choice : row.Choices) {
+                    if (choice == kCustomSizeCaption)
+                        continue;
+                    TParamGrids chosen = grids;
+                    chosen.SetRowText(grid, row.Key, choice);
+                    EXPECT_TRUE(CheckProfileUsable(shipped + file, problem, &chosen))
+                        << row.Key.toStdString() << "=" << choice.toStdString() << ": "
+                        << problem.toStdString();
+                }
+    }
+}
+
 TEST_F(Profiles, TheProfileFolderAndItsNames) {
     const QString programDir = Dir.path() + "/";
     QString problem;

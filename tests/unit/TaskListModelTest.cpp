@@ -142,7 +142,7 @@ TEST_F(TaskList, AChoiceOnATitleReachesItsChaptersAndAChapterChoiceStaysPut) {
     const TChoiceLists lists = Tasks.Choices();
     EXPECT_EQ(lists.AudioTracks, T1->AudioTracks + QStringList{kAllAudioTracksText});
     EXPECT_EQ(lists.AudioLanguages, (QStringList{"en", "de", ""}));
-    EXPECT_EQ(lists.Subtitles, (QStringList{"None", "English", kSubtitleTracksText}));
+    EXPECT_EQ(lists.Subtitles, (QStringList{"None", "English", kSubtitleTracksText, kSubtitleTextText}));
     EXPECT_EQ(lists.Angles, (QStringList{"1", "2"}));
     EXPECT_EQ(lists.AudioIndex, 0);
     EXPECT_EQ(lists.SubtitleIndex, 1);
@@ -157,9 +157,13 @@ TEST_F(TaskList, AChoiceOnATitleReachesItsChaptersAndAChapterChoiceStaysPut) {
     }
     EXPECT_EQ(Tasks.Choices().AudioIndex, 2);
     EXPECT_EQ(Tasks.Choices().SubtitleIndex, 2);
-    // A title without subtitles offers none to keep.
+    Tasks.PickSubtitle(3);
+    for (TTaskNode* n : {T1, Chapter(T1, 0), Chapter(T1, 2)})
+        EXPECT_EQ(n->SubtitleIndex, TTaskNode::TextSubtitleTracks);
+    EXPECT_EQ(Tasks.Choices().SubtitleIndex, 3);
+    // A title without subtitles offers none to keep or read.
     Tasks.SetFocusedRow(T2);
-    EXPECT_EQ(Tasks.Choices().Subtitles.size(), T2->Subtitles.size() + (T2->Subtitles.size() > 1 ? 1 : 0));
+    EXPECT_EQ(Tasks.Choices().Subtitles.size(), T2->Subtitles.size() + (T2->Subtitles.size() > 1 ? 2 : 0));
 }
 
 TEST_F(TaskList, NothingHappensWithoutAFocusedRowOrRows) {

@@ -196,6 +196,27 @@ private slots:
         SendMouse(&s, QEvent::MouseButtonRelease, start + QPoint(unit, 0));
         QCOMPARE(log.Events, (QStringList{"Before", "MinPos(6)", "Before", "MaxPos(9)", "Change"}));
 
+        // From the end thumb the same, but not past Min: 6..9 moved by -7 would put the start at -1. A move
+        // that takes the end below the start's old place keeps the range's width.
+        log.Events.clear();
+        const QPoint last = s.Core().ThumbRect(TmkRangeSliderCore::EndThumb).center();
+        SendMouse(&s, QEvent::MouseButtonPress, last, Qt::LeftButton, Qt::ShiftModifier);
+        SendMouse(&s, QEvent::MouseMove, last - QPoint(7 * unit, 0), Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(Values(s), "0..10 [6 9]");
+        SendMouse(&s, QEvent::MouseMove, last - QPoint(6 * unit, 0), Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(Values(s), "0..10 [0 3]");
+        SendMouse(&s, QEvent::MouseButtonRelease, last - QPoint(6 * unit, 0));
+        QCOMPARE(log.Events, (QStringList{"Before", "MinPos(0)", "Before", "MaxPos(3)", "Change"}));
+
+        // The start thumb carried past the end's old place the same way: 0..3 moved by 5 is 5..8.
+        log.Events.clear();
+        const QPoint first = s.Core().ThumbRect(TmkRangeSliderCore::StartThumb).center();
+        SendMouse(&s, QEvent::MouseButtonPress, first, Qt::LeftButton, Qt::ShiftModifier);
+        SendMouse(&s, QEvent::MouseMove, first + QPoint(5 * unit, 0), Qt::LeftButton, Qt::ShiftModifier);
+        SendMouse(&s, QEvent::MouseButtonRelease, first + QPoint(5 * unit, 0));
+        QCOMPARE(Values(s), "0..10 [5 8]");
+        QCOMPARE(log.Events, (QStringList{"Before", "MaxPos(8)", "Before", "MinPos(5)", "Change"}));
+
         // Off the thumbs, or with another button, nothing is grabbed.
         log.Events.clear();
         SendMouse(&s, QEvent::MouseButtonPress, QPoint(s.width() / 2, 30));
@@ -206,7 +227,7 @@ private slots:
         SendMouse(&s, QEvent::MouseMove, again + QPoint(unit, 0));
         SendMouse(&s, QEvent::MouseButtonRelease, again + QPoint(unit, 0), Qt::RightButton);
         QCOMPARE(log.Events, QStringList{});
-        QCOMPARE(Values(s), "0..10 [6 9]");
+        QCOMPARE(Values(s), "0..10 [5 8]");
     }
 
     void RulerThumbsAndTicks() {

@@ -1,12 +1,13 @@
 #include "AboutForm.h"
 
 #include "Pictures.h"
+#include "ui/Dialogs.h"
 #include "ui/WidgetNames.h"
 #include "app/EncoderVersion.h"
+#include "app/HelpLinks.h"
 #include "tasks/ProductInfo.h"
 #include "dvd/DvdReadVersion.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -37,7 +38,9 @@ TAboutForm::TAboutForm(const TAppPaths& paths, const QUrl& homePage, QWidget* pa
     auto* link = Named(new QLabel(this), "labHomePage");
     link->setText(
         QStringLiteral("<a href=\"%1\">%2</a>").arg(homePage.toString().toHtmlEscaped(), kMakerName));
-    connect(link, &QLabel::linkActivated, this, [homePage] { QDesktopServices::openUrl(homePage); });
+    connect(link, &QLabel::linkActivated, this, [this, homePage] {
+        Dialogs::OpenExternally(this, kProductTitle, homePage, HomePageKind(homePage));
+    });
     heading->addWidget(labProduct);
     heading->addWidget(labVersion);
     heading->addWidget(link);

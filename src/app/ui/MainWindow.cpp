@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AboutForm.h"
+#include "BottomPanel.h"
 #include "ui/Dialogs.h"
 #include "EditDVDVolumeForm.h"
 #include "HintPanel.h"
@@ -8,11 +9,13 @@
 #include "Pictures.h"
 #include "StartScreen.h"
 #include "TaskTree.h"
+#include "WindowPlacement.h"
 #include "ui/WidgetNames.h"
 #include "app/HelpLinks.h"
 #include "tasks/ProductInfo.h"
 #include "app/StartupArguments.h"
 #include "dvd/DiscLoader.h"
+#include "dvd/DiscSource.h"
 #include "dvd/DvdAccess.h"
 #include "dvd/IfoReader.h"
 #include "dvd/ui/OpenDVDForm.h"
@@ -29,19 +32,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -64,7 +64,8 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FContext.Paths.MakeUserFolders(&FStartProblem);
     FContext.DVDInformation.DiscPath.clear();
     const QString version = TIniFile(FContext.Paths.PreferencesFile()).ReadString("Main", "Version", "2.0");
-    setWindowTitle(QStringLiteral("%1 V%2").arg(kProductTitle, version));
+    FCaption = QStringLiteral("%1 V%2").arg(kProductTitle, version);
+    setWindowTitle(FCaption);
     setWindowIcon(Pictures::Load("open-dvd", {48, 48}));
     resize(798, 544);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -84,7 +85,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
     auto* panLeft = Named(new QWidget(central), "panLeft");
-    panLeft->setFixedWidth(10);
+    panLeft->setFixedWidth(kLeftMargin);
     columns->addWidget(panLeft);
     FSplitter = new TPanelSplitter(central);
     FSplitter->addWidget(BuildMainPanel());
@@ -92,9 +93,10 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     FSplitter->handle(1)->setObjectName("panSplitter");
     FSplitter->setStretchFactor(0, 1);
     FSplitter->setStretchFactor(1, 0);
-    FSplitter->setSizes({798 - 10 - TPanelSplitter::BarWidth - 200, 200});
+    FSplitter->setSizes({798 - kLeftMargin - TPanelSplitter::BarWidth - 200, 200});
     columns->addWidget(FSplitter, 1);
     setCentralWidget(central);
+    RestorePlacement();
 
     connect(ltvTask->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { FTasks->SetFocusedRow(TTaskListModel::NodeOf(current)); });
@@ -118,6 +120,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TPowerControl> power, cons
     connect(cmbSub, &QComboBox::activated, this, &TMainForm::UpdateTrackHint);
     connect(cmbProfile, &QComboBox::currentIndexChanged, this, &TMainForm::UpdateTrackHint);
     connect(ltvTask, &TTaskTree::OpenDirRequested, this, &TMainForm::tbtnOpenDirClick);
+    connect(ltvTask, &TTaskTree::OpenImageRequested, this, &TMainForm::tbtnOpenImageClick);
     connect(ltvTask, &TTaskTree::TrimRequested, this, &TMainForm::TrimRequested);
     connect(ltvTask, &TTaskTree::PlayRequested, this, &TMainForm::ltvTaskDblClick);
     connect(this, &TMainForm::PlayRequested, panPreview, &TPreviewPanel::bbtnPlayClick);
@@ -188,6 +191,7 @@ void TMainForm::BuildToolBar() {
     };
     tbtnOpenDVD = button("open-dvd", "Open a DVD", "tbtnOpenDVD");
     tbtnOpenDir = button("open-dir", "Open a Directory", "tbtnOpenDir");
+    tbtnOpenImage = button("open-image", "Open a Disc Image (.iso)", "tbtnOpenImage");
     ToolBar1->addSeparator();
     tbtnStart = button("start", "Start to rip", "tbtnStart");
     tbtnStop = button("stop", "Stop ripping", "tbtnStop");
@@ -202,6 +206,7 @@ void TMainForm::BuildToolBar() {
     tbtnStop->setEnabled(false);
     tbtnTrim->setEnabled(false);
     connect(tbtnOpenDir, &QAction::triggered, this, &TMainForm::tbtnOpenDirClick);
+    connect(tbtnOpenImage, &QAction::triggered, this, &TMainForm::tbtnOpenImageClick);
     connect(tbtnStart, &QAction::triggered, this, &TMainForm::tbtnStartClick);
     connect(tbtnStop, &QAction::triggered, this, &TMainForm::tbtnStopClick);
     connect(tbtnTrim, &QAction::triggered, this, &TMainForm::TrimRequested);
@@ -246,71 +251,49 @@ QWidget* TMainForm::BuildProfilePanel() {
 }
 
 QWidget* TMainForm::BuildBottomPanel() {
-    panBottom = Named(new QStackedWidget, "panBottom");
-    panBottom->setFixedHeight(109);
-
-    panBottomCenter = Named(new QWidget, "panBottomCenter");
-    auto* g = new QGridLayout(panBottomCenter);
-    const auto choice = [&](const char* caption, const char* name, int row, int column) {
-        g->addWidget(new QLabel(caption, panBottomCenter), row, column);
-        auto* box = Named(new QComboBox(panBottomCenter), name);
-        g->addWidget(box, row, column + 1);
-        return box;
-    };
-    cmbAudio = choice("Audio Track:", "cmbAudio", 0, 0);
-    cmbSub = choice("Sub Title:", "cmbSub", 0, 2);
-    cmbAngle = choice("Angle:", "cmbAngle", 0, 4);
-    labTrackHint = Named(new QLabel(panBottomCenter), "labTrackHint");
-    labTrackHint->setWordWrap(true);
-    labTrackHint->hide();
-    g->addWidget(labTrackHint, 0, 6, 3, 1);
-    cmbAudioLanguage = Named(new QComboBox(panBottomCenter), "cmbAudioLanguage");
-    cmbAudioLanguage->hide();
-    g->addWidget(new QLabel("Profile:", panBottomCenter), 1, 0);
-    cmbProfile = Named(new QComboBox(panBottomCenter), "cmbProfile");
-    g->addWidget(cmbProfile, 1, 1, 1, 4);
-    auto* settings = Named(new QPushButton("&Settings", panBottomCenter), "bbtnSetting");
-    g->addWidget(settings, 1, 5);
-    g->addWidget(new QLabel("Output Path:", panBottomCenter), 2, 0);
-    edtOutputDir = Named(new QLineEdit(panBottomCenter), "edtOutputDir");
-    g->addWidget(edtOutputDir, 2, 1, 1, 3);
-    auto* browse = Named(new QPushButton("&Browse", panBottomCenter), "bbtnBrowser");
-    auto* open = Named(new QPushButton("&Open", panBottomCenter), "bbtnOpen");
-    g->addWidget(browse, 2, 4);
-    g->addWidget(open, 2, 5);
-    g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
-    connect(settings, &QPushButton::clicked, this, [this] { FSettingForm->ShowProfilesPage(); });
-    connect(browse, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
-    connect(open, &QPushButton::clicked, this, &TMainForm::bbtnOpenClick);
-
-    panBottomLeft = Named(new QWidget, "panBottomLeft");
-    auto* p = new QGridLayout(panBottomLeft);
-    const auto bar = [&](const char* caption, QProgressBar*& progress, const char* barName, QLabel*& label,
-                         const char* labelName, int row) {
-        p->addWidget(new QLabel(caption, panBottomLeft), row, 0);
-        progress = Named(new QProgressBar(panBottomLeft), barName);
-        progress->setRange(0, 100);
-        progress->setTextVisible(false);
-        p->addWidget(progress, row, 1, 1, 4);
-        label = Named(new QLabel("0%", panBottomLeft), labelName);
-        p->addWidget(label, row, 5);
-    };
-    bar("Current Progress:", pgbCurrent, "pgbCurrent", labCurProgress, "labCurProgress", 0);
-    bar("Total Progress:", pgbTotal, "pgbTotal", labTotalProgress, "labTotalProgress", 1);
-    const auto figure = [&](const char* caption, QLabel*& label, const char* name, int column) {
-        p->addWidget(new QLabel(caption, panBottomLeft), 2, column);
-        label = Named(new QLabel(panBottomLeft), name);
-        p->addWidget(label, 2, column + 1);
-    };
-    figure("Frames:", labFrame, "labFrame", 0);
-    figure("Time Elapsed:", labElapsed, "labElapsed", 2);
-    figure("Time Remaining:", labRemaining, "labRemaining", 4);
-    p->setColumnStretch(1, 1);
-
-    panBottom->addWidget(panBottomCenter);
-    panBottom->addWidget(panBottomLeft);
+    panBottom = new TBottomPanel;
+    cmbAudio = panBottom->cmbAudio;
+    cmbAudioLanguage = panBottom->cmbAudioLanguage;
+    cmbSub = panBottom->cmbSub;
+    cmbAngle = panBottom->cmbAngle;
+    labTrackHint = panBottom->labTrackHint;
+    cmbProfile = panBottom->cmbProfile;
+    edtOutputDir = panBottom->edtOutputDir;
+    connect(panBottom->bbtnSetting, &QPushButton::clicked, this, [this] { FSettingForm->ShowProfilesPage(); });
+    connect(panBottom->bbtnBrowser, &QPushButton::clicked, this, &TMainForm::bbtnBrowserClick);
+    connect(panBottom->bbtnOpen, &QPushButton::clicked, this, &TMainForm::bbtnOpenClick);
     return panBottom;
+}
+
+// The place, size and panel width the window had when it last closed, where they still fit a screen.
+void TMainForm::RestorePlacement() {
+    const TWindowPlacement saved = TWindowPlacement::Read(FContext.Paths.PreferencesFile());
+    FLastFolder = saved.LastFolder;
+    const QRect frame = OnSomeScreen(saved.Frame);
+    if (!frame.isNull()) {
+        resize(frame.size().expandedTo(minimumSizeHint()));
+        move(frame.topLeft());
+    }
+    // Both sides keep at least the width they need.
+    const int panels = width() - kLeftMargin - TPanelSplitter::BarWidth;
+    const int mainLeast = FSplitter->widget(0)->minimumSizeHint().width();
+    if (saved.PanelWidth >= panProfile->minimumWidth() && saved.PanelWidth <= panels - mainLeast)
+        FSplitter->setSizes({panels - saved.PanelWidth, saved.PanelWidth});
+    if (saved.Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TMainForm::SavePlacement() {
+    if (!FShownOnce) // never laid out: nothing of it is worth keeping
+        return;
+    TWindowPlacement placement;
+    placement.Maximized = isMaximized();
+    // A maximized window keeps the place it will go back to; the frame's offset is the same for both.
+    const QRect normal = placement.Maximized ? normalGeometry() : geometry();
+    placement.Frame = QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
+    placement.PanelWidth = panProfile->width();
+    placement.LastFolder = FLastFolder;
+    placement.Write(FContext.Paths.PreferencesFile());
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -340,6 +323,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         TIniFile ini(FContext.Paths.PreferencesFile());
         ini.WriteInteger("Main", "Profile", cmbProfile->currentIndex());
         ini.WriteString("Main", "Output Path", edtOutputDir->text());
+        SavePlacement();
     } catch (const EIniWriteError& e) {
         Dialogs::Message(this, kProductTitle, QString::fromStdString(e.what()), Dialogs::TIcon::Critical);
     }
@@ -389,6 +373,8 @@ void TMainForm::UpdateTrackHint() {
             said << "The Two stages engine keeps only the first audio track; the Direct engine keeps all.";
         if (cmbSub->currentText() == kSubtitleTracksText)
             said << "The Two stages engine cannot keep subtitle tracks; the Direct engine can.";
+        if (cmbSub->currentText() == kSubtitleTextText)
+            said << "The Two stages engine cannot read subtitles into text; the Direct engine can.";
     }
     labTrackHint->setText(said.join('\n'));
     labTrackHint->setVisible(!said.isEmpty());
@@ -404,7 +390,7 @@ QString TMainForm::DiscPath() const {
 
 int TMainForm::SubtitleEntry() const {
     // Every subtitle kept as a track: the preview shows the first.
-    if (cmbSub->currentText() == kSubtitleTracksText)
+    if (cmbSub->currentText() == kSubtitleTracksText || cmbSub->currentText() == kSubtitleTextText)
         return 1;
     return qMax(0, cmbSub->currentIndex());
 }
@@ -447,6 +433,9 @@ void TMainForm::OpenDiscFolder(const QString& path) {
         return;
     }
     FTasks->CheckLongestTitle();
+    // The caption names the disc the list shows: an image or a drive by its path, a folder by its own.
+    setWindowTitle(FTasks->IsEmpty() ? FCaption
+                                     : FCaption + " - " + ExcludeTrailingSeparator(FContext.DVDInformation.DiscPath));
     if (!FTasks->IsEmpty()) {
         ltvTask->scrollTo(FTasks->index(0, 0), QAbstractItemView::PositionAtCenter);
         tbtnStart->setEnabled(true);
@@ -489,9 +478,24 @@ void TMainForm::tbtnOpenDVDClick() {
 
 void TMainForm::tbtnOpenDirClick() {
     emit StopPreviewRequested();
-    const QString dir = Dialogs::ChooseFolder(this, "Please specify a DVD-ROM");
-    if (!dir.isEmpty() && QFileInfo(dir).isDir())
+    const QString dir = Dialogs::ChooseFolder(this, "Please specify a DVD-ROM", FLastFolder);
+    if (!dir.isEmpty() && QFileInfo(dir).isDir()) {
+        FLastFolder = dir;
         OpenDiscFolder(IncludeTrailingSeparator(dir));
+    }
+}
+
+void TMainForm::tbtnOpenImageClick() {
+    emit StopPreviewRequested();
+    const QString image = Dialogs::ChooseOpenFile(this, "Please specify a DVD image",
+                                                  "DVD images (*.[iI][sS][oO]);;All files (*)");
+    if (image.isEmpty())
+        return;
+    if (!IsDiscFile(image)) {
+        ReportError(kProductTitle, image + ": not a DVD image (neither an .iso file nor a UDF volume)");
+        return;
+    }
+    OpenDiscFolder(image);
 }
 
 void TMainForm::bbtnBrowserClick() {
@@ -501,7 +505,11 @@ void TMainForm::bbtnBrowserClick() {
 }
 
 void TMainForm::bbtnOpenClick() {
-    OpenFolder(edtOutputDir->text());
+    const QString path = edtOutputDir->text();
+    if (!QFileInfo(path).isDir())
+        ReportError(kProductTitle, "This folder does not exist:\n\n" + path);
+    else
+        OpenFolder(path);
 }
 
 void TMainForm::pmiDVDVolumeClick() {
@@ -509,11 +517,12 @@ void TMainForm::pmiDVDVolumeClick() {
 }
 
 void TMainForm::tbtnHelpClick() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FContext.Paths.HelpFile()));
+    Dialogs::OpenExternally(this, kProductTitle, QUrl::fromLocalFile(FContext.Paths.HelpFile()), "the manual");
 }
 
 void TMainForm::tbtnWebsiteClick() {
-    QDesktopServices::openUrl(HomePage(FContext.Paths.HelpFile()));
+    const QUrl page = HomePage(FContext.Paths.HelpFile());
+    Dialogs::OpenExternally(this, kProductTitle, page, HomePageKind(page));
 }
 
 void TMainForm::tbtnAboutClick() {
@@ -567,7 +576,7 @@ void TMainForm::NotifyRunEnd(const TRunResult& result) {
         break;
     case TRunResult::CompletedWithFailures:
         FDesktop->Notify(
-            "Conversion finished with failures",
+            result.AllFailed() ? "Conversion failed" : "Conversion finished with failures",
             "Failed:\n" + names(failed) +
                 (result.Outputs.isEmpty() ? QString() : "\nConverted:\n" + names(result.Outputs)),
             true);
@@ -624,7 +633,7 @@ void TMainForm::FocusProfileList() {
 }
 
 void TMainForm::SetConverting(bool converting) {
-    for (QAction* action : {tbtnOpenDVD, tbtnOpenDir, tbtnStart, tbtnTrim, tbtnSetting})
+    for (QAction* action : {tbtnOpenDVD, tbtnOpenDir, tbtnOpenImage, tbtnStart, tbtnTrim, tbtnSetting})
         action->setEnabled(!converting);
     tbtnStop->setEnabled(converting);
     ltvTask->setEnabled(!converting);
@@ -645,7 +654,7 @@ void TMainForm::UnlockInterface() {
 }
 
 void TMainForm::ShowProgressPanel(bool shown) {
-    panBottom->setCurrentWidget(shown ? panBottomLeft : panBottomCenter);
+    panBottom->ShowProgressPanel(shown);
 }
 
 void TMainForm::SetHintText(const QString& text) {
@@ -660,13 +669,7 @@ void TMainForm::ShowProgress(const TProgressFigures& f) {
         FTaskBarPercent = f.TotalBar;
         FDesktop->SetTaskBarProgress(f.TotalBar / 100.0, true);
     }
-    pgbCurrent->setValue(f.CurrentBar);
-    pgbTotal->setValue(f.TotalBar);
-    labCurProgress->setText(f.CurrentLabel);
-    labTotalProgress->setText(f.TotalLabel);
-    labFrame->setText(f.FrameText);
-    labElapsed->setText(f.ElapsedText);
-    labRemaining->setText(f.RemainingText);
+    panBottom->ShowFigures(f);
 }
 
 TPreferences::TOverwritePolicy TMainForm::OverwritePolicy() {
@@ -685,7 +688,8 @@ void TMainForm::CloseWindow() {
     close();
 }
 void TMainForm::OpenFolder(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!FClosing)
+        Dialogs::OpenExternally(this, kProductTitle, QUrl::fromLocalFile(path), "the folder");
 }
 void TMainForm::PumpEvents() {
     QCoreApplication::processEvents();

@@ -18,12 +18,12 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QStackedWidget;
 class QToolBar;
 class QTreeView;
 class QWidget;
 class TAboutForm;
+class TBottomPanel;
 class TEditTimeForm;
 class TEditDVDVolumeForm;
 class TOpenDVDForm;
@@ -83,6 +83,7 @@ public:
     void cmbProfileChange();
     void tbtnOpenDVDClick();
     void tbtnOpenDirClick();
+    void tbtnOpenImageClick();
     void bbtnBrowserClick();
     void bbtnOpenClick();
     // A double click on a row: presses the preview's Play (PlayRequested).
@@ -152,6 +153,9 @@ private:
     // Says beside the audio and subtitle choices when the saved engine cannot keep every track.
     void UpdateTrackHint();
     void SetConverting(bool converting);
+    void RestorePlacement();
+    // Throws EIniWriteError.
+    void SavePlacement();
     // Tells the desktop how a run ended, when the user is looking elsewhere.
     void NotifyRunEnd(const TRunResult& result);
 
@@ -175,10 +179,14 @@ private:
     bool FLoading = false;
     QString FProfilesProblem; // why the profile list is empty when its folder is missing or unreadable
     QString FStartProblem;    // a user folder that could not be made
+    QString FLastFolder;      // the folder last chosen with Open a Directory
+    static constexpr int kLeftMargin = 10; // the strip left of the task list
 
     QToolBar* ToolBar1 = nullptr;
     QAction* tbtnOpenDVD = nullptr;
     QAction* tbtnOpenDir = nullptr;
+    QAction* tbtnOpenImage = nullptr;
+    QString FCaption; // the window's caption while no disc is listed
     QAction* tbtnStart = nullptr;
     QAction* tbtnStop = nullptr;
     QAction* tbtnTrim = nullptr;
@@ -193,9 +201,7 @@ private:
     QWidget* panProfile = nullptr;
     TParamPanel* panParams = nullptr;
     TPreviewPanel* panPreview = nullptr;
-    QStackedWidget* panBottom = nullptr;
-    QWidget* panBottomCenter = nullptr;
-    QWidget* panBottomLeft = nullptr;
+    TBottomPanel* panBottom = nullptr;
     THintPanel* PanHint = nullptr;
     QComboBox* cmbAudio = nullptr;
     QComboBox* cmbAudioLanguage = nullptr;
@@ -204,11 +210,4 @@ private:
     QComboBox* cmbAngle = nullptr;
     QComboBox* cmbProfile = nullptr;
     QLineEdit* edtOutputDir = nullptr;
-    QProgressBar* pgbCurrent = nullptr;
-    QProgressBar* pgbTotal = nullptr;
-    QLabel* labCurProgress = nullptr;
-    QLabel* labTotalProgress = nullptr;
-    QLabel* labFrame = nullptr;
-    QLabel* labElapsed = nullptr;
-    QLabel* labRemaining = nullptr;
 };

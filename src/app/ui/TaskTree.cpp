@@ -27,7 +27,8 @@ public:
         return {QStyledItemDelegate::sizeHint(option, index).width(), TTaskTree::RowHeight};
     }
 
-    // A cell whose text is cut shows the whole text as its tooltip; one that shows it all needs none.
+    // A cell whose text is cut shows the whole text as its tooltip; one that shows it all needs none. A
+    // cell the model explains (a repeated title) shows the explanation, after the text where that is cut.
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override {
         if (event->type() != QEvent::ToolTip || !index.isValid())
@@ -37,11 +38,15 @@ public:
         const QStyle* style = view->style();
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
         const int room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, view).width() - 2 * margin;
-        if (cell.text.isEmpty() || cell.fontMetrics.horizontalAdvance(cell.text) <= room) {
+        const bool cut = !cell.text.isEmpty() && cell.fontMetrics.horizontalAdvance(cell.text) > room;
+        const QString explained = index.data(Qt::ToolTipRole).toString();
+        const QString tip = cut && !explained.isEmpty() ? cell.text + "\n" + explained
+                            : cut                       ? cell.text
+                                                        : explained;
+        if (tip.isEmpty())
             QToolTip::hideText();
-            return true;
-        }
-        QToolTip::showText(event->globalPos(), cell.text, view, option.rect);
+        else
+            QToolTip::showText(event->globalPos(), tip, view, option.rect);
         return true;
     }
 
@@ -112,6 +117,7 @@ void TTaskTree::BuildMenu() {
     };
     pmiOpenDVD = entry(PopupMenu1, "Open DVD", "pmiOpenDVD");
     pmiOpenDir = entry(PopupMenu1, "Open Directory", "pmiOpenDir");
+    pmiOpenImage = entry(PopupMenu1, "Open Image", "pmiOpenImage");
     PopupMenu1->addSeparator();
     QMenu* check = PopupMenu1->addMenu("Check");
     pmiCheckAll = check->menuAction();
@@ -127,6 +133,7 @@ void TTaskTree::BuildMenu() {
 
     connect(pmiOpenDVD, &QAction::triggered, this, &TTaskTree::OpenDVDRequested);
     connect(pmiOpenDir, &QAction::triggered, this, &TTaskTree::OpenDirRequested);
+    connect(pmiOpenImage, &QAction::triggered, this, &TTaskTree::OpenImageRequested);
     connect(pmiTrimTime, &QAction::triggered, this, &TTaskTree::TrimRequested);
     connect(pmiDVDVolume, &QAction::triggered, this, &TTaskTree::DVDVolumeRequested);
     const auto command = [this](QAction* action, TCheckCommand which) {

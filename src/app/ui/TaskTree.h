@@ -30,6 +30,7 @@ public:
 
     QAction* pmiOpenDVD = nullptr;
     QAction* pmiOpenDir = nullptr;
+    QAction* pmiOpenImage = nullptr;
     QAction* pmiCheckAll = nullptr;
     QAction* pmiCheckTitleChapter = nullptr;
     QAction* pmiCheckTitle = nullptr;
@@ -41,6 +42,7 @@ public:
 signals:
     void OpenDVDRequested();
     void OpenDirRequested();
+    void OpenImageRequested();
     void TrimRequested();
     void DVDVolumeRequested();
     void PlayRequested(); // a double click on a row

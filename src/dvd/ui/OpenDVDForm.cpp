@@ -62,12 +62,13 @@ void TOpenDVDForm::btnOpenClick() {
     const bool chosen = index >= 0 && index < int(FDrives.Entries.size());
     // With no drive listed there is nothing to test: the message names the folder a disc would have.
     const QString folder = VideoTsFolderOf(chosen ? FDrives.Entries[size_t(index)].Root : QString());
-    if (!chosen || !QFileInfo(folder).isDir()) {
+    const QString disc = chosen ? DiscOfEntry(FDrives.Entries[size_t(index)]) : QString();
+    if (disc.isEmpty()) {
         Dialogs::Message(this, "No DVD Detected.", folder + " is not found. Please insert a DVD disc.",
                          Dialogs::TIcon::Information);
         return;
     }
     const QString label = FDrives.Entries[size_t(index)].Label;
     accept();
-    emit DiscChosen(folder, label);
+    emit DiscChosen(disc, label);
 }

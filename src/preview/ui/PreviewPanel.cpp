@@ -1,5 +1,7 @@
 #include "PreviewPanel.h"
 
+#include "dvd/DiscSource.h"
+
 #include "PreviewDialogs.h"
 #include "tasks/ProductInfo.h"
 #include "tasks/TaskNode.h"
@@ -135,8 +137,8 @@ void TPreviewPanel::bbtnPlayClick() {
     FHost.ShowHintPanel("Loading.   Please wait....");
     FPlayback.Clear();
     FPlayback.Deactivate();
-    const QString ifo = FHost.DiscPath() + "VIDEO_TS.IFO";
-    if (!QFileInfo(ifo).isFile()) {
+    const QString ifo = IsDiscFile(FHost.DiscPath()) ? FHost.DiscPath() : FHost.DiscPath() + "VIDEO_TS.IFO";
+    if (!QFileInfo(ifo).exists()) {
         Dialogs::Message(window(), "VIDEO_TS.IFO not found",
                          ifo + " can not be found. Please insert and open the DVD.",
                          Dialogs::TIcon::Information);

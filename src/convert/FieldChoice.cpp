@@ -1,0 +1,72 @@
+#include "FieldChoice.h"
+
+#include "convert/DvdStreamReader.h"
+#include "convert/ProgramStreamPacks.h"
+
+TFieldChoice ChooseFieldTreatment(const TPictureScan& scan) {
+    TFieldChoice choice;
+    const int pictures = scan.Pictures();
+    if (pictures == 0) {
+        choice.Description =
+            "no picture header of the title could be read, so the picture is not deinterlaced";
+        return choice;
+    }
+    const auto share = [pictures](int count) { return QString::number(100 * count / pictures) + " %"; };
+    // 3:2 pulldown repeats a field on every other film frame; at 25 frames a second a repeated field
+    // now and then only stretches film to the rate, and the frames stay whole.
+    if (!scan.ProgressiveSequence() && scan.FrameRateCode() == 4 && scan.Repeated() * 4 >= pictures &&
+        scan.Interlaced() * 10 < pictures) {
+        choice.Treatment = TFieldTreatment::Film;
+        choice.Filter = "fps=24000/1001";
+        choice.Description = "the picture is film with pulldown flags (" + share(scan.Repeated()) +
+                             " of the pictures repeat a field), so it is shown at its own 23.976 frames a "
+                             "second";
+        return choice;
+    }
+    // A few interlaced pictures among whole frames are enough to comb every movement in them; the filter
+    // leaves the frames that are whole as they are.
+    if (!scan.ProgressiveSequence() && scan.Interlaced() * 10 >= pictures) {
+        choice.Treatment = TFieldTreatment::Interlaced;
+        choice.TopFieldFirst = scan.TopFirst() * 2 >= scan.Interlaced();
+        const QString parity = choice.TopFieldFirst ? "tff" : "bff";
+        choice.Filter = "bwdif=mode=send_frame:parity=" + parity + ":deint=interlaced";
+        choice.Description = "the picture is interlaced (" + share(scan.Interlaced()) + " of the pictures, " +
+                             (choice.TopFieldFirst ? "top" : "bottom") +
+                             " field first), so it is deinterlaced";
+        return choice;
+    }
+    choice.Treatment = TFieldTreatment::Progressive;
+    choice.Description = "the picture is progressive, so it is not deinterlaced";
+    return choice;
+}
+
+bool AsksForAutoFields(const QStringList& profile) {
+    for (qsizetype i = 0; i + 1 < profile.size(); ++i)
+        if (profile[i] == "-vf" && profile[i + 1] == kAutoFieldFilter)
+            return true;
+    return false;
+}
+
+QStringList WithFieldFilter(QStringList profile, const QString& filter) {
+    for (qsizetype i = 0; i + 1 < profile.size(); ++i) {
+        if (profile[i] != "-vf" || profile[i + 1] != kAutoFieldFilter)
+            continue;
+        if (filter.isEmpty()) {
+            profile.remove(i, 2);
+            --i;
+        } else {
+            profile[i + 1] = filter;
+        }
+    }
+    return profile;
+}
+
+TFieldChoice ChooseFieldTreatment(const TDvdStreamReader& reader) {
+    // 24 places of 96 packs (192 KiB) each hold a few hundred pictures at a disc's usual bit rates.
+    TPictureScan scan;
+    reader.ReadSpread(24, 96, [&scan](const unsigned char* packs, int count) {
+        const QByteArray video = VideoPayload(packs, count);
+        scan.Feed(reinterpret_cast<const unsigned char*>(video.constData()), size_t(video.size()));
+    });
+    return ChooseFieldTreatment(scan);
+}

@@ -1,0 +1,168 @@
+// Subtitles read into text beside the direct engine's encoder, then added to its partial file.
+#include "ConversionDriver.h"
+
+#include "tasks/AppContext.h"
+#include "convert/ConversionHelpers.h"
+#include "convert/StallWatch.h"
+#include "convert/TextTracks.h"
+#include "tasks/RunLeftovers.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <chrono>
+#include <deque>
+#include <cstdio>
+#include <thread>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+using namespace ConversionHelpers;
+
+namespace {
+
+// The subtitle tracks a finished file holds already (kept bitmap tracks); -1 when it cannot be opened.
+int SubtitleTracksIn(const QString& path) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return -1;
+    int count = 0;
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        count += format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE;
+    avformat_close_input(&format);
+    return count;
+}
+
+bool WriteText(const QString& path, const QByteArray& text, QString& error) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
+        return true;
+    error = path + ": " + file.errorString();
+    return false;
+}
+
+} // namespace
+
+void TConversionDriver::StartTextReading(const TTaskNode& item) {
+    FTextJob.reset();
+    if (item.SubtitleIndex != TTaskNode::TextSubtitleTracks)
+        return;
+    const TTaskNode& title = TitleOf(item);
+    const double start = TimeTextToSeconds(item.CurStartText), end = TimeTextToSeconds(item.CurEndText);
+    FTextJob = std::make_unique<TSubtitleTextJob>();
+    // Read as the encoder's stream is: through the run's checked view of the disc.
+    FTextJob->Start({DiscDevice(), title.Number, item.AngleIndex, start,
+                     end < title.FullEnd ? end : 0, ItemSeconds(item)});
+}
+
+bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& partial, const QString& outputPath,
+                                      QString& problem) {
+    if (!FTextJob)
+        return true;
+    while (FTextJob->Running() && FState != CancelRequested) {
+        FFrontEnd.PumpEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (FState == CancelRequested)
+        FTextJob->Cancel();
+    FTextJob->Wait();
+    const std::unique_ptr<TSubtitleTextJob> job = std::move(FTextJob);
+    if (FState == CancelRequested)
+        return false;
+    if (!job->Succeeded()) {
+        problem = "The subtitles could not be read as text: " + job->ErrorText();
+        return false;
+    }
+    QStringList notes;
+    for (const QString& note : job->Notes())
+        notes << item.OutputName + ": " + note + ".";
+    if (job->Streams().empty())
+        notes << item.OutputName + ": the title has no subtitles to read as text.";
+
+    // Each stream's lines, and its forced lines again in a track of their own.
+    const TContainer container = ContainerOf(outputPath);
+    const bool beside = TextTrackCodec(container).isEmpty();
+    std::deque<TOwnedFile> texts; // never moved: each removes its file when the row ends
+    std::vector<TTextTrackFile> files;
+    QHash<QString, int> perLanguage;
+    for (const TTextStream& stream : job->Streams()) {
+        notes << QStringLiteral("%1: the %2 subtitles (stream 0x%3) gave %4 lines of text; %5 of %6 pictures "
+                                "could not be read.")
+                     .arg(item.OutputName, stream.Stream.Language)
+                     .arg(stream.Stream.Id, 0, 16)
+                     .arg(stream.Cues.size())
+                     .arg(stream.Unread)
+                     .arg(stream.Pictures);
+        if (stream.Cues.empty())
+            continue;
+        std::vector<TTextCue> forced;
+        for (const TTextCue& cue : stream.Cues)
+            if (cue.Forced)
+                forced.push_back(cue);
+        const int number = perLanguage[stream.Stream.Language]++;
+        for (const bool forcedOnly : {false, true}) {
+            if (forcedOnly && forced.empty())
+                continue;
+            const QByteArray text = SubRipText(forcedOnly ? forced : stream.Cues);
+            QString error;
+            if (beside) {
+                const QString path = SideTextFileName(outputPath, stream.Stream.Language, forcedOnly, number);
+                if (!WriteText(path, text, error)) {
+                    problem = "The subtitles read as text cannot be written: " + error;
+                    return false;
+                }
+                continue;
+            }
+            texts.emplace_back();
+            // Beside the partial output and named as a run's partial files are, so that a later start
+            // removes what a killed run left of them.
+            const QFileInfo planned(outputPath);
+            if (!texts.back().Create(planned.absolutePath(),
+                                     RunLeftovers::PartialFilePattern(planned.completeBaseName(), ".srt"), error) ||
+                !WriteText(texts.back().Path(), text, error)) {
+                problem = "The subtitles read as text cannot be written: " + error;
+                return false;
+            }
+            files.push_back({texts.back().Path(), stream.Stream.Language, forcedOnly});
+        }
+    }
+    AddNotes(notes);
+    if (files.empty())
+        return true;
+
+    const int kept = SubtitleTracksIn(partial.Path());
+    TOwnedFile joined;
+    QString error;
+    if (kept < 0 ||
+        !joined.Create(QFileInfo(outputPath).absolutePath(), PartialPattern(outputPath, FContext.OutputExt), error)) {
+        problem = "The output file cannot be written: " + (kept < 0 ? partial.Path() : error);
+        return false;
+    }
+    // The copy replaces the empty file made for its name: FFmpeg is told never to replace one.
+    QFile::remove(joined.Path());
+    TStallWatch watch(StallSeconds);
+    const QStringList args = TextTrackArguments(partial.Path(), kept, files, container, joined.Path());
+    if (!FStageOneSlot.Launch(StageTwoExePath(), args)) {
+        problem = kStageTwo + " could not be started: " + FStageOneSlot.StartError();
+        return false;
+    }
+    const bool ended = ReadStage(FStageOneSlot, watch, [](const QString&, int) {});
+    const bool exitedWell =
+        ended && FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
+    FStageOneSlot.Terminate();
+    if (FState == CancelRequested)
+        return false;
+    if (!exitedWell) {
+        problem = WithTail(kStageTwo + " could not add the subtitles read as text", FStageOneSlot);
+        return false;
+    }
+    if (std::rename(QFile::encodeName(joined.Path()).constData(), QFile::encodeName(partial.Path()).constData()) !=
+        0) {
+        problem = "The output file cannot be put in place: " + partial.Path();
+        return false;
+    }
+    joined.Release();
+    return true;
+}

@@ -1,0 +1,96 @@
+#include "RunLeftovers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace RunLeftovers {
+
+namespace {
+
+const QString kUnique = QStringLiteral("[A-Za-z0-9]{6}");
+
+// The process id a name carries where it matches pattern (its first group), else 0.
+qint64 MarkOf(const QRegularExpression& pattern, const QString& name) {
+    const QRegularExpressionMatch m = pattern.match(name);
+    return m.hasMatch() ? m.captured(1).toLongLong() : 0;
+}
+
+bool IsFileOrPipe(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode));
+}
+
+QStringList RemoveFilesOfGoneRuns(const QString& folder, const QRegularExpression& pattern) {
+    QStringList removed;
+    if (folder.isEmpty())
+        return removed;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::System | QDir::Hidden)) {
+        const qint64 pid = MarkOf(pattern, name);
+        const QString path = dir.filePath(name);
+        if (pid > 0 && !RunAlive(pid) && IsFileOrPipe(path) && QFile::remove(path))
+            removed << path;
+    }
+    return removed;
+}
+
+} // namespace
+
+QString RunMark() {
+    return QString::number(::getpid());
+}
+
+QString WorkFilePattern() {
+    return "temp-" + RunMark() + "-XXXXXX.avi";
+}
+
+QString PartialFilePattern(const QString& stem, const QString& extension) {
+    return stem + ".partial-" + RunMark() + "-XXXXXX" + extension;
+}
+
+QString ViewFolderTemplate() {
+    return QDir::tempPath() + "/velloric-view-" + RunMark() + "-XXXXXX";
+}
+
+bool RunAlive(qint64 pid) {
+    // EPERM: a process of another user holds the id; it is not ours to judge, so it counts as running.
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno != ESRCH);
+}
+
+QStringList RemoveWorkLeftovers(const QString& workFolder) {
+    static const QRegularExpression pattern("^temp-(\\d+)-" + kUnique + "\\.avi$");
+    return RemoveFilesOfGoneRuns(workFolder, pattern);
+}
+
+QStringList RemovePartialLeftovers(const QString& outputFolder) {
+    static const QRegularExpression pattern("^.+\\.partial-(\\d+)-" + kUnique + "(\\.[A-Za-z0-9]+)?$");
+    return RemoveFilesOfGoneRuns(outputFolder, pattern);
+}
+
+QStringList RemoveViewLeftovers() {
+    static const QRegularExpression pattern("^velloric-view-(\\d+)-" + kUnique + "$");
+    QStringList removed;
+    const QDir temp(QDir::tempPath());
+    for (const QString& name : temp.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const qint64 pid = MarkOf(pattern, name);
+        if (pid <= 0 || RunAlive(pid))
+            continue;
+        // The folder holds only links to a disc's files: the links go, never what they point at, and a
+        // folder holding anything else is left alone.
+        const QDir view(temp.filePath(name));
+        bool onlyLinks = true;
+        for (const QFileInfo& entry : view.entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                                         QDir::NoDotAndDotDot))
+            onlyLinks = onlyLinks && entry.isSymLink() && QFile::remove(entry.filePath());
+        if (onlyLinks && temp.rmdir(name))
+            removed << view.path();
+    }
+    return removed;
+}
+
+} // namespace RunLeftovers

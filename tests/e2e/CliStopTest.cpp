@@ -1,0 +1,122 @@
+// velloric-cli ended from outside: its reader goes away, or it is killed outright.
+#include "support/JsonProgress.h"
+#include "support/TestPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliStop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Root.isValid());
+        Disc = Root.filePath("disc") + "/";
+        QDir().mkpath(Disc + "VIDEO_TS");
+        const QString from = SampleDiscDir("pal") + "/VIDEO_TS/";
+        for (const QString& name : QDir(from).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(from + name, Disc + "VIDEO_TS/" + name));
+        for (const char* folder : {"out", "work", "tmp"})
+            QDir().mkpath(Root.filePath(folder));
+        Output = Root.filePath("out") + "/";
+        Work = Root.filePath("work") + "/";
+        Temp = Root.filePath("tmp");
+    }
+
+    QStringList Arguments(const QStringList& more) const {
+        return QStringList{"convert", Disc, "--output", Output, "--work-dir", Work, "--overwrite", "overwrite"} +
+               more;
+    }
+    // The program with its temporary folder (where its folder of links goes) inside the test's own.
+    void Prepare(QProcess& p) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TMPDIR", Temp);
+        p.setProcessEnvironment(env);
+    }
+
+    // Processes whose command line names a path under the test's folder: the program and its encoders.
+    QStringList ProcessesOfThisTest() const {
+        QStringList found;
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile cmdline("/proc/" + pid + "/cmdline");
+            if (pid.toInt() <= 0 || !cmdline.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray line = cmdline.readAll();
+            QFile stat("/proc/" + pid + "/stat");
+            const bool zombie = stat.open(QIODevice::ReadOnly) && stat.readAll().contains(") Z ");
+            if (!zombie && line.contains(Root.path().toUtf8()) && !line.startsWith("bash"))
+                found << pid + " " + QString::fromUtf8(line).replace('\0', ' ');
+        }
+        return found;
+    }
+    bool NoProcessWithin(int ms) const {
+        for (int waited = 0; waited < ms && !ProcessesOfThisTest().isEmpty(); waited += 100)
+            QThread::msleep(100);
+        return ProcessesOfThisTest().isEmpty();
+    }
+
+    QTemporaryDir Root;
+    QString Disc, Output, Work, Temp;
+};
+
+} // namespace
+
+// Piped into head, the program sees its output closed after two lines: it stops the run as Ctrl+C does, says
+// so with an exit code of its own, and leaves no encoder, partial file, work file or folder of links.
+TEST_F(CliStop, AClosedOutputStopsTheRunAndLeavesNothing) {
+    struct Case {
+        const char* What;
+        QString Pipe; // how the program's output reaches head
+    };
+    for (const Case& c : {Case{"standard output", "--progress json | head -2"},
+                          Case{"standard error", "--progress text 2>&1 >/dev/null | head -2"}}) {
+        SCOPED_TRACE(c.What);
+        QProcess shell;
+        Prepare(shell);
+        QStringList quoted;
+        for (const QString& a : QStringList{ProgramBinDir() + "/velloric-cli"} +
+                                    Arguments({"--title", "1", "--profile", "WebM - VP8 Vorbis"}))
+            quoted << "'" + a + "'";
+        shell.start("bash", {"-c", quoted.join(' ') + " " + c.Pipe + " >/dev/null; exit ${PIPESTATUS[0]}"});
+        ASSERT_TRUE(shell.waitForFinished(120000));
+        EXPECT_EQ(shell.exitCode(), 3) << shell.readAllStandardError().toStdString();
+        EXPECT_TRUE(NoProcessWithin(5000)) << ProcessesOfThisTest().join('\n').toStdString();
+        EXPECT_TRUE(QDir(Output).isEmpty()) << QDir(Output).entryList().join(' ').toStdString();
+        EXPECT_TRUE(QDir(Work).isEmpty()) << QDir(Work).entryList().join(' ').toStdString();
+        EXPECT_TRUE(QDir(Temp).isEmpty()) << QDir(Temp).entryList().join(' ').toStdString();
+    }
+}
+
+// SIGKILL gives the program no chance to stop its encoders: they die with it. What it left (its work file,
+// partial output and folder of links) the next run removes.
+TEST_F(CliStop, AKilledRunTakesItsEncodersAlongAndTheNextRunClearsWhatItLeft) {
+    QProcess p;
+    Prepare(p);
+    p.start(ProgramBinDir() + "/velloric-cli",
+            Arguments({"--title", "1", "--profile", "WebM - VP8 Vorbis", "--progress", "json"}));
+    ASSERT_TRUE(p.waitForStarted());
+    QByteArray seen; // past 50 % the run is in stage two: work file and partial output both exist
+    ASSERT_TRUE(WaitForProgress(p, 60, seen)) << seen.toStdString();
+    ASSERT_FALSE(ProcessesOfThisTest().isEmpty());
+    const QString killed = QString::number(p.processId());
+    ::kill(pid_t(p.processId()), SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_TRUE(NoProcessWithin(5000)) << ProcessesOfThisTest().join('\n').toStdString();
+    EXPECT_EQ(QDir(Work).entryList(QDir::Files | QDir::System).filter("temp-" + killed + "-").size(), 1);
+    EXPECT_EQ(QDir(Output).entryList(QDir::Files).filter(".partial-" + killed + "-").size(), 1);
+    EXPECT_EQ(QDir(Temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot).filter("velloric-view-" + killed).size(), 1);
+
+    QProcess next;
+    Prepare(next);
+    next.start(ProgramBinDir() + "/velloric-cli", Arguments({"--title", "1", "--end", "00:00:02"}));
+    ASSERT_TRUE(next.waitForFinished(120000));
+    ASSERT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.mp4"});
+    EXPECT_TRUE(QDir(Work).isEmpty()) << QDir(Work).entryList().join(' ').toStdString();
+    EXPECT_TRUE(QDir(Temp).isEmpty()) << QDir(Temp).entryList().join(' ').toStdString();
+}
