@@ -4,13 +4,61 @@
 #include <QHash>
 #include <QStringList>
 
-#include <tesseract/baseapi.h>
+#include "convert/SharedLibrary.h"
+
+#include <tesseract/capi.h>
+#include <tesseract/version.h>
 
 #include <clocale>
 #include <cstring>
-#include <memory>
+#include <mutex>
+
+#define VELLORIC_TEXT(x) #x
+#define VELLORIC_SONAME(major) "libtesseract.so." VELLORIC_TEXT(major)
 
 namespace {
+
+// Tesseract's C functions, the library loaded on the first reader: it and what it depends on would
+// otherwise be loaded at every start of the programs, text read or not.
+struct TReaderLibrary {
+    TessBaseAPI* (*Create)();
+    void (*Delete)(TessBaseAPI*);
+    BOOL (*SetVariable)(TessBaseAPI*, const char*, const char*);
+    int (*Init)(TessBaseAPI*, const char*, const char*, TessOcrEngineMode);
+    void (*SetPageSegMode)(TessBaseAPI*, TessPageSegMode);
+    void (*SetImage)(TessBaseAPI*, const unsigned char*, int, int, int, int);
+    void (*SetSourceResolution)(TessBaseAPI*, int);
+    char* (*GetUTF8Text)(TessBaseAPI*);
+    void (*DeleteText)(const char*);
+    int (*MeanTextConf)(TessBaseAPI*);
+    void (*End)(TessBaseAPI*);
+};
+
+const TReaderLibrary* ReaderLibrary(QString& error) {
+    static std::once_flag loaded;
+    static TReaderLibrary library;
+    static bool usable = false;
+    static QString loadError;
+    std::call_once(loaded, [] {
+        TSharedLibrary so(VELLORIC_SONAME(TESSERACT_MAJOR_VERSION));
+        usable = so.Resolve("TessBaseAPICreate", library.Create) && so.Resolve("TessBaseAPIDelete", library.Delete) &&
+                 so.Resolve("TessBaseAPISetVariable", library.SetVariable) &&
+                 so.Resolve("TessBaseAPIInit2", library.Init) &&
+                 so.Resolve("TessBaseAPISetPageSegMode", library.SetPageSegMode) &&
+                 so.Resolve("TessBaseAPISetImage", library.SetImage) &&
+                 so.Resolve("TessBaseAPISetSourceResolution", library.SetSourceResolution) &&
+                 so.Resolve("TessBaseAPIGetUTF8Text", library.GetUTF8Text) &&
+                 so.Resolve("TessDeleteText", library.DeleteText) &&
+                 so.Resolve("TessBaseAPIMeanTextConf", library.MeanTextConf) &&
+                 so.Resolve("TessBaseAPIEnd", library.End);
+        if (usable)
+            so.Keep();
+        else
+            loadError = so.ErrorText();
+    });
+    error = loadError;
+    return usable ? &library : nullptr;
+}
 
 // Below this mean word confidence (0-100) a picture's text is a guess: noise, a logo, a damaged picture.
 constexpr int kLeastConfidence = 45;
@@ -43,8 +91,11 @@ QString ReaderLanguageOf(const QString& iso6392) {
 TTextRecognizer::TTextRecognizer() = default;
 
 TTextRecognizer::~TTextRecognizer() {
-    if (FApi)
-        FApi->End();
+    QString error;
+    if (const TReaderLibrary* tess = ReaderLibrary(error); tess && FApi) {
+        tess->End(FApi);
+        tess->Delete(FApi);
+    }
 }
 
 bool TTextRecognizer::Open(const QString& language) {
@@ -59,30 +110,43 @@ bool TTextRecognizer::Open(const QString& language) {
         FError = "no text recognition data for the language '" + language + "' is installed";
         return false;
     }
+    QString error;
+    const TReaderLibrary* tess = ReaderLibrary(error);
+    if (!tess) {
+        FError = "the text recognition library cannot be loaded: " + error;
+        return false;
+    }
     // The reader parses its data with the C library's number format.
     std::setlocale(LC_NUMERIC, "C");
-    FApi = std::make_unique<tesseract::TessBaseAPI>();
-    FApi->SetVariable("debug_file", "/dev/null");
-    if (FApi->Init(folder.toLocal8Bit().constData(), language.toLatin1().constData(),
+    FApi = tess->Create();
+    tess->SetVariable(FApi, "debug_file", "/dev/null");
+    if (tess->Init(FApi, folder.toLocal8Bit().constData(), language.toLatin1().constData(),
                    tesseract::OEM_LSTM_ONLY) != 0) {
-        FApi.reset();
+        tess->Delete(FApi);
+        FApi = nullptr;
         FError = "the text recognition data " + folder + "/" + language + ".traineddata cannot be loaded";
         return false;
     }
-    FApi->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+    tess->SetPageSegMode(FApi, tesseract::PSM_SINGLE_BLOCK);
     return true;
 }
 
 QString TTextRecognizer::Read(const TGreyImage& image) {
-    if (!FApi || image.Empty())
+    QString error;
+    const TReaderLibrary* tess = ReaderLibrary(error);
+    if (!tess || !FApi || image.Empty())
         return {};
-    FApi->SetImage(image.Pixels.data(), image.Width, image.Height, 1, image.Width);
-    FApi->SetSourceResolution(150);
-    std::unique_ptr<char[]> text(FApi->GetUTF8Text());
-    if (!text || FApi->MeanTextConf() < kLeastConfidence)
+    tess->SetImage(FApi, image.Pixels.data(), image.Width, image.Height, 1, image.Width);
+    tess->SetSourceResolution(FApi, 150);
+    char* raw = tess->GetUTF8Text(FApi);
+    if (!raw)
+        return {};
+    const QString text = QString::fromUtf8(raw);
+    tess->DeleteText(raw);
+    if (tess->MeanTextConf(FApi) < kLeastConfidence)
         return {};
     QStringList lines;
-    for (const QString& line : QString::fromUtf8(text.get()).split('\n')) {
+    for (const QString& line : text.split('\n')) {
         const QString simple = line.simplified();
         if (!simple.isEmpty())
             lines << simple;
