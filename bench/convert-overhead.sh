@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Compares the wall time of velloric-cli convert with running the same two encoder command lines by hand
-# (as velloric-cli convert --dry-run prints them) on the same row. Prints the medians and their ratio.
+# Compares the wall time of velloric-cli convert with running the same encoder command lines by hand (as
+# velloric-cli convert --dry-run prints them) on the same row. Prints the medians, their difference (the
+# row's own cost) and their ratio.
 #
 #   bench/convert-overhead.sh [BUILD_DIR] [RUNS] [ROW OPTIONS...]
 #
-# Default: build/, 5 runs, --title 1 of the generated PAL sample disc.
+# Default: build/, 5 runs, --title 1 of the generated PAL sample disc. With --engine direct among the row
+# options the one command line reads the title's first VOB file from its standard input instead of the
+# stream the program feeds it. For the fixed cost of a row: --start 00:00:00 --end 00:00:01.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -23,8 +26,13 @@ opts=(--output "$work/out" --work-dir "$work/tmp" --overwrite overwrite "${row[@
 
 # The two command lines, one argument per shell word, with the same paths the program uses.
 mapfile -t plan < <("$cli" convert "$disc" "${opts[@]}" --dry-run)
-stage1=${plan[1]}
-stage2=${plan[2]}
+if [ ${#plan[@]} -eq 2 ]; then # the direct engine: one command line
+  stage1=:
+  stage2="${plan[1]} < '$disc/VIDEO_TS/VTS_01_1.VOB'"
+else
+  stage1=${plan[1]}
+  stage2=${plan[2]}
+fi
 
 now() { date +%s.%N; }
 program_times=()
@@ -42,4 +50,5 @@ h=$(median "${hand_times[@]}")
 echo "row: ${row[*]}  runs: $runs"
 echo "velloric-cli convert  median ${p}s  (${program_times[*]})"
 echo "encoders by hand      median ${h}s  (${hand_times[*]})"
+echo "row's own cost: $(echo "scale=3; $p - $h" | bc)s"
 echo "ratio program / hand: $(echo "scale=3; $p / $h" | bc)"

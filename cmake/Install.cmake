@@ -58,7 +58,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 # What the program starts or loads at run time besides the libraries it links.
 # libqt6svg6 comes from shlibdeps (the window links Qt6::Svg); the preview draws through the X11 video output.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "mencoder, ffmpeg, vlc-plugin-base, vlc-plugin-video-output")
+# libavformat, libavcodec and libtesseract are loaded at run time (src/convert/MediaLibrary.h,
+# src/subtitles/TextRecognizer.cpp), so the package names them itself.
+string(REGEX MATCH "^[0-9]+" VELLORIC_AVFORMAT_MAJOR "${AVFORMAT_libavformat_VERSION}")
+string(REGEX MATCH "^[0-9]+" VELLORIC_AVCODEC_MAJOR "${AVCODEC_libavcodec_VERSION}")
+string(REGEX MATCH "^[0-9]+" VELLORIC_TESSERACT_MAJOR "${TESSERACT_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "mencoder, ffmpeg, libavformat${VELLORIC_AVFORMAT_MAJOR}, \
+libavcodec${VELLORIC_AVCODEC_MAJOR}, libtesseract${VELLORIC_TESSERACT_MAJOR}, vlc-plugin-base, vlc-plugin-video-output")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils")
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -48,6 +48,8 @@ const char* const kConvertUsage =
     "    --engine two-stage|direct   the conversion engine (default: the saved one): two stages\n"
     "                           through a work file, or the disc's stream fed into one FFmpeg\n"
     "    --overlap              run both stages at once, the work file a named pipe\n"
+    "    --pieces N|auto        the direct engine makes a long row in N pieces side by side\n"
+    "                           (auto: one per core; 1: one pass; default: the saved choice)\n"
     "    --dry-run              print the command lines of each row, run nothing\n"
     "    --progress text|json   progress on standard error (text) or standard output (json)\n"
     "    exit codes: 0 every row converted, 1 a row failed, 2 bad arguments or an unreadable disc,\n"
@@ -209,6 +211,7 @@ struct TOptions {
     int Audio = -1, Subtitle = -1, Angle = -1;
     QString Start, End, Size, Profile, Output, WorkDir, Prefix, Overwrite, Progress, Engine, Subtitles;
     bool DryRun = false, Overlap = false, AllAudio = false, NoChapters = false;
+    std::optional<int> Pieces; // 0: auto
 };
 
 int ToIndex(const QString& option, const QString& text) {
@@ -287,6 +290,11 @@ TOptions ParseOptions(QStringList args) {
                 throw TBadInput{"--engine takes direct or two-stage"};
         } else if (a == "--overlap") {
             o.Overlap = true;
+        } else if (a == "--pieces") {
+            const QString text = value(a);
+            o.Pieces = text == "auto" ? 0 : ToIndex(a, text);
+            if (o.Pieces == 0 && text != "auto")
+                throw TBadInput{"--pieces takes auto or a number from 1"};
         } else if (a == "--dry-run") {
             o.DryRun = true;
         } else if (a.startsWith("--") || !o.Disc.isEmpty()) {
@@ -460,6 +468,7 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
                                         : "the profile '" + profile + "'") +
                             " needs the direct engine (--engine direct): the two-stage engine keeps one audio "
                             "track and can only burn a subtitle in"};
+        driver.PiecesChoice = o.Pieces;
 
         // Asking needs someone to answer: without a terminal a file in the way would be skipped unseen. With
         // none in the way there is nothing to ask.

@@ -344,7 +344,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
                          item.OutputName + FContext.OutputExt;
     if (FEngine == TPreferences::Direct) {
         FFrontEnd.SetHintText(hint);
-        return ConvertItemDirect(item, output, stageTwoText, problem);
+        return ConvertItemInPieces(item, output, stageTwoText, problem);
     }
     AddNotes(TwoStageNotes(item));
     problem = SpaceProblem(

@@ -94,6 +94,9 @@ public:
     std::optional<bool> OverlapChoice;
     // Chapter marks in the outputs; unset: key "Chapter Marks" of [Main], read at Start.
     std::optional<bool> ChapterMarksChoice;
+    // How many pieces the direct engine makes a row in (0: Auto, 1: one pass); unset: key "Pieces" of
+    // [Main] in Preferences.ini ("Auto" or a number).
+    std::optional<int> PiecesChoice;
 
 private:
     enum TItemOutcome { ItemDone, ItemFailed, ItemCancelled, ItemLaunchFailed };
@@ -159,6 +162,9 @@ private:
     TItemOutcome ConvertItemDirect(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                    QString& problem);
     bool OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item, QString& problem) const;
+    TItemOutcome ConvertItemInPieces(const TTaskNode& item, QString& output, const QString& stageTwoText,
+                                     QString& problem);
+    int PiecesChosen() const;
     // Subtitles read into text: the reading starts beside the encoder when the row asks for it; once the
     // encoder has made the partial file, the text goes into it as tracks (or beside the output in files of
     // its own where the container takes none). False, with problem set, when the text could not be added.

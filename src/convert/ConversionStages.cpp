@@ -5,6 +5,7 @@
 #include "tasks/AppContext.h"
 #include "tasks/RunLeftovers.h"
 #include "convert/ConversionHelpers.h"
+#include "convert/MediaLibrary.h"
 #include "convert/StallWatch.h"
 #include "convert/StreamCheck.h"
 #include "dvd/DiscLoader.h"
@@ -216,6 +217,9 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
 }
 
 bool TConversionDriver::ReadFinalEncoder(TStallWatch& watch) {
+    // The output is measured with it once the encoder ends. Loading it holds the loader's lock for a while,
+    // which starting a thread waits for: by now the encoder and what feeds it run.
+    PreloadMediaLibrary();
     return ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
         FProgress.StageTwoChunk(chunk, read);
         watch.Progress(FProgress.StageTwoTime());
@@ -298,32 +302,14 @@ bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& pa
     return false;
 }
 
-// Measures each stream the profile keeps with the ffprobe of the stage-two encoder: encoders exit with
-// success when their writes fail or the disc is damaged, and only the lengths tell.
+// Measures each stream the profile keeps: encoders exit with success when their writes fail or the disc is
+// damaged, and only the lengths tell.
 bool TConversionDriver::CheckStreamLengths(const TTaskNode& item, const QString& file,
                                            const QStringList& arguments, QString& problem) {
-    const QString probe = FindStreamProbe(StageTwoExePath());
-    if (probe.isEmpty()) {
-        const QString note = "The lengths of the output streams were not checked: no ffprobe beside " +
-                             QFileInfo(StageTwoExePath()).canonicalFilePath() + " or on the PATH.";
-        if (!FNotes.contains(note))
-            FNotes << note;
-        return true;
-    }
-    QByteArray json;
-    TStallWatch watch(PreparatoryStallSeconds);
-    if (!FStageTwoSlot.Launch(probe, StreamProbeArguments(file)) ||
-        !ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int) { json += chunk.toLatin1(); })) {
-        FStageTwoSlot.Terminate();
-        problem = "The output file could not be measured with " + probe + ".";
-        return false;
-    }
-    FStageTwoSlot.Terminate();
-    if (FState == CancelRequested)
-        return true;
     TStreamLengths lengths;
-    if (!ParseStreamLengths(json, lengths)) {
-        problem = "The output file holds no stream that " + probe + " can read.";
+    QString error;
+    if (!MeasureStreamLengths(file, lengths, error)) {
+        problem = "The output file could not be measured: " + error + ".";
         return false;
     }
     const TKeptCounts kept = KeptCounts(arguments, !TitleOf(item).AudioTracks.isEmpty());

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
@@ -215,6 +216,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
     FCell = 0;
     FPack = FCells.front().First;
     FRunLeft = 0;
+    FIntoCellSeconds = FOffsetSeconds;
     FOffsetSeconds += LeadSeconds();
     ScanStreamIds();
     // Scrambled packs would reach the encoder as garbage: such a range is refused here, before any encoder.
@@ -227,7 +229,7 @@ bool TDvdStreamReader::Open(const QString& discPath, int title, int angle, doubl
 
 // FFmpeg's time 0 is the earliest timestamp of the stream, and the audio packets that open a cell can be
 // stamped before its first picture: how far the cell's first picture lies behind that time.
-double TDvdStreamReader::LeadSeconds() {
+double TDvdStreamReader::LeadSeconds(bool videoAlone) {
     const TCell& cell = FCells.front();
     const int count = int(std::min<uint32_t>(cell.Last - cell.First + 1, 512));
     std::vector<unsigned char> packs(size_t(count) * kSector);
@@ -244,6 +246,8 @@ double TDvdStreamReader::LeadSeconds() {
     }
     FFirstPicturePts = start;
     FFirstPackHeader = QByteArray(reinterpret_cast<const char*>(packs.data()), 14);
+    if (videoAlone) // FFmpeg times a stream it takes only the video of from that video's first packet
+        return start >= 0 && video >= 0 && std::abs(start - video) < 5 * 90000 ? double(start - video) / 90000 : 0;
     const double lead = double(start - earliest) / 90000;
     return start >= 0 && lead > 0 && lead < 5 ? lead : 0;
 }
@@ -478,4 +482,51 @@ bool TDvdStreamReader::WriteAll(int fd, const std::atomic<bool>& stop) {
     }
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
     return ok;
+}
+
+bool TDvdStreamReader::VobuStarts(std::vector<TVobuStart>& vobus) {
+    vobus.clear();
+    if (!FLib || !FLib->Vobs)
+        return false;
+    unsigned char nav[kSector];
+    for (size_t c = 0; c < FRangeCells; ++c) {
+        const TCell& cell = FCells[c];
+        for (uint32_t sector = cell.First; sector <= cell.Last;) {
+            if (DVDReadBlocks(FLib->Vobs, int(sector), 1, nav) != 1)
+                return Fail(FWhere + QStringLiteral(": sector %1 cannot be read").arg(sector));
+            if (!IsNavPack(nav))
+                break;
+            dsi_t dsi;
+            navRead_DSI(&dsi, nav + DSI_START_BYTE);
+            vobus.push_back({sector, cell.Start + PlaybackSeconds(dsi.dsi_gi.c_eltm), int(c)});
+            const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
+            if (step != SRI_END_OF_CELL && step > 0)
+                sector += step;
+            else if (dsi.dsi_gi.vobu_ea > 0)
+                sector += dsi.dsi_gi.vobu_ea + 1;
+            else
+                break;
+        }
+    }
+    return true;
+}
+
+double TDvdStreamReader::VideoAloneOffsetSeconds() {
+    return FIntoCellSeconds + LeadSeconds(true);
+}
+
+bool TDvdStreamReader::StartAtVobu(const TVobuStart& vobu) {
+    if (!FLib || !FLib->Vobs || vobu.Cell < 0 || size_t(vobu.Cell) >= FRangeCells ||
+        vobu.Sector < FCells[size_t(vobu.Cell)].First || vobu.Sector > FCells[size_t(vobu.Cell)].Last)
+        return false;
+    FCells.erase(FCells.begin(), FCells.begin() + vobu.Cell);
+    FRangeCells -= size_t(vobu.Cell);
+    FCells.front().First = vobu.Sector;
+    FCells.front().Start = vobu.Seconds;
+    FCell = 0;
+    FPack = vobu.Sector;
+    FRunLeft = 0;
+    FPrefix.clear();
+    FOffsetSeconds = LeadSeconds(true);
+    return true;
 }

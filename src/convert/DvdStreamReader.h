@@ -37,6 +37,8 @@ public:
     void ShowDiscAs(const QString& name) { FShownName = name; }
 
     double OffsetSeconds() const { return FOffsetSeconds; } // the range's start within the stream
+    // The same for an output that takes only the stream's video, which FFmpeg times from its first packet.
+    double VideoAloneOffsetSeconds();
     // Where a reading of the title by byte position may begin so as to hold the range's start exactly: the
     // first sector of the last VOBU of the start's cell that begins at or before the start, and how far the
     // start lies behind it. False when the cell's navigation packs cannot tell.
@@ -78,6 +80,22 @@ public:
     // waited on, so that stop ends the writing soon even while the far end reads nothing.
     bool WriteAll(int fd, const std::atomic<bool>& stop);
 
+    // Where a title can be cut: the start of a VOBU, with the time its navigation pack gives (seconds from
+    // the title's start) and the cell it belongs to (counted in the open range).
+    struct TVobuStart {
+        uint32_t Sector = 0;
+        double Seconds = 0;
+        int Cell = 0;
+    };
+    // The VOBUs of the open range in playing order, found as the stream is read (following each navigation
+    // pack to the next VOBU of the angle). False, with ErrorText() set, when a sector cannot be read; a cell
+    // without navigation packs gives none. Call before reading.
+    bool VobuStarts(std::vector<TVobuStart>& vobus);
+    // Begins the stream at a VOBU of VobuStarts() instead of the range's first cell, for an encoder that
+    // takes only its video: OffsetSeconds() then tells where that VOBU's first picture lies in the video
+    // (below 0 when pictures before the first one decoded are shown first). Call before reading.
+    bool StartAtVobu(const TVobuStart& vobu);
+
 private:
     struct TCell {
         uint32_t First = 0, Last = 0;
@@ -86,8 +104,8 @@ private:
     struct TLibrary; // the open disc, title set and VOB files
     bool Fail(const QString& text);
     bool NextRun();
+    double LeadSeconds(bool videoAlone = false);
     bool PassOnTail(unsigned char* nav);
-    double LeadSeconds();
     void ScanStreamIds();
 
     std::unique_ptr<TLibrary> FLib;
@@ -110,6 +128,7 @@ private:
     uint32_t FPack = 0;                   // the next sector to visit in the current cell
     uint32_t FRunStart = 0, FRunLeft = 0; // sectors due to be passed on
     double FOffsetSeconds = 0;
+    double FIntoCellSeconds = 0; // the range's start after its first cell's
     double FStartSeconds = 0;
     int64_t FFirstPicturePts = -1;
     QByteArray FFirstPackHeader; // the stream's first 14 bytes, when they are an MPEG-2 pack header

@@ -1,34 +1,17 @@
 #include "StreamCheck.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QStandardPaths>
+#include <QFile>
 #include <algorithm>
+#include <memory>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/error.h>
+}
+
+#include "convert/MediaLibrary.h"
 
 #include "tasks/TimeText.h"
-
-QString FindStreamProbe(const QString& stageTwoExePath) {
-    const QFileInfo encoder(QFileInfo(stageTwoExePath).canonicalFilePath());
-    if (encoder.exists()) {
-        const QFileInfo beside(encoder.dir().filePath("ffprobe"));
-        if (beside.isFile() && beside.isExecutable())
-            return beside.filePath();
-    }
-    return QStandardPaths::findExecutable("ffprobe");
-}
-
-QStringList StreamProbeArguments(const QString& file) {
-    return {"-v",
-            "quiet",
-            "-show_entries",
-            "stream=codec_type,duration:stream_tags=DURATION:format=duration",
-            "-of",
-            "json",
-            file};
-}
 
 namespace {
 
@@ -42,6 +25,12 @@ double SecondsOf(const QString& text) {
     return timed >= 0 ? timed : -1;
 }
 
+QString AvError(const TMediaLibrary& av, int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av.ErrorText(code, text, sizeof text);
+    return QString::fromLocal8Bit(text);
+}
+
 // The shortest a kept stream may come out: a range may lose a frame or two at each end, never 0.5 s or 1 %.
 double ShortestAllowed(double rangeSeconds) {
     return rangeSeconds - std::max(0.5, rangeSeconds * 0.01);
@@ -53,29 +42,61 @@ QString Seconds2(double seconds) {
 
 } // namespace
 
-bool ParseStreamLengths(const QByteArray& json, TStreamLengths& lengths) {
-    const QJsonObject root = QJsonDocument::fromJson(json).object();
-    const QJsonArray streams = root["streams"].toArray();
-    const double whole = SecondsOf(root["format"].toObject()["duration"].toString());
+bool MeasureStreamLengths(const QString& file, TStreamLengths& lengths, QString& error) {
     lengths = {};
-    for (const QJsonValue& value : streams) {
-        const QJsonObject s = value.toObject();
-        double seconds = SecondsOf(s["duration"].toString());
+    const TMediaLibrary* av = MediaLibrary(error);
+    if (!av) {
+        error = "the media library cannot be loaded: " + error;
+        return false;
+    }
+    AVFormatContext* raw = nullptr;
+    const QByteArray path = QFile::encodeName(file);
+    if (const int code = av->OpenInput(&raw, path.constData(), nullptr, nullptr); code < 0) {
+        error = file + ": " + AvError(*av, code);
+        return false;
+    }
+    const auto close = [av](AVFormatContext* c) { av->CloseInput(&c); };
+    const std::unique_ptr<AVFormatContext, decltype(close)> input(raw, close);
+    // A length the headers do not hold is estimated from the stream itself (its last packets, or its bit
+    // rate), which costs reading and decoding some of it: only then.
+    const auto headerSeconds = [av](const AVStream* s) {
+        if (s->duration != AV_NOPTS_VALUE && s->duration > 0)
+            return s->duration * av_q2d(s->time_base);
+        // Matroska and WebM keep it as a tag
+        const AVDictionaryEntry* tag = av->DictGet(s->metadata, "DURATION", nullptr, 0);
+        return tag ? SecondsOf(QString::fromUtf8(tag->value)) : -1.0;
+    };
+    bool known = input->nb_streams > 0;
+    for (unsigned i = 0; i < input->nb_streams; ++i)
+        known = known && headerSeconds(input->streams[i]) >= 0 &&
+                input->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_UNKNOWN;
+    if (!known)
+        if (const int code = av->FindStreamInfo(input.get(), nullptr); code < 0) {
+            error = file + ": " + AvError(*av, code);
+            return false;
+        }
+    const double whole =
+        input->duration != AV_NOPTS_VALUE && input->duration > 0 ? double(input->duration) / AV_TIME_BASE : 0;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream* s = input->streams[i];
+        double seconds = headerSeconds(s);
         if (seconds < 0)
-            seconds = SecondsOf(s["tags"].toObject()["DURATION"].toString());
-        if (seconds < 0)
-            seconds = std::max(whole, 0.0);
-        const QString type = s["codec_type"].toString();
-        if (type == "video" && lengths.Video < 0)
+            seconds = whole;
+        const AVMediaType type = s->codecpar->codec_type;
+        if (type == AVMEDIA_TYPE_VIDEO && !(s->disposition & AV_DISPOSITION_ATTACHED_PIC) && lengths.Video < 0)
             lengths.Video = seconds;
-        else if (type == "audio" && lengths.Audio < 0)
+        else if (type == AVMEDIA_TYPE_AUDIO && lengths.Audio < 0)
             lengths.Audio = seconds;
-        if (type == "audio")
+        if (type == AVMEDIA_TYPE_AUDIO)
             lengths.AudioTracks.push_back(seconds);
-        else if (type == "subtitle")
+        else if (type == AVMEDIA_TYPE_SUBTITLE)
             ++lengths.SubtitleTracks;
     }
-    return !streams.isEmpty();
+    if (input->nb_streams == 0) {
+        error = file + ": no streams";
+        return false;
+    }
+    return true;
 }
 
 bool KeepsVideo(const QStringList& stageTwoArguments) {

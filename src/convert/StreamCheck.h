@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
-// How long each stream of an output file came out, as ffprobe reads it. -1: no such stream.
+// How long each stream of an output file came out. -1: no such stream.
 struct TStreamLengths {
     double Video = -1;
     double Audio = -1;
@@ -20,14 +19,11 @@ struct TKeptCounts {
     int Subtitles = 0;
 };
 
-// The ffprobe that belongs to the stage-two encoder: the one beside the program the encoder path leads to
-// (links followed), else the one on the PATH; empty when there is none.
-QString FindStreamProbe(const QString& stageTwoExePath);
-
-// ffprobe's arguments for a file, and the reading of what it prints. A stream without a length of its own
-// (some containers keep only the file's) is given the file's. False when the text holds no streams.
-QStringList StreamProbeArguments(const QString& file);
-bool ParseStreamLengths(const QByteArray& json, TStreamLengths& lengths);
+// Reads the lengths of a finished file's streams in this process: from the
+// container's headers, or where a format keeps none, from its last packets. A stream without a length of
+// its own (some containers keep only the file's) is given the file's. False, with error set, when the file
+// cannot be opened or holds no stream.
+bool MeasureStreamLengths(const QString& file, TStreamLengths& lengths, QString& error);
 
 // Which streams the stage-two arguments keep.
 bool KeepsVideo(const QStringList& stageTwoArguments);

@@ -2,6 +2,7 @@
 #include "ConversionDriver.h"
 
 #include "convert/ConversionHelpers.h"
+#include "convert/MediaLibrary.h"
 #include "convert/StallWatch.h"
 #include "convert/TextTracks.h"
 #include "tasks/AppContext.h"
@@ -27,13 +28,15 @@ namespace {
 
 // The subtitle tracks a finished file holds already (kept bitmap tracks); -1 when it cannot be opened.
 int SubtitleTracksIn(const QString& path) {
+    QString error;
+    const TMediaLibrary* av = MediaLibrary(error);
     AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+    if (!av || av->OpenInput(&format, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
         return -1;
     int count = 0;
     for (unsigned i = 0; i < format->nb_streams; ++i)
         count += format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE;
-    avformat_close_input(&format);
+    av->CloseInput(&format);
     return count;
 }
 

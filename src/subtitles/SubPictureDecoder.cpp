@@ -1,5 +1,7 @@
 #include "SubPictureDecoder.h"
 
+#include "convert/MediaLibrary.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/dict.h>
@@ -9,23 +11,31 @@ extern "C" {
 #include <vector>
 
 struct TSubPictureDecoder::TCodec {
+    const TMediaLibrary* Av = nullptr;
     AVCodecContext* Context = nullptr;
-    ~TCodec() { avcodec_free_context(&Context); }
+    ~TCodec() {
+        if (Context)
+            Av->FreeContext(&Context);
+    }
 };
 
 TSubPictureDecoder::TSubPictureDecoder(const QString& palette) : FCodec(std::make_unique<TCodec>()) {
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVD_SUBTITLE);
+    QString error;
+    const TMediaLibrary* av = FCodec->Av = MediaLibrary(error);
+    if (!av)
+        return;
+    const AVCodec* codec = av->FindDecoder(AV_CODEC_ID_DVD_SUBTITLE);
     if (!codec)
         return;
-    FCodec->Context = avcodec_alloc_context3(codec);
+    FCodec->Context = av->AllocContext(codec);
     if (!FCodec->Context)
         return;
     AVDictionary* options = nullptr;
     if (!palette.isEmpty())
-        av_dict_set(&options, "palette", palette.toLatin1().constData(), 0);
-    if (avcodec_open2(FCodec->Context, codec, &options) < 0)
-        avcodec_free_context(&FCodec->Context);
-    av_dict_free(&options);
+        av->DictSet(&options, "palette", palette.toLatin1().constData(), 0);
+    if (av->OpenCodec(FCodec->Context, codec, &options) < 0)
+        av->FreeContext(&FCodec->Context);
+    av->DictFree(&options);
 }
 
 TSubPictureDecoder::~TSubPictureDecoder() = default;
@@ -40,7 +50,8 @@ bool TSubPictureDecoder::Decode(const TSubPictureUnit& unit, TShownSubPicture& s
     // The decoder reads a little past a packet's end: the padding it asks for is zeroed.
     std::vector<uint8_t> data(size_t(unit.Data.size()) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     std::memcpy(data.data(), unit.Data.constData(), size_t(unit.Data.size()));
-    AVPacket* packet = av_packet_alloc();
+    const TMediaLibrary& av = *FCodec->Av;
+    AVPacket* packet = av.AllocPacket();
     if (!packet)
         return false;
     packet->data = data.data();
@@ -48,8 +59,8 @@ bool TSubPictureDecoder::Decode(const TSubPictureUnit& unit, TShownSubPicture& s
     packet->pts = unit.Pts;
     AVSubtitle subtitle{};
     int got = 0;
-    const int used = avcodec_decode_subtitle2(FCodec->Context, &subtitle, &got, packet);
-    av_packet_free(&packet);
+    const int used = av.DecodeSubtitle(FCodec->Context, &subtitle, &got, packet);
+    av.FreePacket(&packet);
     if (used < 0 || !got)
         return false;
     bool found = false;
@@ -75,6 +86,6 @@ bool TSubPictureDecoder::Decode(const TSubPictureUnit& unit, TShownSubPicture& s
     shown.EndPts = subtitle.end_display_time == UINT32_MAX || subtitle.end_display_time <= subtitle.start_display_time
                        ? -1
                        : base + int64_t(subtitle.end_display_time) * 90;
-    avsubtitle_free(&subtitle);
+    av.FreeSubtitle(&subtitle);
     return found;
 }

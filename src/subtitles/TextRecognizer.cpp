@@ -4,17 +4,67 @@
 #include <QHash>
 #include <QStringList>
 
-#include <tesseract/baseapi.h>
+#include "convert/SharedLibrary.h"
+
+#include <tesseract/capi.h>
+#include <tesseract/version.h>
 
 #include <clocale>
 #include <cstring>
-#include <memory>
 #include <mutex>
 
-// The OpenMP runtime Tesseract is built with, where it is: weak, so that a Tesseract without it links too.
-extern "C" void omp_set_max_active_levels(int levels) __attribute__((weak));
+#define VELLORIC_TEXT(x) #x
+#define VELLORIC_SONAME(major) "libtesseract.so." VELLORIC_TEXT(major)
 
 namespace {
+
+// Tesseract's C functions, the library loaded on the first reader: it and what it depends on would
+// otherwise be loaded at every start of the programs, text read or not.
+struct TReaderLibrary {
+    TessBaseAPI* (*Create)();
+    void (*Delete)(TessBaseAPI*);
+    BOOL (*SetVariable)(TessBaseAPI*, const char*, const char*);
+    int (*Init)(TessBaseAPI*, const char*, const char*, TessOcrEngineMode);
+    void (*SetPageSegMode)(TessBaseAPI*, TessPageSegMode);
+    void (*SetImage)(TessBaseAPI*, const unsigned char*, int, int, int, int);
+    void (*SetSourceResolution)(TessBaseAPI*, int);
+    char* (*GetUTF8Text)(TessBaseAPI*);
+    void (*DeleteText)(const char*);
+    int (*MeanTextConf)(TessBaseAPI*);
+    void (*End)(TessBaseAPI*);
+    // The OpenMP runtime Tesseract is built with, where it is (looked up among the library's own
+    // dependencies; a Tesseract without it leaves this empty).
+    void (*SetMaxActiveLevels)(int) = nullptr;
+};
+
+const TReaderLibrary* ReaderLibrary(QString& error) {
+    static std::once_flag loaded;
+    static TReaderLibrary library;
+    static bool usable = false;
+    static QString loadError;
+    std::call_once(loaded, [] {
+        TSharedLibrary so(VELLORIC_SONAME(TESSERACT_MAJOR_VERSION));
+        usable = so.Resolve("TessBaseAPICreate", library.Create) && so.Resolve("TessBaseAPIDelete", library.Delete) &&
+                 so.Resolve("TessBaseAPISetVariable", library.SetVariable) &&
+                 so.Resolve("TessBaseAPIInit2", library.Init) &&
+                 so.Resolve("TessBaseAPISetPageSegMode", library.SetPageSegMode) &&
+                 so.Resolve("TessBaseAPISetImage", library.SetImage) &&
+                 so.Resolve("TessBaseAPISetSourceResolution", library.SetSourceResolution) &&
+                 so.Resolve("TessBaseAPIGetUTF8Text", library.GetUTF8Text) &&
+                 so.Resolve("TessDeleteText", library.DeleteText) &&
+                 so.Resolve("TessBaseAPIMeanTextConf", library.MeanTextConf) &&
+                 so.Resolve("TessBaseAPIEnd", library.End);
+        if (usable) {
+            if (!so.Resolve("omp_set_max_active_levels", library.SetMaxActiveLevels))
+                library.SetMaxActiveLevels = nullptr;
+            so.Keep();
+        }
+        else
+            loadError = so.ErrorText();
+    });
+    error = loadError;
+    return usable ? &library : nullptr;
+}
 
 // Below this mean word confidence (0-100) a picture's text is a guess: noise, a logo, a damaged picture.
 constexpr int kLeastConfidence = 45;
@@ -47,8 +97,11 @@ QString ReaderLanguageOf(const QString& iso6392) {
 TTextRecognizer::TTextRecognizer() = default;
 
 TTextRecognizer::~TTextRecognizer() {
-    if (FApi)
-        FApi->End();
+    QString error;
+    if (const TReaderLibrary* tess = ReaderLibrary(error); tess && FApi) {
+        tess->End(FApi);
+        tess->Delete(FApi);
+    }
 }
 
 bool TTextRecognizer::Open(const QString& language) {
@@ -63,38 +116,51 @@ bool TTextRecognizer::Open(const QString& language) {
         FError = "no text recognition data for the language '" + language + "' is installed";
         return false;
     }
+    QString error;
+    const TReaderLibrary* tess = ReaderLibrary(error);
+    if (!tess) {
+        FError = "the text recognition library cannot be loaded: " + error;
+        return false;
+    }
     // The reader parses its data with the C library's number format; readers open on several threads.
     static std::once_flag numbers;
     std::call_once(numbers, [] { std::setlocale(LC_NUMERIC, "C"); });
-    FApi = std::make_unique<tesseract::TessBaseAPI>();
-    FApi->SetVariable("debug_file", "/dev/null");
-    if (FApi->Init(folder.toLocal8Bit().constData(), language.toLatin1().constData(),
+    FApi = tess->Create();
+    tess->SetVariable(FApi, "debug_file", "/dev/null");
+    if (tess->Init(FApi, folder.toLocal8Bit().constData(), language.toLatin1().constData(),
                    tesseract::OEM_LSTM_ONLY) != 0) {
-        FApi.reset();
+        tess->Delete(FApi);
+        FApi = nullptr;
         FError = "the text recognition data " + folder + "/" + language + ".traineddata cannot be loaded";
         return false;
     }
     // One block of one or two lines, already black on white: no page layout, no second try inverted.
-    FApi->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
-    FApi->SetVariable("tessedit_do_invert", "0");
+    tess->SetPageSegMode(FApi, tesseract::PSM_SINGLE_BLOCK);
+    tess->SetVariable(FApi, "tessedit_do_invert", "0");
     return true;
 }
 
 QString TTextRecognizer::Read(const TGreyImage& image) {
-    if (!FApi || image.Empty())
+    QString error;
+    const TReaderLibrary* tess = ReaderLibrary(error);
+    if (!tess || !FApi || image.Empty())
         return {};
     // Tesseract shares each line's work among a team of threads per core, which then spin waiting for
     // each other: on a machine whose cores the encoder keeps busy that costs several times the reading
     // itself. The streams are read on threads of their own instead; this keeps this thread's work on it.
-    if (omp_set_max_active_levels)
-        omp_set_max_active_levels(0);
-    FApi->SetImage(image.Pixels.data(), image.Width, image.Height, 1, image.Width);
-    FApi->SetSourceResolution(150);
-    std::unique_ptr<char[]> text(FApi->GetUTF8Text());
-    if (!text || FApi->MeanTextConf() < kLeastConfidence)
+    if (tess->SetMaxActiveLevels)
+        tess->SetMaxActiveLevels(0);
+    tess->SetImage(FApi, image.Pixels.data(), image.Width, image.Height, 1, image.Width);
+    tess->SetSourceResolution(FApi, 150);
+    char* raw = tess->GetUTF8Text(FApi);
+    if (!raw)
+        return {};
+    const QString text = QString::fromUtf8(raw);
+    tess->DeleteText(raw);
+    if (tess->MeanTextConf(FApi) < kLeastConfidence)
         return {};
     QStringList lines;
-    for (const QString& line : QString::fromUtf8(text.get()).split('\n')) {
+    for (const QString& line : text.split('\n')) {
         const QString simple = line.simplified();
         if (!simple.isEmpty())
             lines << simple;

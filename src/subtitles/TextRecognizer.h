@@ -30,6 +30,6 @@ public:
     QString Read(const TGreyImage& image);
 
 private:
-    std::unique_ptr<tesseract::TessBaseAPI> FApi;
+    tesseract::TessBaseAPI* FApi = nullptr;
     QString FLanguage, FError;
 };

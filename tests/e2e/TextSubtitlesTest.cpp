@@ -92,21 +92,27 @@ void ExpectLines(const std::vector<TLine>& read, const std::vector<TLine>& meant
 
 } // namespace
 
+// In one pass and in two pieces joined: the text goes in with the rest of the tracks either way.
 TEST(TextSubtitles, AnMkvGetsATextTrackPerStreamWithItsLanguageAndTheForcedLinesApart) {
-    QTemporaryDir out;
-    const TRun run = Convert(out.path(), {"--profile", "H.264 AAC (MKV)"});
-    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
-    const QString file = out.path() + "/Title01.mkv";
-    EXPECT_EQ(SubtitleTracks(file),
-              (QStringList{"subrip:eng:0:", "subrip:eng:1:Forced", "subrip:fre:0:"}));
-    ExpectLines(TrackLines(file, 0), Truth("en"));
-    ExpectLines(TrackLines(file, 1), Truth("en", true));
-    ExpectLines(TrackLines(file, 2), Truth("fr"));
-    for (const char* note : {"Title01: English subtitles (stream 0x20): 8 lines of text; every picture was read.",
-                             "Title01: French subtitles (stream 0x21): 8 lines of text; every picture was read."})
-        EXPECT_TRUE(run.Err.contains(note)) << run.Err.toStdString();
-    // Nothing of the reading is left beside the output or in the work folder.
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{"Title01.mkv"});
+    for (const char* pieces : {"1", "2"}) {
+        SCOPED_TRACE(std::string("pieces ") + pieces);
+        QTemporaryDir out;
+        const TRun run = Convert(out.path(), {"--profile", "H.264 AAC (MKV)", "--pieces", pieces});
+        ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+        const QString file = out.path() + "/Title01.mkv";
+        EXPECT_EQ(SubtitleTracks(file),
+                  (QStringList{"subrip:eng:0:", "subrip:eng:1:Forced", "subrip:fre:0:"}));
+        ExpectLines(TrackLines(file, 0), Truth("en"));
+        ExpectLines(TrackLines(file, 1), Truth("en", true));
+        ExpectLines(TrackLines(file, 2), Truth("fr"));
+        for (const char* note :
+             {"Title01: English subtitles (stream 0x20): 8 lines of text; every picture was read.",
+              "Title01: French subtitles (stream 0x21): 8 lines of text; every picture was read."})
+            EXPECT_TRUE(run.Err.contains(note)) << run.Err.toStdString();
+        // Nothing of the reading or of the pieces is left beside the output or in the work folder.
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{"Title01.mkv"});
+    }
 }
 
 TEST(TextSubtitles, EachContainerTakesTheTextItsWayAndATrimmedRangeShiftsTheTimes) {

@@ -18,6 +18,10 @@ grep -q "Depends:.*mencoder.*ffmpeg.*vlc-plugin-base.*vlc-plugin-video-output" <
   fail "the package does not name its encoders and player"
 grep -q "Depends:.*libdvdread" <<<"$info" || fail "the package does not depend on libdvdread"
 grep -q "Depends:.*libqt6svg6" <<<"$info" || fail "the package does not depend on the SVG module"
+# Loaded at run time, so no library scan finds them.
+for lib in libavformat libavcodec libtesseract; do
+  grep -q "Depends:.*$lib[0-9]" <<<"$info" || fail "the package does not depend on $lib"
+done
 
 preinstalled=0
 if [ "$(dpkg-query -W -f='${Status}' velloric 2>/dev/null || true)" = "install ok installed" ]; then preinstalled=1; fi

@@ -23,6 +23,14 @@ namespace {
 
 const QString kFakes = QStringLiteral(VELLORIC_SOURCE_DIR) + "/tests/data/fake-encoders/";
 
+// What the stand-in stage two leaves when it ends well: its whole file, a real one the driver can measure.
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+const QByteArray kWhole = FileBytes(kFakes + "output.mkv");
+
 class TFakePower : public TPowerControl {
 public:
     int Calls = 0;
@@ -63,7 +71,7 @@ protected:
         Log = Root.filePath("encoders.log");
         qputenv("FAKE_LOG", Log.toLocal8Bit());
         for (const char* v : {"FAKE_STAGE1", "FAKE_STAGE2", "FAKE_STAGE1_STEPS", "FAKE_PREP",
-                              "FAKE_PROBE_VIDEO", "FAKE_PROBE_AUDIO"})
+                              "FAKE_OUTPUT_VIDEO", "FAKE_OUTPUT_AUDIO", "FAKE_STAGE2_FAIL_ON", "FAKE_STAGE2_HANG_ON"})
             qunsetenv(v);
         Settings.OutputDirText = Output;
         Settings.ProfileName = "Test";
@@ -206,7 +214,7 @@ TEST_F(ConversionDriver, CommandLinesOfATitleAndItsChapter) {
     EXPECT_EQ(Generic(Runs()[2]),
               (QStringList{"stage2", "-n", "-i", work, "-s", "640x480", "-b", "800000", "-ar", "44100",
                            "-aspect", "640:480", Output + "Title01.partial-XXXXXX.mp4"}));
-    EXPECT_EQ(Contents(Output + "Title01.mp4"), "partial\nwhole\n");
+    EXPECT_EQ(FileBytes(Output + "Title01.mp4"), kWhole);
     EXPECT_EQ(QDir(Output).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(FrontEnd.Hints,
               (QStringList{"Converting: -Title01.mp4", "Converting: -Title01-Chapter01.mp4"}));
@@ -260,12 +268,12 @@ TEST_F(ConversionDriver, OverwritePolicies) {
 
     FrontEnd.Answers = {true};
     EXPECT_EQ(Driver.Start(Settings).Outcome, TRunResult::Completed);
-    EXPECT_EQ(content(existing), "partial\nwhole\n");
+    EXPECT_EQ(content(existing), kWhole);
 
     writeExisting();
     FrontEnd.Policy = TPreferences::Overwrite;
     EXPECT_EQ(Driver.Start(Settings).Outputs, QStringList{existing});
-    EXPECT_EQ(content(existing), "partial\nwhole\n");
+    EXPECT_EQ(content(existing), kWhole);
 
     writeExisting();
     FrontEnd.Policy = TPreferences::Rename;
@@ -294,7 +302,7 @@ TEST_F(ConversionDriver, OverwritePolicies) {
         const QStringList files = QDir(Output).entryList(QDir::Files);
         if (policy == TPreferences::Overwrite) {
             EXPECT_EQ(r.Outcome, TRunResult::Completed);
-            EXPECT_EQ(content(existing), "partial\nwhole\n");
+            EXPECT_EQ(content(existing), kWhole);
             continue;
         }
         EXPECT_EQ(content(existing), "old");
@@ -304,7 +312,7 @@ TEST_F(ConversionDriver, OverwritePolicies) {
         const QString kept = files[0];
         EXPECT_TRUE(QRegularExpression("^Title02-\\d{8}-\\d{6}-\\d{3}\\.mp4$").match(kept).hasMatch())
             << kept.toStdString();
-        EXPECT_EQ(content(Output + kept), "partial\nwhole\n");
+        EXPECT_EQ(content(Output + kept), kWhole);
         if (policy == TPreferences::Rename) {
             EXPECT_EQ(r.Outcome, TRunResult::Completed);
             EXPECT_EQ(r.Outputs, QStringList{Output + kept});
@@ -578,8 +586,8 @@ TEST_F(ConversionDriver, AnOutputStreamShorterThanTheRangeFailsTheItem) {
         Settings.ProfileName = c.Profile;
         Settings.Grids = TParamGrids();
         ASSERT_TRUE(LoadProfileRows(ProfilePath(ProgramDir, c.Profile), Settings.Grids).Error.isEmpty());
-        qputenv("FAKE_PROBE_VIDEO", c.Video);
-        qputenv("FAKE_PROBE_AUDIO", c.Audio);
+        qputenv("FAKE_OUTPUT_VIDEO", c.Video);
+        qputenv("FAKE_OUTPUT_AUDIO", c.Audio);
         const TRunResult r = Driver.Start(Settings);
         const QString output = c.Row->OutputName + ".mp4";
         EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{output});
@@ -622,7 +630,8 @@ TEST(StreamCheck, AShortStreamIsAllowedHalfASecondOrOnePercent) {
 // whatever the policy: it takes the next free name beside it.
 TEST_F(ConversionDriver, AShortOutputNeverReplacesAFileOfItsName) {
     Tasks.SetChecked(T2, true);
-    qputenv("FAKE_PROBE_VIDEO", "3");
+    qputenv("FAKE_OUTPUT_VIDEO", "3");
+    qputenv("FAKE_OUTPUT_AUDIO", "20");
     for (const auto policy : {TPreferences::Overwrite, TPreferences::Ask}) {
         SCOPED_TRACE(int(policy));
         QDir(Output).removeRecursively();
@@ -643,7 +652,10 @@ TEST_F(ConversionDriver, AShortOutputNeverReplacesAFileOfItsName) {
         const QString kept = files[0];
         EXPECT_TRUE(QRegularExpression("^Title02-\\d{8}-\\d{6}-\\d{3}\\.mp4$").match(kept).hasMatch())
             << kept.toStdString();
-        EXPECT_EQ(Contents(Output + kept), "partial\nwhole\n");
+        TStreamLengths lengths;
+        QString error;
+        ASSERT_TRUE(MeasureStreamLengths(Output + kept, lengths, error)) << error.toStdString();
+        EXPECT_NEAR(lengths.Video, 3, 0.05);
         EXPECT_TRUE(r.Failures[0].Problem.endsWith("The file is kept as " + Output + kept + "."))
             << r.Failures[0].Problem.toStdString();
     }
@@ -709,8 +721,6 @@ TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
     EXPECT_TRUE(Runs().isEmpty());
 }
 
-// What ffprobe prints for the containers the profiles write: MP4 and AVI give each stream's length, Matroska
-// and WebM only a tag, and some forms only the file's.
 // Both stages at once through a named pipe: either side failing leaves the other blocked on the pipe or
 // running on; the driver ends it and reports the first failure. The run does not hang in any case.
 TEST_F(ConversionDriver, OverlappedStagesEndTheOtherSideAndReportTheFirstFailure) {
@@ -771,7 +781,7 @@ TEST_F(ConversionDriver, OverlappedStagesReadThePipeAndTheBarsOnlyAdvance) {
     const TRunResult r = Driver.Start(Settings);
     ASSERT_EQ(r.Outcome, TRunResult::Completed)
         << (r.Failures.empty() ? "" : r.Failures[0].Problem.toStdString());
-    EXPECT_EQ(Contents(Output + "Title02.mp4"), "partial\nwhole\n");
+    EXPECT_EQ(FileBytes(Output + "Title02.mp4"), kWhole);
     // Stage two read stage one's own work file, a named pipe that is gone with the run.
     const QStringList two = RunsOf("stage2");
     ASSERT_EQ(two.size(), 2);
@@ -844,29 +854,124 @@ TEST_F(ConversionDriver, TheDirectEngineFeedsTheEncoderUntilItStopsReading) {
     qunsetenv("FAKE_STAGE2");
 }
 
-TEST(StreamLengths, FromEachFormThatFfprobePrints) {
+TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
+    // Title 1 of the sample disc (24 s) in two pieces, read for real, made by the stand-in encoder: two
+    // pieces and the audio side by side, then the join. Whichever of them fails, stalls or is stopped, the
+    // row fails with what that encoder said, and neither a piece, nor the audio, nor the join is left.
+    Context.DVDInformation.DiscPath = SampleDiscDir("pal") + "/VIDEO_TS/";
+    SetRange(*T1, 0, 24);
+    Tasks.SetChecked(T1, true);
+    Driver.EngineChoice = TPreferences::Direct;
+    Driver.PiecesChoice = 2;
+    QFile prefs(ProgramDir + "Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    // Long enough that a busy machine's slow stand-in is not taken for a stalled one.
+    prefs.write("[Main]\r\nStall Seconds=2\r\n");
+    prefs.close();
     struct Case {
-        const char* Json;
-        bool Parsed;
-        double Video, Audio;
+        const char *Encoder, *FailOutput;
+        bool Stop;
+        TRunResult::TOutcome Outcome;
+        const char* Problem;
+        const char* HangOutput = ""; // with Stop: pressed once the encoder of that output has started
     };
     for (const Case& c : {
-             Case{R"({"streams":[{"codec_type":"video","duration":"12.040000"},
-                                {"codec_type":"audio","duration":"0.130000"}],"format":{"duration":"12.0"}})",
-                  true, 12.04, 0.13},
-             Case{R"({"streams":[{"codec_type":"video","tags":{"DURATION":"00:00:03.023000000"}},
-                                {"codec_type":"audio","tags":{"DURATION":"00:01:01.5"}}],
-                     "format":{"duration":"61.5"}})",
-                  true, 3.023, 61.5},
-             Case{R"({"streams":[{"codec_type":"audio"}],"format":{"duration":"7.5"}})", true, -1, 7.5},
-             Case{R"({"programs":[],"streams":[]})", false, -1, -1},
-             Case{"not json", false, -1, -1},
+             Case{"ok", "", false, TRunResult::Completed, ""},
+             Case{"ok", "piece-2", false, TRunResult::CompletedWithFailures,
+                  "Stage two (FFmpeg), piece 2 of 2, exited with code 1:\nUnknown encoder 'none'"},
+             Case{"ok", "rest", false, TRunResult::CompletedWithFailures,
+                  "Stage two (FFmpeg), the audio, exited with code 1"},
+             Case{"ok", ".partial-", false, TRunResult::CompletedWithFailures,
+                  "Stage two (FFmpeg) exited with code 1"}, // the join
+             Case{"hang", "", false, TRunResult::CompletedWithFailures,
+                  " of 2, stalled: its progress did not advance for 2 s"},
+             Case{"hang", "", true, TRunResult::Cancelled, ""},
+             Case{"ok", "", false, TRunResult::CompletedWithFailures,
+                  "Stage two (FFmpeg) joining the pieces stalled", ".partial-"},
+             Case{"ok", "", true, TRunResult::Cancelled, "", ".partial-"},
          }) {
-        SCOPED_TRACE(c.Json);
+        SCOPED_TRACE(std::string(c.Encoder) + " " + c.FailOutput + (c.Stop ? " and Stop" : ""));
+        QFile::remove(Log);
+        qputenv("FAKE_STAGE2", c.Encoder);
+        qputenv("FAKE_STAGE2_FAIL_ON", c.FailOutput);
+        qputenv("FAKE_STAGE2_HANG_ON", c.HangOutput);
+        QTimer joinWatch;
+        if (c.Stop && *c.HangOutput) {
+            QObject::connect(&joinWatch, &QTimer::timeout, [&] {
+                if (!RunsOf("stage2").filter(c.HangOutput).isEmpty())
+                    Driver.Stop();
+            });
+            joinWatch.start(50);
+        } else if (c.Stop) {
+            QTimer::singleShot(300, [&] { Driver.Stop(); });
+        }
+        const TRunResult r = Driver.Start(Settings);
+        EXPECT_EQ(r.Outcome, c.Outcome);
+        if (*c.Problem) {
+            ASSERT_EQ(r.Failures.size(), 1u);
+            EXPECT_TRUE(r.Failures[0].Problem.contains(c.Problem)) << r.Failures[0].Problem.toStdString();
+        }
+        const QStringList runs = RunsOf("stage2");
+        const auto runOf = [&](const QString& file) {
+            const QStringList found = runs.filter(file);
+            return found.size() == 1 ? found[0] : QString();
+        };
+        if (c.Outcome == TRunResult::Completed) {
+            ASSERT_EQ(runs.size(), 4) << runs.join('\n').toStdString();
+            // Each piece makes the video of its own part; the audio is made once for the whole range.
+            EXPECT_TRUE(runOf("/piece-1.mp4").contains(" -an ")) << runs.join('\n').toStdString();
+            EXPECT_TRUE(runOf("/piece-2.mp4").contains(" -an "));
+            EXPECT_TRUE(runs.filter(" -vn ").size() == 1 && runs.filter(" -vn ")[0].contains(" -t 24.000 "));
+            EXPECT_TRUE(runs.last().contains("-f concat")) << runs.last().toStdString();
+            EXPECT_EQ(FileBytes(Output + "Title01.mp4"), kWhole);
+        }
+        EXPECT_EQ(QDir(Output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  c.Outcome == TRunResult::Completed ? QStringList{"Title01.mp4"} : QStringList{});
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+    }
+    qunsetenv("FAKE_STAGE2");
+    qunsetenv("FAKE_STAGE2_FAIL_ON");
+    qunsetenv("FAKE_STAGE2_HANG_ON");
+}
+
+// Files the profiles' containers hold, made by the real encoder: MP4 and AVI keep each stream's length,
+// Matroska and WebM a tag, MP3 none (its length comes from the stream itself).
+TEST(StreamLengths, AreReadFromTheFileInEachContainer) {
+    QTemporaryDir dir;
+    struct Case {
+        const char *Name, *Video, *Audio;
+        double VideoSeconds, AudioSeconds;
+    };
+    for (const Case& c : {Case{"a.mp4", "mpeg4", "aac", 2.0, 0.5}, Case{"a.mkv", "mpeg4", "aac", 3.0, 1.0},
+                          Case{"a.avi", "mpeg4", "mp3", 1.0, 2.0}, Case{"a.webm", "libvpx", "libvorbis", 1.0, 1.5},
+                          Case{"a.mp3", nullptr, "mp3", -1, 2.0}}) {
+        SCOPED_TRACE(c.Name);
+        const QString file = dir.filePath(c.Name);
+        QStringList args{"-nostdin", "-v", "error", "-y"};
+        if (c.Video)
+            args << "-f" << "lavfi" << "-i" << QStringLiteral("color=s=32x32:r=25:d=%1").arg(c.VideoSeconds);
+        args << "-f" << "lavfi" << "-i" << QStringLiteral("sine=r=44100:d=%1").arg(c.AudioSeconds);
+        if (c.Video)
+            args << "-c:v" << c.Video;
+        args << "-c:a" << c.Audio << file;
+        ASSERT_EQ(QProcess::execute("ffmpeg", args), 0);
         TStreamLengths lengths;
-        EXPECT_EQ(ParseStreamLengths(c.Json, lengths), c.Parsed);
-        EXPECT_DOUBLE_EQ(lengths.Video, c.Video);
-        EXPECT_DOUBLE_EQ(lengths.Audio, c.Audio);
+        QString error;
+        ASSERT_TRUE(MeasureStreamLengths(file, lengths, error)) << error.toStdString();
+        EXPECT_NEAR(lengths.Video, c.VideoSeconds, c.Video ? 0.05 : 0);
+        EXPECT_NEAR(lengths.Audio, c.AudioSeconds, 0.05);
+    }
+    // What cannot be measured says which file it was.
+    QFile text(dir.filePath("text.mp4"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("partial\n");
+    text.close();
+    for (const QString& file : {text.fileName(), dir.filePath("missing.mkv")}) {
+        TStreamLengths lengths;
+        QString error;
+        EXPECT_FALSE(MeasureStreamLengths(file, lengths, error));
+        EXPECT_TRUE(error.startsWith(file + ": ")) << error.toStdString();
     }
 }
 
