@@ -9,7 +9,9 @@
 #       as film is on a disc (progressive frames in an interlaced sequence): a fast test picture that
 #       FFmpeg's idet takes for interlaced video.
 # ntsc: Title01, 8 s, film at 23.976 frames a second, soft telecined: progressive frames with the 3:2
-#       pulldown flags (repeat_first_field, top_field_first) that make 29.97 frames a second on playback.
+#       pulldown flags (repeat_first_field, top_field_first) that make 29.97 frames a second on playback;
+#       Title02, 8 s, the same film hard telecined: its 3:2 pulldown woven into 29.97 interlaced pictures
+#       with no pulldown flags, two of each five pictures mixing the fields of two film frames.
 # Each title has one English tone. Nothing is written when DIR/VIDEO_TS/VIDEO_TS.IFO exists already.
 set -euo pipefail
 
@@ -48,8 +50,13 @@ if [ "$std" = pal ]; then
   dvd_pgc "$work/film.mpg" 0,0:04
 else
   progressive soft 24000/1001 8 -F 1 -p
+  ff -f lavfi -i "testsrc2=size=$size:rate=24000/1001:duration=8" -vf "telecine=first_field=top:pattern=23" \
+     -flags +ilme+ildct -top 1 -c:v mpeg2video -b:v 3000k -maxrate 8000k -bufsize 1835k -g 15 -bf 2 \
+     -aspect 4:3 -an -f mpeg2video "$work/hard.m2v"
+  mux hard
   dvd_titleset ntsc 4:3 en
   dvd_pgc "$work/soft.mpg" 0,0:04
+  dvd_pgc "$work/hard.mpg" 0,0:04
 fi
 dvd_titleset_end
 dvd_author
