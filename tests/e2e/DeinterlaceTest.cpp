@@ -1,5 +1,5 @@
 // Automatic deinterlacing on discs coded as real ones are (scripts/make-field-dvd.sh): true interlaced
-// video, soft telecined film, and progressive frames that FFmpeg's idet takes for interlaced ones.
+// video, soft and hard telecined film, and progressive frames that FFmpeg's idet takes for interlaced ones.
 #include "support/ConvertDirect.h"
 #include "support/MediaProbe.h"
 #include "support/RunProgram.h"
@@ -76,6 +76,11 @@ TEST_F(Deinterlace, TheDryRunShowsWhatThePictureHeadersCallForOnBothEngines) {
         {"fields-pal", 1, "two-stage", "-vf bwdif=mode=send_frame:parity=tff:deint=all", "interlaced"},
         {"film-ntsc", 1, "direct", "-vf fps=24000/1001", "film with pulldown flags"},
         {"film-ntsc", 1, "two-stage", "-vf fps=30000/1001,decimate", "film with pulldown flags"},
+        {"film-ntsc", 2, "direct",
+         "-vf fieldmatch=order=tff:combmatch=full,bwdif=mode=send_frame:parity=tff:deint=interlaced,decimate",
+         "film telecined into interlaced pictures"},
+        {"film-ntsc", 2, "two-stage", "-vf bwdif=mode=send_frame:parity=tff:deint=all",
+         "the two-stage engine cannot rebuild its film frames"},
         {"fields-pal", 2, "direct", "", "progressive, so it is not deinterlaced"},
         {"fields-pal", 2, "two-stage", "", "progressive, so it is not deinterlaced"},
         // The sample discs' pictures are whole frames too.
@@ -115,6 +120,24 @@ TEST_F(Deinterlace, SoftTelecinedFilmComesOutAtItsOwnRate) {
     const double seconds = VideoEntry(output, "duration").toDouble();
     EXPECT_NEAR(seconds, 7, 0.5);
     EXPECT_NEAR(frames, seconds * 24000 / 1001, 2);
+    const TRun kept = RunProgram("ffmpeg", {"-hide_banner", "-nostats", "-i", output, "-map", "0:v:0", "-vf",
+                                            "mpdecimate=max=0,showinfo", "-f", "null", "-"});
+    EXPECT_GE(QString::fromLocal8Bit(kept.Err).count("] n:"), frames - 2);
+}
+
+TEST_F(Deinterlace, HardTelecinedFilmComesOutAsItsFilmFrames) {
+    const QString output = Convert("film-ntsc", 2);
+    EXPECT_TRUE(Said.contains("Note: Title02: the picture is film telecined")) << Said.toStdString();
+    EXPECT_EQ(VideoEntry(output, "avg_frame_rate"), "24000/1001");
+    const int frames = VideoEntry(output, "nb_frames").toInt();
+    const double seconds = VideoEntry(output, "duration").toDouble();
+    EXPECT_NEAR(seconds, 7, 0.5);
+    EXPECT_NEAR(frames, seconds * 24000 / 1001, 3);
+    // No picture left mixing two film frames, and none of them twice.
+    const TIdet after = Idet(output);
+    ASSERT_GT(after.Interlaced + after.Progressive, 100);
+    EXPECT_GE(after.Progressive * 100, 80 * (after.Interlaced + after.Progressive))
+        << after.Progressive << " progressive, " << after.Interlaced << " interlaced";
     const TRun kept = RunProgram("ffmpeg", {"-hide_banner", "-nostats", "-i", output, "-map", "0:v:0", "-vf",
                                             "mpdecimate=max=0,showinfo", "-f", "null", "-"});
     EXPECT_GE(QString::fromLocal8Bit(kept.Err).count("] n:"), frames - 2);
