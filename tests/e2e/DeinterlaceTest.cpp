@@ -54,10 +54,12 @@ protected:
 
     QString Convert(const QString& disc, int title) {
         const QString output = Dir->filePath(QStringLiteral("%1-%2.mp4").arg(disc).arg(title));
-        // The first 7 s: the made titles' information files give them 9 s, a second more than their 8 s of
-        // pictures, and FFmpeg drops a few of the first pictures of these streams read from a pipe.
-        EXPECT_EQ(ConvertDirect(SampleDiscDir(disc), output, {"--title", QString::number(title), "--end", "00:00:07"},
-                                &Said),
+        // The soft telecined title's first 7 s: its information file gives it half a second more than
+        // its pictures (its packs carry decoding times only).
+        QStringList range{"--title", QString::number(title)};
+        if (disc == "film-ntsc" && title == 1)
+            range << "--end" << "00:00:07";
+        EXPECT_EQ(ConvertDirect(SampleDiscDir(disc), output, range, &Said),
                   0)
             << Said.toStdString();
         return output;
@@ -134,11 +136,11 @@ TEST_F(Deinterlace, HardTelecinedFilmComesOutAsItsFilmFrames) {
     EXPECT_EQ(VideoEntry(output, "avg_frame_rate"), "24000/1001");
     const int frames = VideoEntry(output, "nb_frames").toInt();
     const double seconds = VideoEntry(output, "duration").toDouble();
-    EXPECT_NEAR(seconds, 7, 0.5);
+    EXPECT_NEAR(seconds, 8, 0.1);
     EXPECT_NEAR(frames, seconds * 24000 / 1001, 3);
     // No picture left mixing two film frames: idet finds at least as many whole frames as in the film
     // itself (it takes the fast test picture's own frames for interlaced ones), and none of them twice.
-    const TIdet after = Idet(output), film = Idet("lavfi:testsrc2=size=720x480:rate=24000/1001:duration=7");
+    const TIdet after = Idet(output), film = Idet("lavfi:testsrc2=size=720x480:rate=24000/1001:duration=8");
     ASSERT_GT(after.Interlaced + after.Progressive, 100);
     ASSERT_GT(film.Interlaced + film.Progressive, 100);
     EXPECT_GE(after.Progressive * (film.Interlaced + film.Progressive),
