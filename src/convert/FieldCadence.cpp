@@ -47,7 +47,8 @@ void TFieldCadence::AddPicture(const unsigned char* luma, int width, int height,
     FHeight = height;
     FPrevious.resize(size_t(width) * size_t(height));
     for (int y = 0; y < height; ++y)
-        std::memcpy(FPrevious.data() + size_t(y) * size_t(width), luma + size_t(y) * size_t(stride), size_t(width));
+        std::memcpy(FPrevious.data() + size_t(y) * size_t(width), luma + size_t(y) * size_t(stride),
+                    size_t(width));
 }
 
 bool TFieldCadence::HardTelecine() const {

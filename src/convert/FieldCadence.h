@@ -16,7 +16,7 @@ public:
     // The pictures that follow do not continue the last one (another place of the title).
     void Break() { FPrevious.clear(); }
 
-    int Moving() const { return FMoving; }     // pictures that differ from the one before in either field
+    int Moving() const { return FMoving; }       // pictures that differ from the one before in either field
     int Repeating() const { return FRepeating; } // of those, the ones with one field still and one moving
     // Enough moving pictures were seen, and close to two in five of them repeat a field.
     bool HardTelecine() const;

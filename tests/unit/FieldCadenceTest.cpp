@@ -32,8 +32,12 @@ TFieldCadence Watch(int pictures, const std::function<std::vector<unsigned char>
 }
 
 // Film frames A B C D as 3:2 pulldown weaves them: AA AB BC CC DD (top field first).
-int TopFilmFrame(int i) { return i / 5 * 4 + std::vector<int>{0, 0, 1, 2, 3}[size_t(i % 5)]; }
-int BottomFilmFrame(int i) { return i / 5 * 4 + std::vector<int>{0, 1, 2, 2, 3}[size_t(i % 5)]; }
+int TopFilmFrame(int i) {
+    return i / 5 * 4 + std::vector<int>{0, 0, 1, 2, 3}[size_t(i % 5)];
+}
+int BottomFilmFrame(int i) {
+    return i / 5 * 4 + std::vector<int>{0, 1, 2, 2, 3}[size_t(i % 5)];
+}
 
 TEST(FieldCadence, TellsWovenPulldownFromInterlacedAndStillPictures) {
     const struct {
@@ -46,7 +50,8 @@ TEST(FieldCadence, TellsWovenPulldownFromInterlacedAndStillPictures) {
         {"progressive frames", [](int i) { return Woven(i, i); }, false},
         {"a still picture", [](int) { return Woven(0, 1); }, false},
         // A few pictures of film are too few to tell.
-        {"too few pictures", [](int i) { return Woven(TopFilmFrame(i % 10), BottomFilmFrame(i % 10)); }, false},
+        {"too few pictures", [](int i) { return Woven(TopFilmFrame(i % 10), BottomFilmFrame(i % 10)); },
+         false},
     };
     for (const auto& c : cases) {
         const TFieldCadence cadence = Watch(std::string(c.Name) == "too few pictures" ? 10 : 60, c.Picture);
