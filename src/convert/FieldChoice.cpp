@@ -1,6 +1,7 @@
 #include "FieldChoice.h"
 
 #include "convert/DvdStreamReader.h"
+#include "convert/FieldCadence.h"
 #include "convert/ProgramStreamPacks.h"
 
 TFieldChoice ChooseFieldTreatment(const TPictureScan& scan) {
@@ -40,6 +41,21 @@ TFieldChoice ChooseFieldTreatment(const TPictureScan& scan) {
     return choice;
 }
 
+TFieldChoice HardTelecineChoice(const TFieldChoice& interlaced, int moving, int repeating) {
+    TFieldChoice choice = interlaced;
+    choice.Treatment = TFieldTreatment::HardFilm;
+    const QString parity = interlaced.TopFieldFirst ? "tff" : "bff";
+    // Each picture is woven again from the fields that belong together, the picture in five that repeats
+    // a film frame is dropped, and what no field matches (a cut in the cadence) is deinterlaced.
+    choice.Filter = "fieldmatch=order=" + parity + ":combmatch=full,bwdif=mode=send_frame:parity=" + parity +
+                    ":deint=interlaced,decimate";
+    choice.Description = "the picture is film telecined into interlaced pictures (" +
+                         QString::number(100 * repeating / (moving > 0 ? moving : 1)) +
+                         " % of the moving pictures repeat a field), so its film frames are rebuilt at 23.976 "
+                         "frames a second";
+    return choice;
+}
+
 bool AsksForAutoFields(const QStringList& profile) {
     for (qsizetype i = 0; i + 1 < profile.size(); ++i)
         if (profile[i] == "-vf" && profile[i + 1] == kAutoFieldFilter)
@@ -68,5 +84,15 @@ TFieldChoice ChooseFieldTreatment(const TDvdStreamReader& reader) {
         const QByteArray video = VideoPayload(packs, count);
         scan.Feed(reinterpret_cast<const unsigned char*>(video.constData()), size_t(video.size()));
     });
-    return ChooseFieldTreatment(scan);
+    const TFieldChoice choice = ChooseFieldTreatment(scan);
+    if (choice.Treatment != TFieldTreatment::Interlaced || scan.FrameRateCode() != 4)
+        return choice;
+    // Interlaced pictures at 29.97 a second may be film with its pulldown woven in, which only the
+    // pictures themselves tell: a few seconds of them are decoded, from places spread over the range.
+    TFieldCadence cadence;
+    reader.ReadSpread(8, 512, [&cadence](const unsigned char* packs, int count) {
+        const QByteArray video = VideoPayload(packs, count);
+        cadence.AddVideo(reinterpret_cast<const unsigned char*>(video.constData()), size_t(video.size()));
+    });
+    return cadence.HardTelecine() ? HardTelecineChoice(choice, cadence.Moving(), cadence.Repeating()) : choice;
 }

@@ -13,6 +13,7 @@ enum class TFieldTreatment {
     Progressive, // whole frames: nothing is done
     Interlaced,  // fields of different times woven: deinterlaced
     Film,        // film frames with 3:2 pulldown flags: shown at the film's own rate
+    HardFilm,    // film whose 3:2 pulldown is woven into interlaced pictures: the film frames are rebuilt
 };
 
 struct TFieldChoice {
@@ -25,6 +26,8 @@ struct TFieldChoice {
 // The choice for a scanned title. A progressive title is never filtered: deinterlacing whole frames
 // only blurs them.
 TFieldChoice ChooseFieldTreatment(const TPictureScan& scan);
+// An interlaced choice at 29.97 pictures a second made again for pictures found to be hard telecined film.
+TFieldChoice HardTelecineChoice(const TFieldChoice& interlaced, int moving, int repeating);
 
 // The profile's filter value that asks for the title's own treatment.
 inline const QString kAutoFieldFilter = QStringLiteral("auto");

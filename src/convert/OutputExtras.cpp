@@ -109,11 +109,16 @@ QString TConversionDriver::TwoStageFieldFilter(const TTaskNode& item, QStringLis
     // Stage one's frames carry no field flags, so every frame is deinterlaced. Film comes out of stage one
     // at the disc's rate with the pulled-down repeats left out as gaps in its times: filled back in, the
     // repeat in each five frames is dropped again (setting the rate alone kept 154 of 186 film frames).
-    if (choice.Treatment == TFieldTreatment::Interlaced)
+    // Stage one's scaling mixes the lines of the two fields, so woven-in pulldown can no longer be taken
+    // apart: such film is deinterlaced at the disc's rate, and the note says so.
+    if (choice.Treatment == TFieldTreatment::Interlaced || choice.Treatment == TFieldTreatment::HardFilm)
         filter = QStringLiteral("bwdif=mode=send_frame:parity=%1:deint=all")
                      .arg(choice.TopFieldFirst ? "tff" : "bff");
     else if (choice.Treatment == TFieldTreatment::Film)
         filter = "fps=30000/1001,decimate";
     profile = WithFieldFilter(profile, filter);
+    if (choice.Treatment == TFieldTreatment::HardFilm)
+        return "the picture is film telecined into interlaced pictures; the two-stage engine cannot rebuild its "
+               "film frames, so it is deinterlaced at 29.97 frames a second (the direct engine rebuilds them)";
     return choice.Description;
 }
