@@ -1,5 +1,7 @@
 #include "FieldCadence.h"
 
+#include "convert/MediaLibrary.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
@@ -58,24 +60,28 @@ bool TFieldCadence::HardTelecine() const {
 }
 
 bool TFieldCadence::AddVideo(const unsigned char* data, size_t size) {
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MPEG2VIDEO);
-    if (!codec || size == 0)
+    QString error;
+    const TMediaLibrary* av = MediaLibrary(error);
+    if (!av || size == 0)
         return false;
-    AVCodecContext* context = avcodec_alloc_context3(codec);
-    AVCodecParserContext* parser = av_parser_init(AV_CODEC_ID_MPEG2VIDEO);
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
+    const AVCodec* codec = av->FindDecoder(AV_CODEC_ID_MPEG2VIDEO);
+    if (!codec)
+        return false;
+    AVCodecContext* context = av->AllocContext(codec);
+    AVCodecParserContext* parser = av->ParserInit(AV_CODEC_ID_MPEG2VIDEO);
+    AVPacket* packet = av->AllocPacket();
+    AVFrame* frame = av->AllocFrame();
     int pictures = 0;
-    if (context && parser && packet && frame && avcodec_open2(context, codec, nullptr) >= 0) {
+    if (context && parser && packet && frame && av->OpenCodec(context, codec, nullptr) >= 0) {
         // Pictures that refer to ones before the stretch are not shown half made.
         context->flags &= ~AV_CODEC_FLAG_OUTPUT_CORRUPT;
         const auto drain = [&]() {
-            while (avcodec_receive_frame(context, frame) >= 0) {
+            while (av->ReceiveFrame(context, frame) >= 0) {
                 if (!(frame->flags & AV_FRAME_FLAG_CORRUPT)) {
                     AddPicture(frame->data[0], frame->width, frame->height, frame->linesize[0]);
                     ++pictures;
                 }
-                av_frame_unref(frame);
+                av->UnrefFrame(frame);
             }
         };
         // The parser reads a little past the end it is given: the stretch is copied with zeroed padding.
@@ -86,7 +92,7 @@ bool TFieldCadence::AddVideo(const unsigned char* data, size_t size) {
         for (;;) {
             uint8_t* out = nullptr;
             int outSize = 0;
-            const int used = av_parser_parse2(parser, context, &out, &outSize, left > 0 ? at : nullptr, left,
+            const int used = av->Parse(parser, context, &out, &outSize, left > 0 ? at : nullptr, left,
                                               AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
             if (used < 0)
                 break;
@@ -95,19 +101,20 @@ bool TFieldCadence::AddVideo(const unsigned char* data, size_t size) {
             if (outSize > 0) {
                 packet->data = out;
                 packet->size = outSize;
-                avcodec_send_packet(context, packet);
+                av->SendPacket(context, packet);
                 drain();
             } else if (left == 0) {
                 break;
             }
         }
-        avcodec_send_packet(context, nullptr);
+        av->SendPacket(context, nullptr);
         drain();
     }
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    av_parser_close(parser);
-    avcodec_free_context(&context);
+    av->FreeFrame(&frame);
+    av->FreePacket(&packet);
+    if (parser)
+        av->ParserClose(parser);
+    av->FreeContext(&context);
     Break();
     return pictures > 0;
 }

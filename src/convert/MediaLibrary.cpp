@@ -40,7 +40,15 @@ void Load() {
              codec.Resolve("avcodec_decode_subtitle2", library.DecodeSubtitle) &&
              codec.Resolve("avsubtitle_free", library.FreeSubtitle) &&
              codec.Resolve("av_packet_alloc", library.AllocPacket) &&
-             codec.Resolve("av_packet_free", library.FreePacket);
+             codec.Resolve("av_packet_free", library.FreePacket) &&
+             codec.Resolve("av_parser_init", library.ParserInit) &&
+             codec.Resolve("av_parser_parse2", library.Parse) &&
+             codec.Resolve("av_parser_close", library.ParserClose) &&
+             codec.Resolve("avcodec_send_packet", library.SendPacket) &&
+             codec.Resolve("avcodec_receive_frame", library.ReceiveFrame) &&
+             codec.Resolve("av_frame_alloc", library.AllocFrame) &&
+             codec.Resolve("av_frame_free", library.FreeFrame) &&
+             codec.Resolve("av_frame_unref", library.UnrefFrame);
     if (!usable) {
         loadError = !format.ErrorText().isEmpty() ? format.ErrorText() : codec.ErrorText();
         return;

@@ -6,6 +6,8 @@
 
 struct AVCodec;
 struct AVCodecContext;
+struct AVCodecParserContext;
+struct AVFrame;
 struct AVDictionary;
 struct AVDictionaryEntry;
 struct AVFormatContext;
@@ -14,7 +16,7 @@ struct AVPacket;
 struct AVSubtitle;
 
 // The functions of libavformat and libavcodec (and the libavutil they bring) that measure a finished file
-// and decode sub-pictures. The libraries are loaded on first use, not at program start: with everything
+// decode sub-pictures and pictures. The libraries are loaded on first use, not at program start: with everything
 // they depend on they are well over a hundred shared libraries, which would add a tenth of a second and
 // some 20 MB to every start of both programs.
 struct TMediaLibrary {
@@ -33,6 +35,16 @@ struct TMediaLibrary {
     void (*FreeSubtitle)(AVSubtitle*);
     AVPacket* (*AllocPacket)();
     void (*FreePacket)(AVPacket**);
+    // Pictures decoded from an elementary stream (the field cadence of a row).
+    AVCodecParserContext* (*ParserInit)(int);
+    int (*Parse)(AVCodecParserContext*, AVCodecContext*, uint8_t**, int*, const uint8_t*, int, int64_t, int64_t,
+                 int64_t);
+    void (*ParserClose)(AVCodecParserContext*);
+    int (*SendPacket)(AVCodecContext*, const AVPacket*);
+    int (*ReceiveFrame)(AVCodecContext*, AVFrame*);
+    AVFrame* (*AllocFrame)();
+    void (*FreeFrame)(AVFrame**);
+    void (*UnrefFrame)(AVFrame*);
 };
 
 // The loaded libraries; null, with error set to the reason, when they cannot be loaded.
