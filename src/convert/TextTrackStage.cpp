@@ -46,29 +46,29 @@ bool WriteText(const QString& path, const QByteArray& text, QString& error) {
 } // namespace
 
 void TConversionDriver::StartTextReading(const TTaskNode& item) {
-    FTextJob.reset();
+    Row().TextJob.reset();
     if (item.SubtitleIndex != TTaskNode::TextSubtitleTracks)
         return;
     const TTaskNode& title = TitleOf(item);
     const double start = TimeTextToSeconds(item.CurStartText), end = TimeTextToSeconds(item.CurEndText);
-    FTextJob = std::make_unique<TSubtitleTextJob>();
+    Row().TextJob = std::make_unique<TSubtitleTextJob>();
     // Read as the encoder's stream is: through the run's checked view of the disc.
-    FTextJob->Start({DiscDevice(), title.Number, item.AngleIndex, start,
+    Row().TextJob->Start({DiscDevice(), title.Number, item.AngleIndex, start,
                      end < title.FullEnd ? end : 0, ItemSeconds(item)});
 }
 
 bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& partial, const QString& outputPath,
                                       QString& problem) {
-    if (!FTextJob)
+    if (!Row().TextJob)
         return true;
-    while (FTextJob->Running() && FState != CancelRequested) {
-        FFrontEnd.PumpEvents();
+    while (Row().TextJob->Running() && FState != CancelRequested) {
+        PumpRow();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     if (FState == CancelRequested)
-        FTextJob->Cancel();
-    FTextJob->Wait();
-    const std::unique_ptr<TSubtitleTextJob> job = std::move(FTextJob);
+        Row().TextJob->Cancel();
+    Row().TextJob->Wait();
+    const std::unique_ptr<TSubtitleTextJob> job = std::move(Row().TextJob);
     if (FState == CancelRequested)
         return false;
     if (!job->Succeeded()) {
@@ -144,18 +144,18 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
     QFile::remove(joined.Path());
     TStallWatch watch(StallSeconds);
     const QStringList args = TextTrackArguments(partial.Path(), kept, files, container, joined.Path());
-    if (!FStageOneSlot.Launch(StageTwoExePath(), args)) {
-        problem = kStageTwo + " could not be started: " + FStageOneSlot.StartError();
+    if (!Row().StageOne.Launch(StageTwoExePath(), args)) {
+        problem = kStageTwo + " could not be started: " + Row().StageOne.StartError();
         return false;
     }
-    const bool ended = ReadStage(FStageOneSlot, watch, [](const QString&, int) {});
+    const bool ended = ReadStage(Row().StageOne, watch, [](const QString&, int) {});
     const bool exitedWell =
-        ended && FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
-    FStageOneSlot.Terminate();
+        ended && Row().StageOne.ExitStatus() == QProcess::NormalExit && Row().StageOne.ExitCode() == 0;
+    Row().StageOne.Terminate();
     if (FState == CancelRequested)
         return false;
     if (!exitedWell) {
-        problem = WithTail(kStageTwo + " could not add the subtitles read as text", FStageOneSlot);
+        problem = WithTail(kStageTwo + " could not add the subtitles read as text", Row().StageOne);
         return false;
     }
     if (std::rename(QFile::encodeName(joined.Path()).constData(), QFile::encodeName(partial.Path()).constData()) !=
