@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <csignal>
@@ -48,6 +49,8 @@ const char* const kConvertUsage =
     "    --engine two-stage|direct   the conversion engine (default: the saved one): two stages\n"
     "                           through a work file, or the disc's stream fed into one FFmpeg\n"
     "    --overlap              run both stages at once, the work file a named pipe\n"
+    "    --parallel-rows N|auto  rows the direct engine converts at once (default: the saved choice;\n"
+    "                           auto: one a core)\n"
     "    --dry-run              print the command lines of each row, run nothing\n"
     "    --progress text|json   progress on standard error (text) or standard output (json)\n"
     "    exit codes: 0 every row converted, 1 a row failed, 2 bad arguments or an unreadable disc,\n"
@@ -141,16 +144,24 @@ public:
     void HideHint() override {}
     void ShowProgress(const TProgressFigures& f) override {
         if (ProgressMode == "json") {
-            const QJsonObject o{{"current", f.CurrentBar},
-                                {"total", f.TotalBar},
-                                {"frames", f.FrameText},
-                                {"elapsed", f.ElapsedText},
-                                {"remaining", f.RemainingText}};
-            const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
-            if (line != FLastLine) {
-                std::printf("%s\n", line.constData());
-                std::fflush(stdout);
-                FLastLine = line;
+            // A line for each row going on, tagged with it; "current" and "frames" are the row's own.
+            std::vector<TRowBar> rows = f.Rows;
+            if (rows.empty())
+                rows.push_back({QString(), f.CurrentBar, f.FrameText});
+            for (const TRowBar& row : rows) {
+                QJsonObject o{{"current", row.Bar},
+                              {"total", f.TotalBar},
+                              {"frames", row.FrameText},
+                              {"elapsed", f.ElapsedText},
+                              {"remaining", f.RemainingText}};
+                if (!row.Name.isEmpty())
+                    o.insert("row", row.Name);
+                const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
+                if (line != FLastLines.value(row.Name)) {
+                    std::printf("%s\n", line.constData());
+                    std::fflush(stdout);
+                    FLastLines[row.Name] = line;
+                }
             }
         } else if (ProgressMode == "text") {
             const QByteArray line =
@@ -198,6 +209,7 @@ private:
         FLineOpen = false;
     }
     QByteArray FLastLine;
+    QHash<QString, QByteArray> FLastLines; // the last JSON line of each row
     bool FLineOpen = false;
 };
 
@@ -209,6 +221,7 @@ struct TOptions {
     int Audio = -1, Subtitle = -1, Angle = -1;
     QString Start, End, Size, Profile, Output, WorkDir, Prefix, Overwrite, Progress, Engine, Subtitles;
     bool DryRun = false, Overlap = false, AllAudio = false, NoChapters = false;
+    int ParallelRows = -1; // unset
 };
 
 int ToIndex(const QString& option, const QString& text) {
@@ -287,6 +300,10 @@ TOptions ParseOptions(QStringList args) {
                 throw TBadInput{"--engine takes direct or two-stage"};
         } else if (a == "--overlap") {
             o.Overlap = true;
+        } else if (a == "--parallel-rows") {
+            o.ParallelRows = ParallelRowsOf(value(a));
+            if (o.ParallelRows < 0)
+                throw TBadInput{"--parallel-rows takes a whole number from 1 on, or auto"};
         } else if (a == "--dry-run") {
             o.DryRun = true;
         } else if (a.startsWith("--") || !o.Disc.isEmpty()) {
@@ -448,6 +465,8 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
             driver.EngineChoice = o.Engine == "direct" ? TPreferences::Direct : TPreferences::TwoStages;
         if (o.Overlap)
             driver.OverlapChoice = true;
+        if (o.ParallelRows >= 0)
+            driver.ParallelRowsChoice = o.ParallelRows;
         if (o.NoChapters)
             driver.ChapterMarksChoice = false;
         // The two-stage engine makes its output from a work file of one picture and one sound.
