@@ -852,7 +852,10 @@ TEST_F(ConversionDriver, TwoRowsSideBySide) {
     Tasks.SetChecked(T2, true);
     Driver.EngineChoice = TPreferences::Direct;
     Driver.ParallelRowsChoice = 2;
-    qputenv("FAKE_STAGE2", "slow");
+    QFile prefs(ProgramDir + "Preferences.ini");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.write("[Main]\r\nStall Seconds=3\r\n"); // a row Stop did not end would stall
+    prefs.close();
     struct Case {
         const char* Encoder;
         const char* FailOn;
@@ -885,6 +888,8 @@ TEST_F(ConversionDriver, TwoRowsSideBySide) {
         for (const QString& made : c.Made)
             EXPECT_EQ(Contents(Output + made), "partial\nwhole\n");
         EXPECT_EQ(r.Outputs.size(), c.Made.size());
+        if (!*c.FailOn)
+            EXPECT_TRUE(r.Failures.empty()) << r.Failures[0].Problem.toStdString();
         if (*c.FailOn) {
             ASSERT_EQ(r.Failures.size(), 1u);
             EXPECT_EQ(r.Failures[0].Output, "Title01.mp4");
