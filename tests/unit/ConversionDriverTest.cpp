@@ -852,10 +852,7 @@ TEST_F(ConversionDriver, TwoRowsSideBySide) {
     Tasks.SetChecked(T2, true);
     Driver.EngineChoice = TPreferences::Direct;
     Driver.ParallelRowsChoice = 2;
-    QFile prefs(ProgramDir + "Preferences.ini");
-    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
-    prefs.write("[Main]\r\nStall Seconds=3\r\n"); // a row Stop did not end would stall
-    prefs.close();
+
     struct Case {
         const char* Encoder;
         const char* FailOn;
@@ -869,14 +866,20 @@ TEST_F(ConversionDriver, TwoRowsSideBySide) {
         SCOPED_TRACE(std::string(c.Encoder) + " " + c.FailOn);
         qputenv("FAKE_STAGE2", c.Encoder);
         qputenv("FAKE_STAGE2_FAIL_ON", c.FailOn);
+        // No stall watch when stopping: only Stop can end the encoders that hang.
+        QFile prefs(ProgramDir + "Preferences.ini");
+        ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+        prefs.write(c.StopWhenBoth ? "[Main]\r\nStall Seconds=0\r\n" : "[Main]\r\n");
+        prefs.close();
         FrontEnd.Messages.clear();
         FrontEnd.Shown.clear();
         int mostAtOnce = 0;
+        const qsizetype encodersBefore = RunsOf("stage2").size();
         FrontEnd.OnPump = [&] {
             const int partial = QDir(Output).entryList({"*.partial-*"}, QDir::Files).size();
             mostAtOnce = std::max(mostAtOnce, partial);
-            // The encoder that hangs writes nothing: the status line names the rows in flight.
-            if (c.StopWhenBoth && !FrontEnd.Hints.isEmpty() && FrontEnd.Hints.constLast().count(".mp4") == 2)
+            // Once both encoders have started (the encoder that hangs writes nothing else).
+            if (c.StopWhenBoth && RunsOf("stage2").size() == encodersBefore + 2)
                 Driver.Stop();
         };
         const TRunResult r = Driver.Start(Settings);
