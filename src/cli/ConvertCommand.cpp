@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <csignal>
@@ -50,6 +51,8 @@ const char* const kConvertUsage =
     "    --overlap              run both stages at once, the work file a named pipe\n"
     "    --pieces N|auto        the direct engine makes a long row in N pieces side by side\n"
     "                           (auto: one per core; 1: one pass; default: the saved choice)\n"
+    "    --parallel-rows N|auto  rows the direct engine converts at once (default: the saved choice;\n"
+    "                           auto: one a core)\n"
     "    --dry-run              print the command lines of each row, run nothing\n"
     "    --progress text|json   progress on standard error (text) or standard output (json)\n"
     "    exit codes: 0 every row converted, 1 a row failed, 2 bad arguments or an unreadable disc,\n"
@@ -143,16 +146,24 @@ public:
     void HideHint() override {}
     void ShowProgress(const TProgressFigures& f) override {
         if (ProgressMode == "json") {
-            const QJsonObject o{{"current", f.CurrentBar},
-                                {"total", f.TotalBar},
-                                {"frames", f.FrameText},
-                                {"elapsed", f.ElapsedText},
-                                {"remaining", f.RemainingText}};
-            const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
-            if (line != FLastLine) {
-                std::printf("%s\n", line.constData());
-                std::fflush(stdout);
-                FLastLine = line;
+            // A line for each row going on, tagged with it; "current" and "frames" are the row's own.
+            std::vector<TRowBar> rows = f.Rows;
+            if (rows.empty())
+                rows.push_back({QString(), f.CurrentBar, f.FrameText});
+            for (const TRowBar& row : rows) {
+                QJsonObject o{{"current", row.Bar},
+                              {"total", f.TotalBar},
+                              {"frames", row.FrameText},
+                              {"elapsed", f.ElapsedText},
+                              {"remaining", f.RemainingText}};
+                if (!row.Name.isEmpty())
+                    o.insert("row", row.Name);
+                const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
+                if (line != FLastLines.value(row.Name)) {
+                    std::printf("%s\n", line.constData());
+                    std::fflush(stdout);
+                    FLastLines[row.Name] = line;
+                }
             }
         } else if (ProgressMode == "text") {
             const QByteArray line =
@@ -200,6 +211,7 @@ private:
         FLineOpen = false;
     }
     QByteArray FLastLine;
+    QHash<QString, QByteArray> FLastLines; // the last JSON line of each row
     bool FLineOpen = false;
 };
 
@@ -212,6 +224,7 @@ struct TOptions {
     QString Start, End, Size, Profile, Output, WorkDir, Prefix, Overwrite, Progress, Engine, Subtitles;
     bool DryRun = false, Overlap = false, AllAudio = false, NoChapters = false;
     std::optional<int> Pieces; // 0: auto
+    int ParallelRows = -1; // unset
 };
 
 int ToIndex(const QString& option, const QString& text) {
@@ -295,6 +308,10 @@ TOptions ParseOptions(QStringList args) {
             o.Pieces = text == "auto" ? 0 : ToIndex(a, text);
             if (o.Pieces == 0 && text != "auto")
                 throw TBadInput{"--pieces takes auto or a number from 1"};
+        } else if (a == "--parallel-rows") {
+            o.ParallelRows = ParallelRowsOf(value(a));
+            if (o.ParallelRows < 0)
+                throw TBadInput{"--parallel-rows takes a whole number from 1 on, or auto"};
         } else if (a == "--dry-run") {
             o.DryRun = true;
         } else if (a.startsWith("--") || !o.Disc.isEmpty()) {
@@ -456,6 +473,8 @@ int RunConvertCommand(const QStringList& args, const QString& programDir) {
             driver.EngineChoice = o.Engine == "direct" ? TPreferences::Direct : TPreferences::TwoStages;
         if (o.Overlap)
             driver.OverlapChoice = true;
+        if (o.ParallelRows >= 0)
+            driver.ParallelRowsChoice = o.ParallelRows;
         if (o.NoChapters)
             driver.ChapterMarksChoice = false;
         // The two-stage engine makes its output from a work file of one picture and one sound.

@@ -25,6 +25,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 using namespace ConversionHelpers;
 
@@ -49,12 +50,12 @@ TConversionDriver::TConversionDriver(TAppContext& context, TTaskListModel& tasks
     : FContext(context), FTasks(tasks), FFrontEnd(frontEnd), FPower(power) {
     FTimerTime.setInterval(1000);
     QObject::connect(&FTimerTime, &QTimer::timeout, [this] {
-        FProgress.Tick();
+        Row().Progress.Tick();
         Show();
     });
     const auto pump = [this] { FFrontEnd.PumpEvents(); };
-    FStageOneSlot.Pump = pump;
-    FStageTwoSlot.Pump = pump;
+    FRow.StageOne.Pump = pump;
+    FRow.StageTwo.Pump = pump;
 }
 
 QString TConversionDriver::StageOneExePath() const {
@@ -78,8 +79,14 @@ QString TConversionDriver::ProfilePathOf(const QString& name) const {
     return FContext.Paths.ProfilePath(name);
 }
 
+// The run's own thread shows the figures; a side-by-side row's are gathered from its position.
 void TConversionDriver::Show() {
-    FFrontEnd.ShowProgress(FProgress.Figures());
+    if (OnRowThread())
+        return;
+    TProgressFigures figures = FRow.Progress.Figures();
+    if (figures.Rows.empty() && !FRowName.isEmpty())
+        figures.Rows = {{FRowName, figures.CurrentBar, figures.FrameText}};
+    FFrontEnd.ShowProgress(figures);
 }
 
 void TConversionDriver::DeleteWorkFile() {
@@ -128,6 +135,11 @@ void TConversionDriver::ReadEngineSettings() {
                         {FContext.Paths.DefaultOutputDir(), FContext.Paths.DefaultWorkDir()});
     FEngine = EngineChoice.value_or(saved.Engine);
     FOverlap = FEngine == TPreferences::TwoStages && OverlapChoice.value_or(saved.OverlapStages);
+    // The two stages share the run's one work file: their rows go one after the other.
+    FRowsAtOnce = FEngine == TPreferences::Direct
+                      ? RowsAtOnce(ParallelRowsChoice.value_or(saved.ParallelRows),
+                                   Cores > 0 ? Cores : QThread::idealThreadCount(), 1)
+                      : 1;
 }
 
 // The work file of overlapped stages is a named pipe; where none can be made (a filesystem without them)
@@ -215,9 +227,9 @@ TRunResult TConversionDriver::Start(const TRunSettings& settings) {
 void TConversionDriver::Stop() {
     if (FState != Converting)
         return;
-    FState = CancelRequested;
-    FStageOneSlot.Terminate();
-    FStageTwoSlot.Terminate();
+    FState = CancelRequested; // rows side by side end their encoders when they see it
+    FRow.StageOne.Terminate();
+    FRow.StageTwo.Terminate();
 }
 
 QString TConversionDriver::OutputPathOf(const TTaskNode& item, const QString& outputDir) const {
@@ -365,12 +377,12 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
         return ItemFailed;
 
     const QStringList stageOne = StageOneArguments(item, stageOneText);
-    FStageTwoSlot.Terminate();
+    Row().StageTwo.Terminate();
     if (!FOverlap)
         FWorkFile.Truncate(); // what an earlier item left must not pass for this one's
-    if (!FStageOneSlot.Launch(StageOneExePath(), stageOne)) {
-        FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + FStageOneSlot.StartError());
-        problem = kStageOne + " could not be started: " + FStageOneSlot.StartError();
+    if (!Row().StageOne.Launch(StageOneExePath(), stageOne)) {
+        FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + Row().StageOne.StartError());
+        problem = kStageOne + " could not be started: " + Row().StageOne.StartError();
         return ItemLaunchFailed;
     }
     FFrontEnd.SetHintText(hint);
@@ -392,7 +404,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
 // A failed item's bars stay where its encoders got to; a stopped one shows as finished, as it always has.
 void TConversionDriver::ShowItemEnd(bool converted) {
     if (converted || FState == CancelRequested) {
-        FProgress.ItemConverted();
+        Row().Progress.ItemConverted();
         Show();
     }
 }
@@ -405,30 +417,33 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
         FFrontEnd.PumpEvents();
         lengths.push_back(ItemSeconds(*item));
     }
-    FProgress.StartRun(lengths);
+    Row().Progress.StartRun(lengths);
     Show();
     FFrontEnd.ShowProgressPanel(true);
     FState = Converting;
     const QString outputDir = IncludeTrailingSeparator(settings.OutputDirText);
     FTimerTime.start();
+    if (FRowsAtOnce > 1 && items.size() > 1 && !AnyRowInPieces(lengths))
+        return ConvertRowsSideBySide(items, settings);
 
     for (const TTaskNode* item : items) {
         FFrontEnd.PumpEvents();
         if (FState == CancelRequested)
             return Cancel(result);
-        FProgress.StartItem(ItemSeconds(*item), FContext.DVDInformation.FrameRate,
+        Row().Progress.StartItem(ItemSeconds(*item), FContext.DVDInformation.FrameRate,
                             FEngine == TPreferences::Direct ? TProgressTracker::OneEncoder
                             : FOverlap                      ? TProgressTracker::Overlapped
                                                             : TProgressTracker::Sequential);
         Show();
 
+        FRowName = item->OutputName;
         QString output = OutputPathOf(*item, outputDir);
         if (!ApplyOverwritePolicy(output)) {
             result.Skipped << QFileInfo(output).fileName();
             continue;
         }
         // Only a file the policy has let go is replaced: one that appears meanwhile (another run's) is kept.
-        FMayReplaceOutput =
+        Row().MayReplaceOutput =
             QFileInfo::exists(output) || FFrontEnd.OverwritePolicy() == TPreferences::Overwrite;
         QString problem;
         switch (ConvertItem(*item, output, stageOneText, settings, problem)) {
@@ -442,11 +457,11 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
             return result;
         case ItemDone:
             result.Outputs << output;
-            FProgress.ItemFinished();
+            Row().Progress.ItemFinished();
             break;
         case ItemFailed:
             result.Failures.push_back({QFileInfo(output).fileName(), problem});
-            FProgress.ItemFailed();
+            Row().Progress.ItemFailed();
             break;
         }
     }
@@ -455,7 +470,8 @@ TRunResult TConversionDriver::ConvertCheckedItems(const QString& stageOneText, c
 
 void TConversionDriver::EndProgress() {
     FTimerTime.stop();
-    FProgress.RunEnded();
+    FRowName.clear();
+    Row().Progress.RunEnded();
     Show();
 }
 
@@ -483,7 +499,7 @@ TRunResult TConversionDriver::Cancel(TRunResult result) {
 
 TRunResult TConversionDriver::Complete(TRunResult result, const QString& outputDirText) {
     if (result.Failures.empty()) // the total reaches 100 only when every item was made (or skipped)
-        FProgress.RunCompleted();
+        Row().Progress.RunCompleted();
     EndProgress();
     DeleteWorkFile();
     if (FState == Converting)

@@ -2,8 +2,8 @@
 
 #include "convert/ConversionFrontEnd.h"
 #include "convert/DirectEngine.h"
-#include "convert/EncoderSlot.h"
 #include "convert/ProgressTracker.h"
+#include "convert/RowWork.h"
 #include "convert/WorkFile.h"
 #include "dvd/DiscView.h"
 #include "profiles/ProfileModel.h"
@@ -11,8 +11,10 @@
 
 #include <QStringList>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -97,6 +99,10 @@ public:
     // How many pieces the direct engine makes a row in (0: Auto, 1: one pass); unset: key "Pieces" of
     // [Main] in Preferences.ini ("Auto" or a number).
     std::optional<int> PiecesChoice;
+    // How many rows the direct engine converts at once, 0 for Auto; unset: key "Parallel Rows" of [Main].
+    std::optional<int> ParallelRowsChoice;
+    // The cores Auto shares out; 0: the machine's.
+    int Cores = 0;
 
 private:
     enum TItemOutcome { ItemDone, ItemFailed, ItemCancelled, ItemLaunchFailed };
@@ -107,6 +113,17 @@ private:
     bool PrepareWorkFile();
     bool MakeWorkPipe();
     TRunResult ConvertCheckedItems(const QString& stageOneText, const TRunSettings& settings);
+    // The direct engine's rows, up to FRowsAtOnce of them at once, each on a thread of its own.
+    TRunResult ConvertRowsSideBySide(const std::vector<TTaskNode*>& items, const TRunSettings& settings);
+    // The row the calling thread converts: a side-by-side row's own, else the driver's.
+    TRowWork& Row();
+    const TRowWork& Row() const { return const_cast<TConversionDriver*>(this)->Row(); }
+    bool OnRowThread() const;
+    // Keeps the window live from the run's thread; a side-by-side row's thread handles only its own events.
+    void PumpRow();
+    // A message box a row asks for: shown at once from the run's thread, else by the run between its waits.
+    void ReportFromRow(const QString& caption, const QString& text);
+    void ShowRowMessages();
     bool ApplyOverwritePolicy(QString& output);
     TItemOutcome ConvertItem(const TTaskNode& item, QString& output, const QString& stageOneText,
                              const TRunSettings& settings, QString& problem);
@@ -165,6 +182,7 @@ private:
     TItemOutcome ConvertItemInPieces(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                      QString& problem);
     int PiecesChosen() const;
+    bool AnyRowInPieces(const std::vector<double>& lengths) const;
     // Subtitles read into text: the reading starts beside the encoder when the row asks for it; once the
     // encoder has made the partial file, the text goes into it as tracks (or beside the output in files of
     // its own where the container takes none). False, with problem set, when the text could not be added.
@@ -195,11 +213,9 @@ private:
     TTaskListModel& FTasks;
     TConversionFrontEnd& FFrontEnd;
     TPowerControl* FPower;
-    TState FState = Idle;
+    std::atomic<TState> FState = Idle; // rows side by side read it on their threads
     bool FRunning = false; // inside Start: a second Start is refused
-    TEncoderSlot FStageOneSlot;
-    TEncoderSlot FStageTwoSlot;
-    TProgressTracker FProgress;
+    TRowWork FRow; // the row of a run that converts one at a time
     QTimer FTimerTime;
     TOwnedFile FWorkFile;
     QString FLastWorkFile;
@@ -207,14 +223,9 @@ private:
     TPreferences::TEngine FEngine = TPreferences::TwoStages;
     bool FOverlap = false;                // this run's work file is a named pipe
     TOutputOptions FOutputOptions;
-    bool FMayReplaceOutput = true;        // the item's output may take the place of a file of its name
+    int FRowsAtOnce = 1;
+    QString FRowName; // the row going on, for a run of one row at a time
+    std::mutex FRowLock; // over the notes and messages of rows side by side
+    QList<std::pair<QString, QString>> FRowMessages;
     std::unique_ptr<TDiscView> FDiscView; // for the length of a run
-    std::unique_ptr<TSubtitleTextJob> FTextJob; // the row's subtitles being read into text
-    struct TSideText {
-        std::unique_ptr<TOwnedFile> File;
-        QString Language;
-        bool Forced = false;
-        int Number = 0; // of the streams of its language
-    };
-    std::vector<TSideText> FSideTexts; // the row's text files waiting for the output's final name
 };

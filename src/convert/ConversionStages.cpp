@@ -116,6 +116,8 @@ bool TConversionDriver::ReadStage(TEncoderSlot& slot, TStallWatch& watch,
                                   const std::function<void(qint64)>& onSilence) {
     bool stalled = false;
     const auto endIfStalled = [&] {
+        if (FState == CancelRequested) // a row side by side is not ended by Stop itself
+            slot.Terminate();
         if (!stalled && watch.Stalled()) {
             stalled = true;
             slot.Terminate();
@@ -137,24 +139,24 @@ bool TConversionDriver::ReadStage(TEncoderSlot& slot, TStallWatch& watch,
 
 bool TConversionDriver::RunPreparatoryPass(int titleNumber, QString& problem) {
     const QString disc = DiscDevice();
-    FStageOneSlot.Terminate();
+    Row().StageOne.Terminate();
     // It opens the disc and ends: what it writes is not read. It runs in the work folder and names the run's
     // own work file, so that whatever it might write can only land there.
     const QFileInfo work(CurrentWorkFile());
-    if (!FStageOneSlot.Launch(
+    if (!Row().StageOne.Launch(
             StageOneExePath(),
             {"dvd://" + QString::number(titleNumber), "-dvd-device", disc, "-o", work.fileName()},
             work.absolutePath())) {
-        FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + FStageOneSlot.StartError());
+        FFrontEnd.ReportError(kProductTitle, ReinstallText() + "\n" + Row().StageOne.StartError());
         return true; // stage one follows and reports for itself
     }
     TStallWatch watch(PreparatoryStallSeconds);
-    const bool ended = ReadStage(FStageOneSlot, watch, [](const QString&, int) {});
-    FStageOneSlot.Terminate();
+    const bool ended = ReadStage(Row().StageOne, watch, [](const QString&, int) {});
+    Row().StageOne.Terminate();
     if (!ended)
         problem = WithTail(kStageOne + " did not finish opening the disc within " +
                                QString::number(watch.LimitSeconds()) + " s, so it was ended (stalled)",
-                           FStageOneSlot);
+                           Row().StageOne);
     return ended;
 }
 
@@ -167,32 +169,32 @@ bool TConversionDriver::RunStageOne(const TTaskNode& item, QString& problem) {
     const auto atRangeEnd = [&](qint64 silentMs) {
         if (lastPosition >= length - 1.5 && lastPosition >= 0 && silentMs >= EndOfRangeSilenceMs) {
             endedAtRangeEnd = true;
-            FStageOneSlot.Terminate();
+            Row().StageOne.Terminate();
         }
     };
     const bool ended = ReadStage(
-        FStageOneSlot, watch,
+        Row().StageOne, watch,
         [&](const QString& chunk, int read) {
             double position = 0;
             if (LastStageOnePosition(chunk, position)) {
                 lastPosition = position;
                 watch.Progress(position);
             }
-            FProgress.StageOneChunk(chunk, read);
+            Row().Progress.StageOneChunk(chunk, read);
             Show();
         },
         atRangeEnd);
     FFrontEnd.PumpEvents();
     const bool exitedWell =
-        FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
-    FStageOneSlot.Terminate();
+        Row().StageOne.ExitStatus() == QProcess::NormalExit && Row().StageOne.ExitCode() == 0;
+    Row().StageOne.Terminate();
     if (!ended) {
-        problem = Stalled(FStageOneSlot, kStageOne, watch);
+        problem = Stalled(Row().StageOne, kStageOne, watch);
         return false;
     }
     if ((exitedWell || endedAtRangeEnd) && NonEmptyFile(CurrentWorkFile()))
         return true;
-    problem = Describe(FStageOneSlot, kStageOne);
+    problem = Describe(Row().StageOne, kStageOne);
     return false;
 }
 
@@ -209,8 +211,8 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
     if (FState == CancelRequested)
         return false;
     if (!ended) {
-        FStageTwoSlot.Terminate();
-        problem = Stalled(FStageTwoSlot, kStageTwo, watch);
+        Row().StageTwo.Terminate();
+        problem = Stalled(Row().StageTwo, kStageTwo, watch);
         return false;
     }
     return FinishFinalEncoder(item, partial, outputPath, arguments, problem);
@@ -220,9 +222,10 @@ bool TConversionDriver::ReadFinalEncoder(TStallWatch& watch) {
     // The output is measured with it once the encoder ends. Loading it holds the loader's lock for a while,
     // which starting a thread waits for: by now the encoder and what feeds it run.
     PreloadMediaLibrary();
-    return ReadStage(FStageTwoSlot, watch, [&](const QString& chunk, int read) {
-        FProgress.StageTwoChunk(chunk, read);
-        watch.Progress(FProgress.StageTwoTime());
+    return ReadStage(Row().StageTwo, watch, [&](const QString& chunk, int read) {
+        Row().Progress.StageTwoChunk(chunk, read);
+        Row().Position = Row().Progress.StageOnePosition();
+        watch.Progress(Row().Progress.StageTwoTime());
         Show();
     });
 }
@@ -230,7 +233,7 @@ bool TConversionDriver::ReadFinalEncoder(TStallWatch& watch) {
 bool TConversionDriver::StartStageTwoEncoder(const TTaskNode& item, const QString& stageTwoText,
                                              const QString& outputPath, TOwnedFile& partial,
                                              QStringList& arguments, QString& problem) {
-    FProgress.StartStageTwo();
+    Row().Progress.StartStageTwo();
     const auto argumentsFor = [&](const QString& path) {
         QStringList notes;
         const QStringList args = StageTwoArguments(item, stageTwoText, path, &notes);
@@ -252,9 +255,9 @@ bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& ou
     }
     partial.FreeName();
     arguments = argumentsFor(partial.Path());
-    if (!FStageTwoSlot.Launch(StageTwoExePath(), arguments, QString(), inputFd)) {
-        FFrontEnd.ReportError(kProductTitle, "Error\n" + FStageTwoSlot.StartError());
-        problem = kStageTwo + " could not be started: " + FStageTwoSlot.StartError();
+    if (!Row().StageTwo.Launch(StageTwoExePath(), arguments, QString(), inputFd)) {
+        ReportFromRow(kProductTitle, "Error\n" + Row().StageTwo.StartError());
+        problem = kStageTwo + " could not be started: " + Row().StageTwo.StartError();
         return false;
     }
     return true;
@@ -264,10 +267,10 @@ bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& pa
                                            QString& outputPath, const QStringList& arguments,
                                            QString& problem) {
     const bool exitedWell =
-        FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0;
-    FStageTwoSlot.Terminate();
+        Row().StageTwo.ExitStatus() == QProcess::NormalExit && Row().StageTwo.ExitCode() == 0;
+    Row().StageTwo.Terminate();
     if (!exitedWell || !NonEmptyFile(partial.Path())) {
-        problem = Describe(FStageTwoSlot, kStageTwo);
+        problem = Describe(Row().StageTwo, kStageTwo);
         return false;
     }
     const bool whole = CheckStreamLengths(item, partial.Path(), arguments, problem);
@@ -282,7 +285,7 @@ bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& pa
         problem += " The file is kept as " + (partial.Owned() ? partial.Path() : placed) + ".";
         return false;
     }
-    if (ReplaceFile(partial.Path(), outputPath, error, FMayReplaceOutput)) {
+    if (ReplaceFile(partial.Path(), outputPath, error, Row().MayReplaceOutput)) {
         partial.Release();
         return true;
     }

@@ -47,7 +47,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
         problem = "The disc cannot be read: " + feeder.ErrorText();
         return ItemFailed;
     }
-    FProgress.StartStageTwo();
+    Row().Progress.StartStageTwo();
     StartTextReading(item);
     TOwnedFile partial;
     QStringList arguments;
@@ -66,32 +66,32 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
     TStallWatch watch(StallSeconds);
     const bool ended = ReadFinalEncoder(watch);
     if (!ended)
-        FStageTwoSlot.Terminate();
+        Row().StageTwo.Terminate();
     feeder.Stop();
     // A read from a slow or damaged drive may take a while to return: the window stays live meanwhile.
     while (feeder.Writing()) {
-        FFrontEnd.PumpEvents();
+        PumpRow();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     feeder.Finish();
     if (feeder.Failed() && FState != CancelRequested) {
-        FStageTwoSlot.Terminate();
+        Row().StageTwo.Terminate();
         problem = "The disc cannot be read: " + feeder.ErrorText();
         return ItemFailed;
     }
     bool converted = false;
     if (FState == CancelRequested) {
     } else if (!ended) {
-        problem = Stalled(FStageTwoSlot, kStageTwo, watch);
-    } else if (FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0 &&
+        problem = Stalled(Row().StageTwo, kStageTwo, watch);
+    } else if (Row().StageTwo.ExitStatus() == QProcess::NormalExit && Row().StageTwo.ExitCode() == 0 &&
                !AddTextTracks(item, partial, output, problem)) {
-        FStageTwoSlot.Terminate();
+        Row().StageTwo.Terminate();
     } else {
         converted =
             FinishFinalEncoder(item, partial, output, arguments, problem) && PlaceSideTexts(output, problem);
     }
-    FTextJob.reset();   // a reading still going (Stop, a failure) ends here
-    FSideTexts.clear(); // and the text files of a row that failed
+    Row().TextJob.reset();   // a reading still going (Stop, a failure) ends here
+    Row().SideTexts.clear(); // and the text files of a row that failed
     ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;

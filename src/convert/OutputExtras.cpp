@@ -92,6 +92,7 @@ QStringList TConversionDriver::TwoStageNotes(const TTaskNode& item) const {
 }
 
 void TConversionDriver::AddNotes(const QStringList& notes) {
+    const std::lock_guard lock(FRowLock);
     for (const QString& note : notes)
         if (!FNotes.contains(note))
             FNotes << note;

@@ -64,7 +64,7 @@ bool TConversionDriver::RunStagesAtOnce(const TTaskNode& item, const QString& st
     TOwnedFile partial;
     QStringList arguments;
     if (!StartStageTwoEncoder(item, stageTwoText, outputPath, partial, arguments, problem)) {
-        FStageOneSlot.Terminate(); // it waits for a reader that will not come
+        Row().StageOne.Terminate(); // it waits for a reader that will not come
         return false;
     }
 
@@ -74,71 +74,71 @@ bool TConversionDriver::RunStagesAtOnce(const TTaskNode& item, const QString& st
     int oneReads = 0, twoReads = 0;
     TStallWatch oneWatch(StallSeconds), twoWatch(StallSeconds);
     // A stage one that has reported the end of its range and then falls silent is stuck there: end it.
-    FStageOneSlot.Watch = [&](qint64 silentMs) {
+    Row().StageOne.Watch = [&](qint64 silentMs) {
         if (lastPosition >= length - 1.5 && lastPosition >= 0 && silentMs >= EndOfRangeSilenceMs) {
             oneEndedByUs = true;
-            FStageOneSlot.Terminate();
+            Row().StageOne.Terminate();
         }
     };
     const auto fail = [&](const QString& what) {
         if (problem.isEmpty())
             problem = what;
-        FStageOneSlot.Terminate();
-        FStageTwoSlot.Terminate();
+        Row().StageOne.Terminate();
+        Row().StageTwo.Terminate();
     };
     while (!(oneEnded && twoEnded) && FState != CancelRequested) {
         FFrontEnd.PumpEvents();
         bool got = false;
         QString chunk;
-        while (FStageOneSlot.TryReadChunk(chunk)) {
+        while (Row().StageOne.TryReadChunk(chunk)) {
             got = true;
             double position = 0;
             if (LastStageOnePosition(chunk, position)) {
                 lastPosition = position;
                 oneWatch.Progress(position);
             }
-            FProgress.StageOneChunk(chunk, oneReads++);
+            Row().Progress.StageOneChunk(chunk, oneReads++);
         }
         // Stage two waits for what stage one writes: it has stalled only when neither advances.
-        twoWatch.Progress(std::max(lastPosition, 0.0) + FProgress.StageTwoTime());
-        while (FStageTwoSlot.TryReadChunk(chunk)) {
+        twoWatch.Progress(std::max(lastPosition, 0.0) + Row().Progress.StageTwoTime());
+        while (Row().StageTwo.TryReadChunk(chunk)) {
             got = true;
-            FProgress.StageTwoChunk(chunk, twoReads++);
+            Row().Progress.StageTwoChunk(chunk, twoReads++);
         }
         if (got)
             Show();
-        if (!oneEnded && FStageOneSlot.OutputEnded()) {
+        if (!oneEnded && Row().StageOne.OutputEnded()) {
             oneEnded = true;
-            if (!ExitedWell(FStageOneSlot) && !oneEndedByUs)
-                fail(Describe(FStageOneSlot, kStageOne));
+            if (!ExitedWell(Row().StageOne) && !oneEndedByUs)
+                fail(Describe(Row().StageOne, kStageOne));
             else
                 EndPipeWait();
         }
-        if (!twoEnded && FStageTwoSlot.OutputEnded()) {
+        if (!twoEnded && Row().StageTwo.OutputEnded()) {
             twoEnded = true;
-            if (!ExitedWell(FStageTwoSlot))
-                fail(Describe(FStageTwoSlot, kStageTwo));
+            if (!ExitedWell(Row().StageTwo))
+                fail(Describe(Row().StageTwo, kStageTwo));
             else if (!oneEnded) { // it has read all it wanted: what stage one still makes is not needed
                 oneEndedByUs = true;
-                FStageOneSlot.Terminate();
+                Row().StageOne.Terminate();
             }
         }
         // When both stand still, a full pipe says stage two stopped reading; an empty one, that stage one
         // stopped writing.
         const bool oneStalled = !oneEnded && oneWatch.Stalled(), twoStalled = !twoEnded && twoWatch.Stalled();
         if (oneStalled && (!twoStalled || PipeBytesWaiting(CurrentWorkFile()) < kFullPipeBytes))
-            fail(Stalled(FStageOneSlot, kStageOne, oneWatch));
+            fail(Stalled(Row().StageOne, kStageOne, oneWatch));
         else if (twoStalled)
-            fail(Stalled(FStageTwoSlot, kStageTwo, twoWatch));
+            fail(Stalled(Row().StageTwo, kStageTwo, twoWatch));
         if (!oneEnded)
-            FStageOneSlot.CheckSilence();
+            Row().StageOne.CheckSilence();
         if (!got && !(oneEnded && twoEnded))
-            WaitForEither(FStageOneSlot.Process(), FStageTwoSlot.Process(), 100);
+            WaitForEither(Row().StageOne.Process(), Row().StageTwo.Process(), 100);
     }
-    FStageOneSlot.Watch = nullptr;
-    FStageOneSlot.Terminate();
+    Row().StageOne.Watch = nullptr;
+    Row().StageOne.Terminate();
     if (FState == CancelRequested || !problem.isEmpty()) {
-        FStageTwoSlot.Terminate();
+        Row().StageTwo.Terminate();
         return false;
     }
     return FinishFinalEncoder(item, partial, outputPath, arguments, problem);

@@ -17,6 +17,7 @@
 #include "profiles/IniFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
@@ -46,6 +47,15 @@ bool WriteText(const QString& path, const QString& text, QString& error) {
 }
 
 } // namespace
+
+// A row cut in pieces keeps the cores busy by itself: the rows of such a run go one after the other (the
+// pieces' encoders are watched on the run's own thread).
+bool TConversionDriver::AnyRowInPieces(const std::vector<double>& lengths) const {
+    const int chosen = PiecesChosen();
+    return std::any_of(lengths.begin(), lengths.end(), [&](double seconds) {
+        return PieceCount(chosen, QThread::idealThreadCount(), seconds) > 1;
+    });
+}
 
 int TConversionDriver::PiecesChosen() const {
     if (PiecesChoice)
@@ -144,24 +154,24 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         pieces.push_back(std::move(piece));
     }
 
-    FProgress.StartStageTwo();
+    Row().Progress.StartStageTwo();
     StartTextReading(item);
     TPiecePool pool(pieces);
     pool.Pump = [this] { FFrontEnd.PumpEvents(); };
     pool.StopRequested = [this] { return FState == CancelRequested; };
     int reads = 2; // the tracker passes over an encoder's first two reads
     pool.Advance = [&](double done) {
-        FProgress.StageTwoChunk("time=" + QString::number(done, 'f', 2) + " ", reads++);
+        Row().Progress.StageTwoChunk("time=" + QString::number(done, 'f', 2) + " ", reads++);
         Show();
     };
     if (!pool.Start(StageTwoExePath(), problem)) {
-        FTextJob.reset();
+        Row().TextJob.reset();
         FFrontEnd.ReportError(kProductTitle, "Error\n" + problem);
         return ItemLaunchFailed;
     }
     const TPiecePool::TOutcome made = pool.Run(StallSeconds, problem);
     if (made != TPiecePool::Done)
-        FTextJob.reset();
+        Row().TextJob.reset();
     if (made == TPiecePool::Cancelled || FState == CancelRequested)
         return ItemCancelled;
     if (made == TPiecePool::Failed)
@@ -181,25 +191,25 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     QStringList arguments;
     const auto argumentsFor = [&](const QString& path) { return JoinArguments(list, rest, profile, path); };
     if (!StartFinalEncoder(partial, output, argumentsFor, arguments, -1, problem)) {
-        FTextJob.reset();
+        Row().TextJob.reset();
         return problem.startsWith(kStageTwo) ? ItemLaunchFailed : ItemFailed;
     }
     TStallWatch watch(StallSeconds);
     const bool ended = ReadFinalEncoder(watch);
     bool converted = false;
     if (FState == CancelRequested) {
-        FStageTwoSlot.Terminate();
+        Row().StageTwo.Terminate();
     } else if (!ended) {
-        FStageTwoSlot.Terminate();
-        problem = Stalled(FStageTwoSlot, kStageTwo + " joining the pieces", watch);
-    } else if (FStageTwoSlot.ExitStatus() == QProcess::NormalExit && FStageTwoSlot.ExitCode() == 0 &&
+        Row().StageTwo.Terminate();
+        problem = Stalled(Row().StageTwo, kStageTwo + " joining the pieces", watch);
+    } else if (Row().StageTwo.ExitStatus() == QProcess::NormalExit && Row().StageTwo.ExitCode() == 0 &&
                !AddTextTracks(item, partial, output, problem)) {
-        FStageTwoSlot.Terminate();
+        Row().StageTwo.Terminate();
     } else {
         // The joined file is measured against what the profile keeps, as a file made in one pass.
         converted = FinishFinalEncoder(item, partial, output, whole, problem);
     }
-    FTextJob.reset(); // a reading still going (Stop, a failure) ends here
+    Row().TextJob.reset(); // a reading still going (Stop, a failure) ends here
     ShowItemEnd(converted);
     if (FState == CancelRequested)
         return ItemCancelled;

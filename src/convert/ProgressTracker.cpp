@@ -3,6 +3,7 @@
 #include "tasks/TimeText.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -213,4 +214,37 @@ void TProgressTracker::Tick() {
             FRemainingSeconds = int(remaining);
     }
     FFigures.RemainingText = SecondsToTimeText(FRemainingSeconds);
+}
+
+void TProgressTracker::ShowRows(const std::vector<TRowProgress>& rows, double frameRate) {
+    double position = 0, length = 0;
+    FFigures.Rows.clear();
+    for (const TRowProgress& row : rows) {
+        const double done = std::clamp(row.Position, 0.0, std::max(row.Length, 0.0));
+        if (!std::isfinite(done) || !std::isfinite(row.Length))
+            continue;
+        position += done;
+        length += row.Length;
+        long long frames = 0, all = 0;
+        RoundToInt(done * frameRate, frames);
+        RoundToInt(row.Length * frameRate, all);
+        FFigures.Rows.push_back({row.Name, row.Length > 0 ? int(std::min(99.0, done / row.Length * 100)) : 0,
+                                 QString::number(frames) + " / " + QString::number(all)});
+    }
+    // The set of rows changes as they end and start: the current bar follows it, as it starts again at each
+    // row one after the other. The total only grows, and reaches 100 only when the run is done.
+    FFigures.CurrentBar = length > 0 ? int(std::min(99.0, position / length * 100)) : 0;
+    long long frames = 0, all = 0;
+    RoundToInt(position * frameRate, frames);
+    RoundToInt(length * frameRate, all);
+    FFigures.FrameText = QString::number(frames) + " / " + QString::number(all);
+    if (FTotalSeconds > 0)
+        FFigures.TotalBar =
+            std::max(FFigures.TotalBar, int(std::min(99.0, (FDoneSeconds + 2 * position) / FTotalSeconds * 100)));
+    UpdateLabels();
+}
+
+void TProgressTracker::RowEnded(double secondsDone) {
+    if (std::isfinite(secondsDone) && secondsDone > 0)
+        FDoneSeconds += 2 * secondsDone;
 }

@@ -3,6 +3,20 @@
 #include <QString>
 #include <vector>
 
+// One row's own figures, where rows are named (a run's JSON progress).
+struct TRowBar {
+    QString Name;
+    int Bar = 0; // 0 to 100
+    QString FrameText;
+};
+
+// A row converted side by side: how far it has got, in seconds of its range.
+struct TRowProgress {
+    QString Name;
+    double Position = 0;
+    double Length = 0;
+};
+
 // What the progress panel shows.
 struct TProgressFigures {
     int CurrentBar = 0; // 0 to 100
@@ -12,6 +26,7 @@ struct TProgressFigures {
     QString FrameText;
     QString ElapsedText;
     QString RemainingText;
+    std::vector<TRowBar> Rows; // the rows going on
 };
 
 // Turns the encoders' output chunks into the progress figures of a run. Each item counts as two halves:
@@ -32,6 +47,9 @@ public:
     void RunCompleted();                                     // P8
     void RunEnded();                                         // however it ended: no time remains
     void Tick();                                             // once a second while the run goes on
+    // Rows side by side: the current bar is the rows in flight as one, the total what all rows have done.
+    void ShowRows(const std::vector<TRowProgress>& rows, double frameRate);
+    void RowEnded(double secondsDone); // a row side by side left the flight, having done this much
 
     const TProgressFigures& Figures() const { return FFigures; }
     double TotalSeconds() const { return FTotalSeconds; }

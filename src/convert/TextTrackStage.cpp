@@ -51,29 +51,29 @@ bool WriteText(const QString& path, const QByteArray& text, QString& error) {
 } // namespace
 
 void TConversionDriver::StartTextReading(const TTaskNode& item) {
-    FTextJob.reset();
+    Row().TextJob.reset();
     if (item.SubtitleIndex != TTaskNode::TextSubtitleTracks)
         return;
     const TTaskNode& title = TitleOf(item);
     const double start = TimeTextToSeconds(item.CurStartText), end = TimeTextToSeconds(item.CurEndText);
-    FTextJob = std::make_unique<TSubtitleTextJob>();
+    Row().TextJob = std::make_unique<TSubtitleTextJob>();
     // Read as the encoder's stream is: through the run's checked view of the disc.
-    FTextJob->Start({DiscDevice(), title.Number, item.AngleIndex, start,
+    Row().TextJob->Start({DiscDevice(), title.Number, item.AngleIndex, start,
                      end < title.FullEnd ? end : 0, ItemSeconds(item)});
 }
 
 bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& partial, const QString& outputPath,
                                       QString& problem) {
-    if (!FTextJob)
+    if (!Row().TextJob)
         return true;
-    while (FTextJob->Running() && FState != CancelRequested) {
-        FFrontEnd.PumpEvents();
+    while (Row().TextJob->Running() && FState != CancelRequested) {
+        PumpRow();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     if (FState == CancelRequested)
-        FTextJob->Cancel();
-    FTextJob->Wait();
-    const std::unique_ptr<TSubtitleTextJob> job = std::move(FTextJob);
+        Row().TextJob->Cancel();
+    Row().TextJob->Wait();
+    const std::unique_ptr<TSubtitleTextJob> job = std::move(Row().TextJob);
     if (FState == CancelRequested)
         return false;
     if (!job->Succeeded()) {
@@ -92,7 +92,7 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
     std::vector<std::unique_ptr<TOwnedFile>> texts; // each removes its file when the row ends
     std::vector<TTextTrackFile> files;
     QHash<QString, int> perLanguage;
-    FSideTexts.clear();
+    Row().SideTexts.clear();
     for (const TTextStream& stream : job->Streams()) {
         notes << item.OutputName + ": " + ReadingNote(stream);
         if (stream.Cues.empty())
@@ -114,11 +114,11 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
                               RunLeftovers::PartialFilePattern(planned.completeBaseName(), ".srt"), error) ||
                 !WriteText(file->Path(), SubRipText(forcedOnly ? forced : stream.Cues), error)) {
                 problem = "The subtitles read as text cannot be written: " + error;
-                FSideTexts.clear();
+                Row().SideTexts.clear();
                 return false;
             }
             if (beside) {
-                FSideTexts.push_back({std::move(file), stream.Stream.Language, forcedOnly, number});
+                Row().SideTexts.push_back({std::move(file), stream.Stream.Language, forcedOnly, number});
                 continue;
             }
             files.push_back({file->Path(), stream.Stream.Language, forcedOnly});
@@ -141,18 +141,18 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
     QFile::remove(joined.Path());
     TStallWatch watch(StallSeconds);
     const QStringList args = TextTrackArguments(partial.Path(), kept, files, container, joined.Path());
-    if (!FStageOneSlot.Launch(StageTwoExePath(), args)) {
-        problem = kStageTwo + " could not be started: " + FStageOneSlot.StartError();
+    if (!Row().StageOne.Launch(StageTwoExePath(), args)) {
+        problem = kStageTwo + " could not be started: " + Row().StageOne.StartError();
         return false;
     }
-    const bool ended = ReadStage(FStageOneSlot, watch, [](const QString&, int) {});
+    const bool ended = ReadStage(Row().StageOne, watch, [](const QString&, int) {});
     const bool exitedWell =
-        ended && FStageOneSlot.ExitStatus() == QProcess::NormalExit && FStageOneSlot.ExitCode() == 0;
-    FStageOneSlot.Terminate();
+        ended && Row().StageOne.ExitStatus() == QProcess::NormalExit && Row().StageOne.ExitCode() == 0;
+    Row().StageOne.Terminate();
     if (FState == CancelRequested)
         return false;
     if (!exitedWell) {
-        problem = WithTail(kStageTwo + " could not add the subtitles read as text", FStageOneSlot);
+        problem = WithTail(kStageTwo + " could not add the subtitles read as text", Row().StageOne);
         return false;
     }
     if (std::rename(QFile::encodeName(joined.Path()).constData(), QFile::encodeName(partial.Path()).constData()) !=
@@ -165,18 +165,18 @@ bool TConversionDriver::AddTextTracks(const TTaskNode& item, const TOwnedFile& p
 }
 
 bool TConversionDriver::PlaceSideTexts(const QString& outputPath, QString& problem) {
-    for (TSideText& text : FSideTexts) {
+    for (TRowWork::TSideText& text : Row().SideTexts) {
         // As the encoder's partial file takes the output's place: a file of the name is replaced.
         const QString path = SideTextFileName(outputPath, text.Language, text.Forced, text.Number);
         if (std::rename(QFile::encodeName(text.File->Path()).constData(),
                         QFile::encodeName(path).constData()) != 0) {
             problem = "The subtitles read as text cannot be put in place: " + path + ": " +
                       QString::fromLocal8Bit(std::strerror(errno));
-            FSideTexts.clear();
+            Row().SideTexts.clear();
             return false;
         }
         text.File->Release();
     }
-    FSideTexts.clear();
+    Row().SideTexts.clear();
     return true;
 }

@@ -6,6 +6,7 @@
 #include "ProfileModel.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -36,6 +37,7 @@ TPreferences ReadValues(const TIni& ini, const QString& section, const TDefaultF
             : TPreferences::TwoStages;
     p.OverlapStages = ini.ReadBool(section, "Overlap Stages", false);
     p.ChapterMarks = ini.ReadBool(section, "Chapter Marks", true);
+    p.ParallelRows = std::max(0, ParallelRowsOf(ini.ReadString(section, "Parallel Rows", kParallelRowsAuto)));
     return p;
 }
 
@@ -52,6 +54,14 @@ TPreferences LoadPreferences(const QString& iniPath, bool useDefaults, const TDe
             *writeError = QString::fromStdString(e.what());
     }
     return p;
+}
+
+int ParallelRowsOf(const QString& text) {
+    if (text.trimmed().compare(kParallelRowsAuto, Qt::CaseInsensitive) == 0)
+        return 0;
+    bool ok = false;
+    const int rows = text.trimmed().toInt(&ok);
+    return ok && rows >= 1 ? rows : -1;
 }
 
 TPreferences ReadPreferences(const QString& iniPath, const TDefaultFolders& programDir) {
@@ -71,6 +81,8 @@ void SavePreferences(const QString& iniPath, const TPreferences& p) {
     store.WriteString("Main", "Engine", p.Engine == TPreferences::Direct ? kEngineDirect : kEngineTwoStages);
     store.WriteBool("Main", "Overlap Stages", p.OverlapStages);
     store.WriteBool("Main", "Chapter Marks", p.ChapterMarks);
+    store.WriteString("Main", "Parallel Rows",
+                      p.ParallelRows > 0 ? QString::number(p.ParallelRows) : kParallelRowsAuto);
     store.Close();
 }
 

@@ -19,11 +19,17 @@ struct TPreferences {
     TEngine Engine = TwoStages; // "Engine": "Two stages" or "Direct"
     bool OverlapStages = false; // stage two reads the work file while stage one writes it
     bool ChapterMarks = true;   // "Chapter Marks": outputs carry the disc's chapters
+    int ParallelRows = 0;       // "Parallel Rows": rows the direct engine converts at once; 0 is "Auto"
 };
 
 // The texts of key "Engine".
 inline const QString kEngineTwoStages = QStringLiteral("Two stages");
 inline const QString kEngineDirect = QStringLiteral("Direct");
+inline const QString kParallelRowsAuto = QStringLiteral("Auto");
+
+// The number a text of key "Parallel Rows" (or of --parallel-rows) stands for: 0 for "Auto", else a
+// whole number from 1 on; -1 for anything else.
+int ParallelRowsOf(const QString& text);
 
 // What an unset output or work folder stands for: the program folder where it can be written, the user's
 // videos and cache folders for an installed program.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -168,6 +169,30 @@ TEST_F(CliConvert, ProgressAsJson) {
         halfway = halfway || (current > 20 && current < 80);
     }
     EXPECT_TRUE(halfway) << run.Out.toStdString();
+}
+
+// Two chapters side by side through the real encoder: each output whole, with its own pictures and sound,
+// and each JSON progress line naming its row.
+TEST_F(CliConvert, TwoChaptersSideBySide) {
+    const TRun run = Convert(Disc, {"--chapter", "1:1", "--chapter", "1:2", "--engine", "direct",
+                                    "--parallel-rows", "2", "--progress", "json"});
+    ASSERT_CONVERTED(run);
+    for (const QString& file : {QStringLiteral("Title01-Chapter01.mp4"), QStringLiteral("Title01-Chapter02.mp4")}) {
+        SCOPED_TRACE(file.toStdString());
+        const QJsonObject streams = ProbeStreams(Output + file);
+        EXPECT_NEAR(Stream(streams, "video")["duration"].toString().toDouble(), 6.0, 0.5);
+        EXPECT_NEAR(Stream(streams, "audio")["duration"].toString().toDouble(), 6.0, 0.5);
+    }
+    QSet<QString> rows;
+    int untagged = 0; // the run's start, before a row has begun
+    for (const QByteArray& line : run.Out.trimmed().split('\n')) {
+        const QString row = QJsonDocument::fromJson(line).object()["row"].toString();
+        untagged += row.isEmpty();
+        if (!row.isEmpty())
+            rows << row;
+    }
+    EXPECT_LE(untagged, 1);
+    EXPECT_EQ(rows, (QSet<QString>{"Title01-Chapter01", "Title01-Chapter02"})) << run.Out.toStdString();
 }
 
 TEST_F(CliConvert, CtrlCHangupAndTerminateStopTheRunAndLeaveNothingBehind) {

@@ -854,6 +854,90 @@ TEST_F(ConversionDriver, TheDirectEngineFeedsTheEncoderUntilItStopsReading) {
     qunsetenv("FAKE_STAGE2");
 }
 
+// Rows side by side: the direct engine's two rows run their encoders at once (both partial files are there
+// together), each row's output is its own, Stop ends both, and a row that fails leaves the other made.
+TEST_F(ConversionDriver, TwoRowsSideBySide) {
+    Context.DVDInformation.DiscPath = SampleDiscDir("pal") + "/VIDEO_TS/";
+    Tasks.SetChecked(T1, true);
+    Tasks.SetChecked(T2, true);
+    Driver.EngineChoice = TPreferences::Direct;
+    Driver.ParallelRowsChoice = 2;
+
+    struct Case {
+        const char* Encoder;
+        const char* FailOn;
+        bool StopWhenBoth;
+        TRunResult::TOutcome Outcome;
+        QStringList Made;
+    };
+    for (const Case& c : {Case{"slow", "", false, TRunResult::Completed, {"Title01.mp4", "Title02.mp4"}},
+                          Case{"hang", "", true, TRunResult::Cancelled, {}},
+                          Case{"slow", "Title01", false, TRunResult::CompletedWithFailures, {"Title02.mp4"}}}) {
+        SCOPED_TRACE(std::string(c.Encoder) + " " + c.FailOn);
+        qputenv("FAKE_STAGE2", c.Encoder);
+        qputenv("FAKE_STAGE2_FAIL_ON", c.FailOn);
+        // No stall watch when stopping: only Stop can end the encoders that hang.
+        QFile prefs(ProgramDir + "Preferences.ini");
+        ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+        prefs.write(c.StopWhenBoth ? "[Main]\r\nStall Seconds=0\r\n" : "[Main]\r\n");
+        prefs.close();
+        FrontEnd.Messages.clear();
+        FrontEnd.Shown.clear();
+        int mostAtOnce = 0;
+        const qsizetype encodersBefore = RunsOf("stage2").size();
+        FrontEnd.OnPump = [&] {
+            const int partial = QDir(Output).entryList({"*.partial-*"}, QDir::Files).size();
+            mostAtOnce = std::max(mostAtOnce, partial);
+            // Once both encoders have started (the encoder that hangs writes nothing else).
+            if (c.StopWhenBoth && RunsOf("stage2").size() == encodersBefore + 2)
+                Driver.Stop();
+        };
+        const TRunResult r = Driver.Start(Settings);
+        FrontEnd.OnPump = nullptr;
+        EXPECT_EQ(r.Outcome, c.Outcome);
+        if (c.Outcome == TRunResult::Completed)
+            EXPECT_EQ(mostAtOnce, 2);
+        EXPECT_EQ(QDir(Output).entryList(QDir::Files), c.Made);
+        for (const QString& made : c.Made)
+            EXPECT_EQ(FileBytes(Output + made), kWhole);
+        EXPECT_EQ(r.Outputs.size(), c.Made.size());
+        if (!*c.FailOn)
+            EXPECT_TRUE(r.Failures.empty()) << r.Failures[0].Problem.toStdString();
+        if (*c.FailOn) {
+            ASSERT_EQ(r.Failures.size(), 1u);
+            EXPECT_EQ(r.Failures[0].Output, "Title01.mp4");
+            EXPECT_TRUE(r.Failures[0].Problem.contains("Unknown encoder")) << r.Failures[0].Problem.toStdString();
+        }
+        // One closing message, after both rows.
+        EXPECT_EQ(FrontEnd.Messages.size(), 1);
+        if (c.Outcome == TRunResult::Completed) {
+            EXPECT_EQ(FrontEnd.Last.TotalBar, 100);
+            const bool bothShown = std::any_of(FrontEnd.Shown.begin(), FrontEnd.Shown.end(),
+                                               [](const TProgressFigures& f) { return f.Rows.size() == 2; });
+            EXPECT_TRUE(bothShown);
+        }
+        QDir(Output).removeRecursively();
+        QDir().mkpath(Output);
+    }
+    qunsetenv("FAKE_STAGE2");
+    qunsetenv("FAKE_STAGE2_FAIL_ON");
+}
+
+// A row cut in pieces already fills the cores; Auto shares them out, a number asked is kept.
+TEST(RowsAtOnce, ShareTheCoresThePiecesLeave) {
+    struct Case {
+        int Asked, Cores, Pieces, Rows;
+    };
+    for (const Case& c : {Case{0, 2, 1, 2}, Case{0, 8, 1, 8}, Case{0, 8, 4, 2}, Case{0, 2, 2, 1}, Case{0, 2, 4, 1},
+                          Case{1, 8, 1, 1}, Case{4, 2, 1, 4}, Case{4, 8, 4, 2}, Case{0, 0, 1, 1}}) {
+        EXPECT_EQ(RowsAtOnce(c.Asked, c.Cores, c.Pieces), c.Rows) << c.Asked << " " << c.Cores << " " << c.Pieces;
+    }
+    EXPECT_EQ(ParallelRowsOf("auto"), 0);
+    EXPECT_EQ(ParallelRowsOf(" 3 "), 3);
+    for (const char* bad : {"0", "-1", "two", ""})
+        EXPECT_EQ(ParallelRowsOf(bad), -1) << bad;
+}
+
 TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
     // Title 1 of the sample disc (24 s) in two pieces, read for real, made by the stand-in encoder: two
     // pieces and the audio side by side, then the join. Whichever of them fails, stalls or is stopped, the

@@ -223,6 +223,7 @@ TEST_F(Profiles, PreferencesRoundTrip) {
     EXPECT_EQ(fresh.Policy, TPreferences::Ask);
     EXPECT_EQ(fresh.Engine, TPreferences::TwoStages);
     EXPECT_FALSE(fresh.OverlapStages);
+    EXPECT_EQ(fresh.ParallelRows, 0); // Auto
     EXPECT_TRUE(QFile::exists(ini)); // reading through the store writes the file
 
     TPreferences p = fresh;
@@ -231,8 +232,9 @@ TEST_F(Profiles, PreferencesRoundTrip) {
     p.SynMode = 2;
     p.Engine = TPreferences::Direct;
     p.OverlapStages = true;
+    p.ParallelRows = 3;
     SavePreferences(ini, p);
-    EXPECT_EQ(Read(ini), "[Main]\r\nChapter Marks=1\r\nOverlap Stages=1\r\nEngine=Direct\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn "
+    EXPECT_EQ(Read(ini), "[Main]\r\nParallel Rows=3\r\nChapter Marks=1\r\nOverlap Stages=1\r\nEngine=Direct\r\nOverwrite=0\r\nAsk=0\r\nAuto Turn "
                          "Off=0\r\nAuto Exit=0\r\nAuto Open Dir=1\r\n"
                          "Syn Mode=2\r\nWork Dir=" +
                              programDir.toUtf8() + "\r\nOutput Path=/out dir/\r\n");
@@ -241,6 +243,7 @@ TEST_F(Profiles, PreferencesRoundTrip) {
     EXPECT_EQ(back.OutputPath, "/out dir/");
     EXPECT_EQ(back.Engine, TPreferences::Direct);
     EXPECT_TRUE(back.OverlapStages);
+    EXPECT_EQ(back.ParallelRows, 3);
 
     Write("../Preferences.ini", "[Main]\nAsk=1\nOverwrite=1\n[Default]\nAsk=0\nOverwrite=0\nWork Dir=/tmp\n");
     EXPECT_EQ(LoadPreferences(ini, false, programDir).Policy, TPreferences::Overwrite);

@@ -93,6 +93,28 @@ TEST(ProgressTracker, OverlappedAndOneEncoderBarsOnlyAdvance) {
     EXPECT_EQ(p.Figures().TotalBar, 100);
 }
 
+// Rows side by side: the current bar is the rows in flight as one, the total counts every row once, and a
+// row that leaves the flight moves its seconds into the total without a jump.
+TEST(ProgressTracker, RowsInFlight) {
+    TProgressTracker p;
+    p.StartRun({5, 10, 15});
+    p.ShowRows({{"a", 2.5, 5}, {"b", 5, 10}}, 25);
+    EXPECT_EQ(p.Figures().CurrentBar, 50);
+    EXPECT_EQ(p.Figures().TotalBar, 25); // 7.5 of 30 s
+    EXPECT_EQ(p.Figures().FrameText, "188 / 375");
+    ASSERT_EQ(p.Figures().Rows.size(), 2u);
+    EXPECT_EQ(p.Figures().Rows[1].Name, "b");
+    EXPECT_EQ(p.Figures().Rows[1].Bar, 50);
+    EXPECT_EQ(p.Figures().Rows[1].FrameText, "125 / 250");
+    p.RowEnded(5);
+    p.ShowRows({{"b", 5, 10}, {"c", 0, 15}}, 25);
+    EXPECT_EQ(p.Figures().CurrentBar, 20);
+    EXPECT_EQ(p.Figures().TotalBar, 33); // 10 of 30 s
+    p.ShowRows({{"b", 12, 10}, {"c", 15, 15}}, 25); // a position past the row's end counts as its end
+    EXPECT_EQ(p.Figures().CurrentBar, 99);
+    EXPECT_EQ(p.Figures().TotalBar, 99);
+}
+
 TEST(ProgressTracker, ChunksThatChangeNothing) {
     TProgressTracker p;
     p.StartRun({100});

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -78,10 +79,21 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     g->addWidget(cmbEngine);
     chkOverlap = Named(new QCheckBox("Run both stages at once (two stages only).", general), "chkOverlap");
     g->addWidget(chkOverlap);
+    auto* rows = new QHBoxLayout;
+    rows->addWidget(new QLabel("Rows converted at once (direct engine only):", general));
+    spnRows = Named(new QSpinBox(general), "spnRows");
+    spnRows->setRange(0, 64);
+    spnRows->setSpecialValueText(kParallelRowsAuto); // 0: as many as there are cores
+    rows->addWidget(spnRows);
+    rows->addStretch(1);
+    g->addLayout(rows);
     chkChapters = Named(new QCheckBox("Mark the disc's chapters in the output files.", general), "chkChapters");
     g->addWidget(chkChapters);
     connect(cmbEngine, &QComboBox::currentIndexChanged, chkOverlap,
-            [this](int index) { chkOverlap->setEnabled(index == TPreferences::TwoStages); });
+            [this](int index) {
+                chkOverlap->setEnabled(index == TPreferences::TwoStages);
+                spnRows->setEnabled(index == TPreferences::Direct);
+            });
     auto* overwrite = new QGroupBox("Output File Overwrite", general);
     auto* o = new QVBoxLayout(overwrite);
     rdbAsk = Named(new QRadioButton("Ask Me", overwrite), "rdbAsk");
@@ -173,6 +185,7 @@ TPreferences TSettingForm::PageValues() const {
         cmbEngine->currentIndex() == TPreferences::Direct ? TPreferences::Direct : TPreferences::TwoStages;
     v.OverlapStages = chkOverlap->isChecked();
     v.ChapterMarks = chkChapters->isChecked();
+    v.ParallelRows = spnRows->value();
     return v;
 }
 
@@ -186,6 +199,8 @@ void TSettingForm::ShowPageValues(const TPreferences& v) {
     cmbEngine->setCurrentIndex(v.Engine);
     chkOverlap->setChecked(v.OverlapStages);
     chkChapters->setChecked(v.ChapterMarks);
+    spnRows->setValue(v.ParallelRows);
+    spnRows->setEnabled(v.Engine == TPreferences::Direct);
     (v.Policy == TPreferences::Overwrite ? rdbOverWrite
      : v.Policy == TPreferences::Ask     ? rdbAsk
                                          : rdbRename)

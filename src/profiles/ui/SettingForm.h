@@ -9,6 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class TParamPanel;
 class TSizeForm;
@@ -57,6 +58,7 @@ public:
     QCheckBox* chkTurnoff = nullptr;
     QComboBox* cmbEngine = nullptr;
     QCheckBox* chkOverlap = nullptr;
+    QSpinBox* spnRows = nullptr;
     QCheckBox* chkChapters = nullptr;
     QRadioButton* rdbAsk = nullptr;
     QRadioButton* rdbOverWrite = nullptr;
