@@ -179,6 +179,9 @@ private:
     TItemOutcome ConvertItemDirect(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                    QString& problem);
     bool OpenDirectStream(TDvdStreamReader& reader, const TTaskNode& item, QString& problem) const;
+    TItemOutcome FinishDirectRow(const TTaskNode& item, TOwnedFile& partial, QString& output,
+                                 const QStringList& arguments, bool ended, TStallWatch& watch,
+                                 const QString& encoder, QString& problem);
     TItemOutcome ConvertItemInPieces(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                      QString& problem);
     int PiecesChosen() const;

@@ -79,10 +79,21 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemDirect(const TTask
         problem = "The disc cannot be read: " + feeder.ErrorText();
         return ItemFailed;
     }
+    return FinishDirectRow(item, partial, output, arguments, ended, watch, kStageTwo, problem);
+}
+
+// The end of a direct-engine row, made in one pass or joined from its pieces: the text tracks go in, the
+// output is measured and takes its name, its text files theirs beside it.
+TConversionDriver::TItemOutcome TConversionDriver::FinishDirectRow(const TTaskNode& item, TOwnedFile& partial,
+                                                                   QString& output, const QStringList& arguments,
+                                                                   bool ended, TStallWatch& watch,
+                                                                   const QString& encoder, QString& problem) {
     bool converted = false;
     if (FState == CancelRequested) {
+        Row().StageTwo.Terminate();
     } else if (!ended) {
-        problem = Stalled(Row().StageTwo, kStageTwo, watch);
+        Row().StageTwo.Terminate();
+        problem = Stalled(Row().StageTwo, encoder, watch);
     } else if (Row().StageTwo.ExitStatus() == QProcess::NormalExit && Row().StageTwo.ExitCode() == 0 &&
                !AddTextTracks(item, partial, output, problem)) {
         Row().StageTwo.Terminate();

@@ -196,22 +196,6 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     }
     TStallWatch watch(StallSeconds);
     const bool ended = ReadFinalEncoder(watch);
-    bool converted = false;
-    if (FState == CancelRequested) {
-        Row().StageTwo.Terminate();
-    } else if (!ended) {
-        Row().StageTwo.Terminate();
-        problem = Stalled(Row().StageTwo, kStageTwo + " joining the pieces", watch);
-    } else if (Row().StageTwo.ExitStatus() == QProcess::NormalExit && Row().StageTwo.ExitCode() == 0 &&
-               !AddTextTracks(item, partial, output, problem)) {
-        Row().StageTwo.Terminate();
-    } else {
-        // The joined file is measured against what the profile keeps, as a file made in one pass.
-        converted = FinishFinalEncoder(item, partial, output, whole, problem);
-    }
-    Row().TextJob.reset(); // a reading still going (Stop, a failure) ends here
-    ShowItemEnd(converted);
-    if (FState == CancelRequested)
-        return ItemCancelled;
-    return converted ? ItemDone : ItemFailed;
+    // The joined file is measured against what the profile keeps, as a file made in one pass.
+    return FinishDirectRow(item, partial, output, whole, ended, watch, kStageTwo + " joining the pieces", problem);
 }

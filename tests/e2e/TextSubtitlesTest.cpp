@@ -150,14 +150,19 @@ TEST(TextSubtitles, EachContainerTakesTheTextItsWayAndATrimmedRangeShiftsTheTime
 // An AVI's text files follow the video: under the name Rename gives it when its own was taken during the
 // run, and gone when the row fails (Ask, with no one to answer, keeps the video aside and fails).
 TEST(TextSubtitles, AnAvisTextFilesTakeTheVideosFinalNameAndGoWhenTheRowFails) {
-    for (const char* policy : {"rename", "ask"}) {
-        SCOPED_TRACE(policy);
+    // In one pass (a part of the title) and in two pieces joined (the whole title).
+    for (const auto& [policy, pieces] : {std::pair{"rename", "1"}, {"ask", "1"}, {"rename", "2"}, {"ask", "2"}}) {
+        SCOPED_TRACE(std::string(policy) + ", pieces " + pieces);
         QTemporaryDir out;
         QProcess cli;
+        QStringList range{"--start", "00:00:06", "--end", "00:00:12"};
+        if (QByteArray(pieces) != "1")
+            range.clear();
         cli.start(ProgramBinDir() + "/velloric-cli",
-                  {"convert", Disc(), "--title", "1", "--output", out.path(), "--work-dir", out.path(), "--engine",
-                   "direct", "--subtitles", "text", "--profile", "AVI - MPEG-4 Xvid", "--start", "00:00:06",
-                   "--end", "00:00:12", "--overwrite", policy});
+                  QStringList{"convert", Disc(), "--title", "1", "--output", out.path(), "--work-dir", out.path(),
+                              "--engine", "direct", "--subtitles", "text", "--profile", "AVI - MPEG-4 Xvid",
+                              "--overwrite", policy, "--pieces", pieces} +
+                      range);
         ASSERT_TRUE(cli.waitForStarted());
         // Another program takes the output's name once the encoder writes its partial file.
         bool taken = false;
