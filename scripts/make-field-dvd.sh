@@ -22,15 +22,12 @@ source "$(dirname "$0")/dvd-build-lib.sh"
 dvd_standard "$std"
 dvd_begin "$std" ffmpeg mpeg2enc dvdauthor
 
-# mux NAME [TIMES]: $work/NAME.m2v with a 440 Hz tone as long as the picture, as $work/NAME.mpg. The
-# elementary stream is read with its presentation times made: mpeg2enc writes none, and its packs would
-# then carry decoding times only, which a disc never does (dvdauthor measured such a title half a second
-# long, and its opening pictures were lost). TIMES "dts-only" keeps that fault for the soft telecined
-# title, whose conversion to 23.976 still repeats frames when its pictures carry their true times.
+# mux NAME: $work/NAME.m2v with a 440 Hz tone as long as the picture, as $work/NAME.mpg. The elementary
+# stream is read with its presentation times made: mpeg2enc writes none, and its packs would then carry
+# decoding times only, which a disc never does (dvdauthor measured such a title half a second long, and
+# its opening pictures were lost).
 mux() {
-  local times=(-fflags +genpts)
-  [ "${2:-}" = dts-only ] && times=()
-  ff "${times[@]}" -i "$work/$1.m2v" -f lavfi -i "sine=frequency=440:sample_rate=48000" -map 0:v -map 1:a -shortest \
+  ff -fflags +genpts -i "$work/$1.m2v" -f lavfi -i "sine=frequency=440:sample_rate=48000" -map 0:v -map 1:a -shortest \
      -c:v copy -c:a ac3 -b:a 64k -ac 2 -f dvd -muxrate 10080000 -packetsize 2048 "$work/$1.mpg"
 }
 
@@ -40,7 +37,7 @@ progressive() {
   ff -f lavfi -i "testsrc2=size=$size:rate=$fps:duration=$secs" -pix_fmt yuv420p -f yuv4mpegpipe - |
     mpeg2enc -f 8 -a 2 -b 3000 -I 0 -v 0 "$@" -o "$work/$name.m2v" 2>"$work/$name.log" ||
     { cat "$work/$name.log" >&2; exit 1; }
-  mux "$name" "${times:-}"
+  mux "$name"
 }
 
 dvd_xml_begin
@@ -55,7 +52,7 @@ if [ "$std" = pal ]; then
   dvd_pgc "$work/fields.mpg" 0,0:04
   dvd_pgc "$work/film.mpg" 0,0:04
 else
-  times=dts-only progressive soft 24000/1001 8 -F 1 -p
+  progressive soft 24000/1001 8 -F 1 -p
   ff -f lavfi -i "testsrc2=size=$size:rate=24000/1001:duration=8" -vf "telecine=first_field=top:pattern=23" \
      -flags +ilme+ildct -top 1 -c:v mpeg2video -b:v 3000k -maxrate 8000k -bufsize 1835k -g 15 -bf 2 \
      -aspect 4:3 -an -f mpeg2video "$work/hard.m2v"

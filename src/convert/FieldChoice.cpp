@@ -18,7 +18,11 @@ TFieldChoice ChooseFieldTreatment(const TPictureScan& scan) {
     if (!scan.ProgressiveSequence() && scan.FrameRateCode() == 4 && scan.Repeated() * 4 >= pictures &&
         scan.Interlaced() * 10 < pictures) {
         choice.Treatment = TFieldTreatment::Film;
-        choice.Filter = "fps=24000/1001";
+        // The film's frames are timed 3 and 2 fields apart, a fifth of a 23.976 slot either side of the
+        // slot's start: the first frame is put on the grid, so that each rounds to a slot of its own
+        // (wherever the picture starts against the sound, which an unaligned grid turned into a frame
+        // repeated and a frame lost in every five).
+        choice.Filter = "setpts=PTS-STARTPTS+round(STARTPTS*TB*24000/1001)*1001/24000/TB,fps=24000/1001";
         choice.Description = "the picture is film with pulldown flags (" + share(scan.Repeated()) +
                              " of the pictures repeat a field), so it is shown at its own 23.976 frames a "
                              "second";

@@ -100,8 +100,10 @@ TEST(FieldChoice, PictureHeadersDecide) {
         {"field pictures, bottom first",
          Sequence(3, false) + Times(20, Picture(2, false, false, false) + Picture(1, false, false, false)),
          TFieldTreatment::Interlaced, "bwdif=mode=send_frame:parity=bff:deint=interlaced"},
+        // The first frame is put on the 23.976 grid: the film's frames, timed 3 and 2 fields apart, then
+        // each fall in a slot of their own.
         {"soft telecined film", Sequence(4, false) + Times(10, Pulldown()), TFieldTreatment::Film,
-         "fps=24000/1001"},
+         "setpts=PTS-STARTPTS+round(STARTPTS*TB*24000/1001)*1001/24000/TB,fps=24000/1001"},
         {"film on a PAL disc", Sequence(3, false) + Times(20, Frame(true, false, true)),
          TFieldTreatment::Progressive, ""},
         // A field repeated now and then stretches film to 25 frames a second; the frames stay whole.
