@@ -138,7 +138,7 @@ void TConversionDriver::ReadEngineSettings() {
     // The two stages share the run's one work file: their rows go one after the other.
     FRowsAtOnce = FEngine == TPreferences::Direct
                       ? RowsAtOnce(ParallelRowsChoice.value_or(saved.ParallelRows),
-                                   Cores > 0 ? Cores : QThread::idealThreadCount(), 1)
+                                   CoreCount(), 1)
                       : 1;
 }
 

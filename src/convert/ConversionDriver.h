@@ -10,6 +10,7 @@
 #include "subtitles/SubtitleTextJob.h"
 
 #include <QStringList>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <functional>
@@ -101,7 +102,7 @@ public:
     std::optional<int> PiecesChoice;
     // How many rows the direct engine converts at once, 0 for Auto; unset: key "Parallel Rows" of [Main].
     std::optional<int> ParallelRowsChoice;
-    // The cores Auto shares out; 0: the machine's.
+    // The cores Auto shares out among pieces and rows; 0: the machine's.
     int Cores = 0;
 
 private:
@@ -185,6 +186,7 @@ private:
     TItemOutcome ConvertItemInPieces(const TTaskNode& item, QString& output, const QString& stageTwoText,
                                      QString& problem);
     int PiecesChosen() const;
+    int CoreCount() const { return Cores > 0 ? Cores : QThread::idealThreadCount(); }
     bool AnyRowInPieces(const std::vector<double>& lengths) const;
     // Subtitles read into text: the reading starts beside the encoder when the row asks for it; once the
     // encoder has made the partial file, the text goes into it as tracks (or beside the output in files of

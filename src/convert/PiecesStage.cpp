@@ -53,7 +53,7 @@ bool WriteText(const QString& path, const QString& text, QString& error) {
 bool TConversionDriver::AnyRowInPieces(const std::vector<double>& lengths) const {
     const int chosen = PiecesChosen();
     return std::any_of(lengths.begin(), lengths.end(), [&](double seconds) {
-        return PieceCount(chosen, QThread::idealThreadCount(), seconds) > 1;
+        return PieceCount(chosen, CoreCount(), seconds) > 1;
     });
 }
 
@@ -72,7 +72,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
                                                                        QString& problem) {
     const double seconds = ItemSeconds(item);
     const QStringList profile = SplitCommandLine(stageTwoText);
-    const int count = PieceCount(PiecesChosen(), QThread::idealThreadCount(), seconds);
+    const int count = PieceCount(PiecesChosen(), CoreCount(), seconds);
     // A subtitle burned in is left whole: one on screen across a cut would be missing from the later piece.
     // A copied picture is not encoded: nothing to share out.
     if (count < 2 || !KeepsVideo(profile) || CopiesVideo(profile) || item.SubtitleIndex > 0)
