@@ -25,7 +25,7 @@ mkdir -p "$work/out" "$work/tmp"
 opts=(--output "$work/out" --work-dir "$work/tmp" --overwrite overwrite "${row[@]}")
 
 # The two command lines, one argument per shell word, with the same paths the program uses.
-mapfile -t plan < <("$cli" convert "$disc" "${opts[@]}" --dry-run)
+mapfile -t plan < <("$cli" convert "$disc" "${opts[@]}" --dry-run | grep -v "^# Note")
 if [ ${#plan[@]} -eq 2 ]; then # the direct engine: one command line
   stage1=:
   stage2="${plan[1]} < '$disc/VIDEO_TS/VTS_01_1.VOB'"

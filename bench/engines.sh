@@ -41,7 +41,7 @@ done
 # Taken without the chapter marks, whose second input (a quoted data: address) a word split cannot carry.
 common=(--work-dir "$work/tmp" --overwrite overwrite --prefix bench)
 read -r -a dargs < <("$cli" convert "$disc" "${row[@]}" --engine direct --output "$work/direct" "${common[@]}" \
-  --no-chapters --dry-run | tail -1)
+  --no-chapters --dry-run | grep -v "^#" | tail -1)
 dargs=("${dargs[@]:1}") # without the program
 dargs[${#dargs[@]}-1]=$work/direct.mp4
 floor=()

@@ -35,7 +35,7 @@ common=(--title 1 --engine direct --profile "$profile" --work-dir "$work/tmp" --
 
 # The floor: the direct engine's FFmpeg arguments, reading the VOB instead of the stream. Taken without the
 # chapter marks, whose second input (a quoted data: address) a word split cannot carry.
-read -r -a dargs < <("$cli" convert "$disc" "${common[@]}" --output "$work/single" --no-chapters --dry-run | tail -1)
+read -r -a dargs < <("$cli" convert "$disc" "${common[@]}" --output "$work/single" --no-chapters --dry-run | grep -v "^#" | tail -1)
 floor=()
 for a in "${dargs[@]:1}"; do
   case "$a" in
