@@ -48,6 +48,7 @@ floor=()
 for ((i = 0; i < ${#dargs[@]}; i++)); do
   case "${dargs[$i]}" in
     -f) i=$((i + 1)) ;;                                   # "-f mpeg": the VOB is probed as it is
+    -n) ;;                                                # the floor overwrites its own output
     pipe:0) floor+=("$vob") ;;
     -ss) floor+=(-ss "$start"); i=$((i + 1)) ;;
     "$work/direct.mp4") floor+=("$work/floor.mp4") ;;

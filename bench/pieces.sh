@@ -39,6 +39,7 @@ read -r -a dargs < <("$cli" convert "$disc" "${common[@]}" --output "$work/singl
 floor=()
 for a in "${dargs[@]:1}"; do
   case "$a" in
+    -n) ;; # the floor overwrites its own output
     pipe:0) floor+=("$vob") ;;
     *.mp4) floor+=("$work/floor.mp4") ;;
     *) floor+=("$a") ;;
