@@ -167,8 +167,7 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
     };
 
     for (;;) {
-        while (FState == Converting && !launchFailed && flight.size() < size_t(FRowsAtOnce) && next < items.size())
-            startRow(next++);
+        // The rows that ended make room first, for the next ones to start in the same round.
         for (auto row = flight.begin(); row != flight.end();) {
             if (!row->Ended) {
                 ++row;
@@ -177,6 +176,8 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
             endRow(*row);
             row = flight.erase(row);
         }
+        while (FState == Converting && !launchFailed && flight.size() < size_t(FRowsAtOnce) && next < items.size())
+            startRow(next++);
         ShowRowMessages();
         const bool starting = FState == Converting && !launchFailed && next < items.size();
         if (flight.empty() && !starting)
