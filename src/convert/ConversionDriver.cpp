@@ -13,6 +13,7 @@
 #include "convert/FieldChoice.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
+#include "convert/MediaLibrary.h"
 #include "dvd/DiscSource.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
@@ -370,6 +371,10 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
     if (TDvdStreamReader reader; !OpenDirectStream(reader, item, problem) && reader.Encrypted())
         return ItemFailed;
     problem.clear();
+    // The output is measured with the media libraries at the end. They load meanwhile, beside the
+    // preparatory pass and stage one, each of which keeps one core busy, rather than beside stage two's
+    // encoder, which keeps them all.
+    PreloadMediaLibrary();
     const bool opened = RunPreparatoryPass(TitleOf(item).Number, problem);
     if (FState == CancelRequested) // Stop before stage one: it is not started
         return ItemCancelled;
