@@ -176,7 +176,8 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
             endRow(*row);
             row = flight.erase(row);
         }
-        while (FState == Converting && !launchFailed && flight.size() < size_t(FRowsAtOnce) && next < items.size())
+        while (FState == Converting && !launchFailed && flight.size() < size_t(FRowsAtOnce) &&
+               next < items.size())
             startRow(next++);
         ShowRowMessages();
         const bool starting = FState == Converting && !launchFailed && next < items.size();
@@ -186,7 +187,8 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
         FFrontEnd.PumpEvents();
         std::unique_lock lock(endLock);
         rowEnded.wait_for(lock, std::chrono::milliseconds(20), [&] {
-            return std::any_of(flight.begin(), flight.end(), [](const TRowInFlight& row) { return row.Ended.load(); });
+            return std::any_of(flight.begin(), flight.end(),
+                               [](const TRowInFlight& row) { return row.Ended.load(); });
         });
     }
 

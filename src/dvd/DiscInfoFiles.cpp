@@ -98,8 +98,9 @@ std::vector<int> TitleSetsIn(const QString& folder) {
     std::vector<int> sets{0};
     static const QRegularExpression name(QStringLiteral("^VTS_(\\d\\d)_0\\.(IFO|BUP)$"),
                                          QRegularExpression::CaseInsensitiveOption);
-    for (const QString& entry : QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
-                                                       QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+    for (const QString& entry :
+         QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                                QDir::Name | QDir::IgnoreCase)) {
         const QRegularExpressionMatch match = name.match(entry);
         const int set = match.hasMatch() ? match.captured(1).toInt() : 0;
         if (set > 0 && set <= kLastTitleSet && std::find(sets.begin(), sets.end(), set) == sets.end())
@@ -119,8 +120,8 @@ std::vector<int> EveryTitleSet() {
 // '0', or 'u' when the disc file cannot be read at all; no decryption; a zero) and the library's last
 // error or why it cannot be read. Reports progress after each step, so that the parent tells a slow drive
 // from a library that loops.
-void CopyInfoFiles(const QByteArray& disc, bool discFile, const QByteArray& folder, const std::vector<int>& sets,
-                   const std::function<void(QByteArray)>& out) {
+void CopyInfoFiles(const QByteArray& disc, bool discFile, const QByteArray& folder,
+                   const std::vector<int>& sets, const std::function<void(QByteArray)>& out) {
     if (discFile) {
         if (const std::string problem = UnreadableProblem(disc); !problem.empty()) {
             out(QByteArray("u0", 3) + QByteArray::fromStdString(problem));

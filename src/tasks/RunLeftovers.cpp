@@ -31,7 +31,8 @@ QStringList EntriesLike(const QDir& dir, const QString& glob, QDir::Filters filt
     return dir.entryList({glob}, filters | QDir::Hidden, QDir::NoSort);
 }
 
-QStringList RemoveFilesOfGoneRuns(const QString& folder, const QString& glob, const QRegularExpression& pattern) {
+QStringList RemoveFilesOfGoneRuns(const QString& folder, const QString& glob,
+                                  const QRegularExpression& pattern) {
     QStringList removed;
     if (folder.isEmpty())
         return removed;
