@@ -371,10 +371,6 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
     if (TDvdStreamReader reader; !OpenDirectStream(reader, item, problem) && reader.Encrypted())
         return ItemFailed;
     problem.clear();
-    // The output is measured with the media libraries at the end. They load meanwhile, beside the
-    // preparatory pass and stage one, each of which keeps one core busy, rather than beside stage two's
-    // encoder, which keeps them all.
-    PreloadMediaLibrary();
     const bool opened = RunPreparatoryPass(TitleOf(item).Number, problem);
     if (FState == CancelRequested) // Stop before stage one: it is not started
         return ItemCancelled;
@@ -390,6 +386,9 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
         problem = kStageOne + " could not be started: " + Row().StageOne.StartError();
         return ItemLaunchFailed;
     }
+    // The output is measured with the media libraries at the end. They load meanwhile, beside stage one,
+    // which keeps one core busy, rather than beside stage two's encoder, which keeps them all.
+    PreloadMediaLibrary();
     FFrontEnd.SetHintText(hint);
     bool converted = false;
     if (FOverlap) {
