@@ -40,14 +40,17 @@ hand_times=()
 for ((i = 0; i < runs; i++)); do
   t0=$(now); "$cli" convert "$disc" "${opts[@]}" >/dev/null 2>&1; t1=$(now)
   program_times+=("$(echo "$t1 - $t0" | bc)")
-  t0=$(now); eval "$stage1" >/dev/null 2>&1; eval "$stage2" >/dev/null 2>&1; rm -f "$work/tmp/temp.avi"; t1=$(now)
+  # The hand-run stage two writes with -n: the program's output goes first, and its work file after.
+  rm -f "$work/out/"*
+  t0=$(now); eval "$stage1" >/dev/null 2>&1; eval "$stage2" >/dev/null 2>&1; t1=$(now)
+  rm -f "$work/tmp/"* "$work/out/"*
   hand_times+=("$(echo "$t1 - $t0" | bc)")
 done
 
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 p=$(median "${program_times[@]}")
 h=$(median "${hand_times[@]}")
-echo "row: ${row[*]}  runs: $runs"
+echo "row: ${row[*]}  runs: $runs  cores: $(nproc)  load: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "velloric-cli convert  median ${p}s  (${program_times[*]})"
 echo "encoders by hand      median ${h}s  (${hand_times[*]})"
 echo "row's own cost: $(echo "scale=3; $p - $h" | bc)s"

@@ -13,6 +13,7 @@
 #include "convert/FieldChoice.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
+#include "convert/MediaLibrary.h"
 #include "dvd/DiscSource.h"
 #include "dvd/DiscLoader.h"
 #include "profiles/ArgumentBuilder.h"
@@ -385,6 +386,9 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItem(const TTaskNode& 
         problem = kStageOne + " could not be started: " + Row().StageOne.StartError();
         return ItemLaunchFailed;
     }
+    // The output is measured with the media libraries at the end. They load meanwhile, beside stage one,
+    // which keeps one core busy, rather than beside stage two's encoder, which keeps them all.
+    PreloadMediaLibrary();
     FFrontEnd.SetHintText(hint);
     bool converted = false;
     if (FOverlap) {

@@ -12,10 +12,11 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <list>
 #include <mutex>
-#include <thread>
 
 using namespace ConversionHelpers;
 
@@ -87,6 +88,10 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
     size_t next = 0;
     bool launchFailed = false;
     QString hint;
+    // A row that ends wakes the run's thread at once, so that the next row starts without waiting out a
+    // period of the figures' refresh.
+    std::mutex endLock;
+    std::condition_variable rowEnded;
 
     const auto startRow = [&](size_t index) {
         const TTaskNode& item = *items[index];
@@ -105,7 +110,7 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
             QFileInfo::exists(output) || FFrontEnd.OverwritePolicy() == TPreferences::Overwrite;
         row.Work->Progress.StartRun({ItemSeconds(item)});
         row.Work->Progress.StartItem(ItemSeconds(item), frameRate, TProgressTracker::OneEncoder);
-        row.Thread.reset(QThread::create([this, &row, stageTwoText] {
+        row.Thread.reset(QThread::create([this, &row, &endLock, &rowEnded, stageTwoText] {
             tRowOfThread = row.Work.get();
             row.Outcome = ConvertItemDirect(*row.Item, row.Output, stageTwoText, row.Problem);
             tRowOfThread = nullptr;
@@ -115,7 +120,11 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
                 row.Position = row.Work->Position;
                 row.Work.reset();
             }
-            row.Ended = true;
+            {
+                const std::lock_guard lock(endLock);
+                row.Ended = true;
+            }
+            rowEnded.notify_all();
         }));
         row.Thread->start();
     };
@@ -158,8 +167,7 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
     };
 
     for (;;) {
-        while (FState == Converting && !launchFailed && flight.size() < size_t(FRowsAtOnce) && next < items.size())
-            startRow(next++);
+        // The rows that ended make room first, for the next ones to start in the same round.
         for (auto row = flight.begin(); row != flight.end();) {
             if (!row->Ended) {
                 ++row;
@@ -168,13 +176,20 @@ TRunResult TConversionDriver::ConvertRowsSideBySide(const std::vector<TTaskNode*
             endRow(*row);
             row = flight.erase(row);
         }
+        while (FState == Converting && !launchFailed && flight.size() < size_t(FRowsAtOnce) &&
+               next < items.size())
+            startRow(next++);
         ShowRowMessages();
         const bool starting = FState == Converting && !launchFailed && next < items.size();
         if (flight.empty() && !starting)
             break;
         showFlight();
         FFrontEnd.PumpEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::unique_lock lock(endLock);
+        rowEnded.wait_for(lock, std::chrono::milliseconds(20), [&] {
+            return std::any_of(flight.begin(), flight.end(),
+                               [](const TRowInFlight& row) { return row.Ended.load(); });
+        });
     }
 
     TRunResult result;

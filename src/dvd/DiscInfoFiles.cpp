@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -89,12 +91,37 @@ std::string UnreadableProblem(const QByteArray& disc) {
     return {};
 }
 
+// The title sets whose information files a folder holds, by any case of their names, and the menu's (0).
+// The library looks each file it is asked for up by reading the whole folder, once per name: asked for
+// every title set a disc may have, a folder costs it hundreds of scans.
+std::vector<int> TitleSetsIn(const QString& folder) {
+    std::vector<int> sets{0};
+    static const QRegularExpression name(QStringLiteral("^VTS_(\\d\\d)_0\\.(IFO|BUP)$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    for (const QString& entry :
+         QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                                QDir::Name | QDir::IgnoreCase)) {
+        const QRegularExpressionMatch match = name.match(entry);
+        const int set = match.hasMatch() ? match.captured(1).toInt() : 0;
+        if (set > 0 && set <= kLastTitleSet && std::find(sets.begin(), sets.end(), set) == sets.end())
+            sets.push_back(set);
+    }
+    return sets;
+}
+
+std::vector<int> EveryTitleSet() {
+    std::vector<int> sets(kLastTitleSet + 1);
+    for (int set = 0; set <= kLastTitleSet; ++set)
+        sets[size_t(set)] = set;
+    return sets;
+}
+
 // The work of the copy, in whichever process: writes the opening's outcome as three bytes (opened: '1',
 // '0', or 'u' when the disc file cannot be read at all; no decryption; a zero) and the library's last
 // error or why it cannot be read. Reports progress after each step, so that the parent tells a slow drive
 // from a library that loops.
 void CopyInfoFiles(const QByteArray& disc, bool discFile, const QByteArray& folder,
-                   const std::function<void(QByteArray)>& out) {
+                   const std::vector<int>& sets, const std::function<void(QByteArray)>& out) {
     if (discFile) {
         if (const std::string problem = UnreadableProblem(disc); !problem.empty()) {
             out(QByteArray("u0", 3) + QByteArray::fromStdString(problem));
@@ -109,7 +136,7 @@ void CopyInfoFiles(const QByteArray& disc, bool discFile, const QByteArray& fold
     if (dvd) {
         // The error to tell is the one met looking for the menu file, when that is what is missing.
         TCopyLog menuLog;
-        for (int set = 0; set <= kLastTitleSet; ++set) {
+        for (int set : sets) {
             CopyInfoFile(dvd, set, false, folder);
             CopyInfoFile(dvd, set, true, folder);
             ReportProgress();
@@ -143,14 +170,15 @@ TDiscInfoFiles::TDiscInfoFiles(const QString& disc, TLibraryProcess process, con
     const QByteArray source = QFile::encodeName(FKind == TDiscKind::Folder ? disc.chopped(1) : disc);
     const QByteArray folder = QFile::encodeName(Folder());
     const bool discFile = FKind != TDiscKind::Folder;
+    const std::vector<int> sets = discFile ? EveryTitleSet() : TitleSetsIn(disc);
     QByteArray report;
     QString fault;
     if (process == TLibraryProcess::Own) {
-        CopyInfoFiles(source, discFile, folder, [&report](const QByteArray& bytes) { report = bytes; });
+        CopyInfoFiles(source, discFile, folder, sets, [&report](const QByteArray& bytes) { report = bytes; });
     } else {
         const TChildOutput out = RunInLibraryChild(
             [&](int fd) {
-                CopyInfoFiles(source, discFile, folder, [fd](const QByteArray& bytes) {
+                CopyInfoFiles(source, discFile, folder, sets, [fd](const QByteArray& bytes) {
                     WriteFromChild(fd, bytes.constData(), size_t(bytes.size()));
                 });
             },

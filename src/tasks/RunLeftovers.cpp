@@ -25,12 +25,19 @@ bool IsFileOrPipe(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode));
 }
 
-QStringList RemoveFilesOfGoneRuns(const QString& folder, const QRegularExpression& pattern) {
+// Folders such as the system's temporary one hold many names: only those like glob are looked at (the
+// pattern still decides), and unsorted.
+QStringList EntriesLike(const QDir& dir, const QString& glob, QDir::Filters filters) {
+    return dir.entryList({glob}, filters | QDir::Hidden, QDir::NoSort);
+}
+
+QStringList RemoveFilesOfGoneRuns(const QString& folder, const QString& glob,
+                                  const QRegularExpression& pattern) {
     QStringList removed;
     if (folder.isEmpty())
         return removed;
     const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files | QDir::System | QDir::Hidden)) {
+    for (const QString& name : EntriesLike(dir, glob, QDir::Files | QDir::System)) {
         const qint64 pid = MarkOf(pattern, name);
         const QString path = dir.filePath(name);
         if (pid > 0 && !RunAlive(pid) && IsFileOrPipe(path) && QFile::remove(path))
@@ -64,19 +71,19 @@ bool RunAlive(qint64 pid) {
 
 QStringList RemoveWorkLeftovers(const QString& workFolder) {
     static const QRegularExpression pattern("^temp-(\\d+)-" + kUnique + "\\.avi$");
-    return RemoveFilesOfGoneRuns(workFolder, pattern);
+    return RemoveFilesOfGoneRuns(workFolder, "temp-*", pattern);
 }
 
 QStringList RemovePartialLeftovers(const QString& outputFolder) {
     static const QRegularExpression pattern("^.+\\.partial-(\\d+)-" + kUnique + "(\\.[A-Za-z0-9]+)?$");
-    return RemoveFilesOfGoneRuns(outputFolder, pattern);
+    return RemoveFilesOfGoneRuns(outputFolder, "*.partial-*", pattern);
 }
 
 QStringList RemoveViewLeftovers() {
     static const QRegularExpression pattern("^velloric-view-(\\d+)-" + kUnique + "$");
     QStringList removed;
     const QDir temp(QDir::tempPath());
-    for (const QString& name : temp.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+    for (const QString& name : EntriesLike(temp, "velloric-view-*", QDir::Dirs | QDir::NoDotAndDotDot)) {
         const qint64 pid = MarkOf(pattern, name);
         if (pid <= 0 || RunAlive(pid))
             continue;

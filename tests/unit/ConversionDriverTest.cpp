@@ -1019,6 +1019,41 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
     qunsetenv("FAKE_STAGE2_HANG_ON");
 }
 
+// A row in pieces fills the cores by itself: with rows side by side asked for, such a run still converts
+// its rows one after the other. Each row's encoders (its pieces, its audio, then its join) all run before
+// the next row's first one starts, and no two rows' files are ever being written at once.
+TEST_F(ConversionDriver, RowsInPiecesGoOneAfterTheOther) {
+    Context.DVDInformation.DiscPath = SampleDiscDir("pal") + "/VIDEO_TS/";
+    SetRange(*T1, 0, 24);
+    SetRange(*T2, 0, 8);
+    Tasks.SetChecked(T1, true);
+    Tasks.SetChecked(T2, true);
+    Driver.EngineChoice = TPreferences::Direct;
+    Driver.PiecesChoice = 2;
+    Driver.ParallelRowsChoice = 2;
+    qputenv("FAKE_STAGE2", "slow");
+    int mostAtOnce = 0;
+    FrontEnd.OnPump = [&] {
+        const int partial = QDir(Output).entryList({"*.partial-*"}, QDir::Files).size();
+        mostAtOnce = std::max(mostAtOnce, partial);
+    };
+    const TRunResult r = Driver.Start(Settings);
+    FrontEnd.OnPump = nullptr;
+    qunsetenv("FAKE_STAGE2");
+    ASSERT_EQ(r.Outcome, TRunResult::Completed)
+        << (r.Failures.empty() ? "" : r.Failures[0].Problem.toStdString());
+    EXPECT_EQ(QDir(Output).entryList(QDir::Files), (QStringList{"Title01.mp4", "Title02.mp4"}));
+    EXPECT_EQ(mostAtOnce, 1);
+    // The first row's join is its last encoder; everything of the second row is logged after it.
+    const QStringList runs = RunsOf("stage2");
+    ASSERT_GE(runs.size(), 5) << runs.join('\n').toStdString();
+    EXPECT_TRUE(runs[3].contains("Title01.partial-")) << runs.join('\n').toStdString();
+    EXPECT_TRUE(runs[3].contains("-f concat")) << runs[3].toStdString();
+    for (int i = 4; i < runs.size(); ++i)
+        EXPECT_FALSE(runs[i].contains("Title01")) << runs[i].toStdString();
+    EXPECT_TRUE(runs.last().contains("Title02.partial-")) << runs.last().toStdString();
+}
+
 // Files the profiles' containers hold, made by the real encoder: MP4 and AVI keep each stream's length,
 // Matroska and WebM a tag, MP3 none (its length comes from the stream itself).
 TEST(StreamLengths, AreReadFromTheFileInEachContainer) {

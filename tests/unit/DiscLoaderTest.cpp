@@ -165,6 +165,22 @@ TEST_F(DiscLoader, NtscDiscAndHundredTitles) {
     EXPECT_EQ(Context.DVDInformation.DiscPath, Disc + "VIDEO_TS/");
 }
 
+// A disc mounted from some file systems shows its names in lower case; a title set numbered past a gap
+// is read all the same.
+TEST_F(DiscLoader, TitleSetsInLowerCaseAndPastAGapAreRead) {
+    TChainSpec chain;
+    chain.ProgramMap = {1, 2};
+    chain.Cells = {PalTime(0, 0, 1), PalTime(0, 0, 2)};
+    Write("vts_03_0.ifo", TIfoBuilder().Video(0x40, 0x00).Chain(chain));
+    Library.Titles = {{2, 0, 1}};
+    ASSERT_TRUE(Load(Disc).LibraryOpened);
+    ASSERT_EQ(Context.TitleSets.size(), 1u);
+    EXPECT_EQ(Context.TitleSets[0].Number, 3);
+    EXPECT_EQ(Context.DVDInformation.Standard, "NTSC");
+    ASSERT_EQ(Tasks.TitleCount(), 1);
+    EXPECT_EQ(Tasks.Title(0)->Children.size(), 2u);
+}
+
 TEST_F(DiscLoader, AMalformedTitleSetEndsTheLoadBeforeAnyRow) {
     Write("VTS_01_0.IFO", TIfoBuilder().Chain(TChainSpec{}));
     QFile broken(Disc + "VIDEO_TS/VTS_02_0.IFO");
