@@ -42,7 +42,9 @@ QString Layout(const QString& file) {
 
 TEST(DirectPieces, ARowInPiecesShowsEachPictureOfTheSinglePassOnce) {
     QTemporaryDir dir;
-    for (const QString disc : {"pal", "ntsc"}) {
+    // navjump-pal: its navigation packs say 12 s where the pictures are at 8 s, and on; a cut placed by
+    // those times would show seconds twice and lose as many at the end, with the count of pictures kept.
+    for (const QString disc : {"pal", "ntsc", "navjump-pal"}) {
         SCOPED_TRACE(disc.toStdString());
         const QString whole = dir.filePath(disc + "-whole.mp4"), pieces = dir.filePath(disc + "-pieces.mp4");
         QString errors;
@@ -76,7 +78,7 @@ TEST(DirectPieces, ARowInPiecesShowsEachPictureOfTheSinglePassOnce) {
         }
 
         // The sound is the single pass's, as long, and ends with the picture.
-        const double frame = disc == "pal" ? 0.04 : 1001.0 / 30000;
+        const double frame = disc.endsWith("pal") ? 0.04 : 1001.0 / 30000;
         EXPECT_NEAR(StreamSeconds(pieces, "audio"), StreamSeconds(whole, "audio"), 0.001);
         EXPECT_NEAR(StreamSeconds(pieces, "video"), StreamSeconds(pieces, "audio"), frame);
         EXPECT_NEAR(AudioFrequency(pieces, 20.0), 440, 25);
