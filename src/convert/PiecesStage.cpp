@@ -3,18 +3,19 @@
 // output. A row too short to be worth it, or one that cannot be cut, is made in one pass.
 #include "ConversionDriver.h"
 
-#include "tasks/AppContext.h"
 #include "convert/CommandLine.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/DirectEngine.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
-#include "convert/StreamCheck.h"
 #include "convert/PieceJoin.h"
 #include "convert/PiecePlan.h"
 #include "convert/PiecePool.h"
 #include "convert/StallWatch.h"
+#include "convert/StreamCheck.h"
 #include "profiles/IniFile.h"
+#include "tasks/AppContext.h"
+#include "tasks/RunLeftovers.h"
 
 #include <QFile>
 #include <algorithm>
@@ -98,7 +99,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         return ItemFailed;
     if (FState == CancelRequested)
         return ItemCancelled;
-    QTemporaryDir folder(out.absolutePath() + "/." + out.completeBaseName() + ".pieces-XXXXXX");
+    QTemporaryDir folder(RunLeftovers::PiecesFolderTemplate(out.absolutePath(), out.completeBaseName()));
     if (!folder.isValid()) {
         problem = "The output file cannot be written: " + out.absolutePath() + ": " + folder.errorString();
         return ItemFailed;

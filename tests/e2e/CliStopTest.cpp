@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -120,6 +121,40 @@ TEST_F(CliStop, AKilledRunTakesItsEncodersAlongAndTheNextRunClearsWhatItLeft) {
     EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.mp4"});
     EXPECT_TRUE(QDir(Work).isEmpty()) << QDir(Work).entryList().join(' ').toStdString();
     EXPECT_TRUE(QDir(Temp).isEmpty()) << QDir(Temp).entryList().join(' ').toStdString();
+}
+
+// Killed while a row is made in pieces, the run leaves the folder of its pieces beside the output; the next
+// run removes it, but not a folder of that name that holds a file the run does not make.
+TEST_F(CliStop, AKilledRunInPiecesLeavesItsPiecesForTheNextRunToClear) {
+    QProcess p;
+    Prepare(p);
+    p.start(ProgramBinDir() + "/velloric-cli",
+            Arguments({"--title", "1", "--profile", "WebM - VP8 Vorbis", "--engine", "direct", "--pieces",
+                       "2", "--progress", "json"}));
+    ASSERT_TRUE(p.waitForStarted());
+    QByteArray seen;
+    ASSERT_TRUE(WaitForProgress(p, 20, seen)) << seen.toStdString();
+    const QString killed = QString::number(p.processId());
+    ::kill(pid_t(p.processId()), SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_TRUE(NoProcessWithin(5000)) << ProcessesOfThisTest().join('\n').toStdString();
+    const QStringList left = QDir(Output).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    ASSERT_EQ(left.filter(QRegularExpression("^\\.Title01\\.pieces-" + killed + "-\\w{6}$")).size(), 1)
+        << left.join(' ').toStdString();
+    const QString keep = Output + ".Mine.pieces-" + killed + "-AbCdEf";
+    QDir().mkpath(keep);
+    QFile notes(keep + "/notes.txt");
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
+
+    QProcess next;
+    Prepare(next);
+    next.start(ProgramBinDir() + "/velloric-cli", Arguments({"--title", "1", "--end", "00:00:02"}));
+    ASSERT_TRUE(next.waitForFinished(120000));
+    ASSERT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(Output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({".Mine.pieces-" + killed + "-AbCdEf", "Title01.mp4"}));
+    EXPECT_TRUE(QFileInfo(keep + "/notes.txt").isFile());
 }
 
 // SIGTERM while a row's pieces are being joined: the join is ended, and neither a piece, nor the pieces'
