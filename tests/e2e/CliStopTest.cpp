@@ -183,9 +183,11 @@ TEST_F(CliStop, TerminateDuringTheJoinOfPiecesLeavesNothing) {
     p.start(program.Path + "velloric-cli",
             Arguments({"--title", "1", "--engine", "direct", "--pieces", "2"}));
     ASSERT_TRUE(p.waitForStarted());
+    // Once the join has begun writing its file.
     bool joining = false;
     for (int i = 0; i < 1200 && !joining && p.state() == QProcess::Running; ++i) {
-        joining = !ProcessesOfThisTest().filter(" -re -y -f concat ").isEmpty();
+        joining = !ProcessesOfThisTest().filter(" -re -y -f concat ").isEmpty() &&
+                  !QDir(Output).entryList(QDir::Files).filter(".partial-").isEmpty();
         if (!joining)
             QThread::msleep(100);
     }
