@@ -503,7 +503,8 @@ bool TDvdStreamReader::VobuStarts(std::vector<TVobuStart>& vobus) {
             navRead_DSI(&dsi, nav + DSI_START_BYTE);
             if (first < 0)
                 first = pci.pci_gi.vobu_s_ptm;
-            vobus.push_back({sector, cell.Start + double(int64_t(pci.pci_gi.vobu_s_ptm) - first) / 90000, int(c)});
+            vobus.push_back(
+                {sector, cell.Start + double(int64_t(pci.pci_gi.vobu_s_ptm) - first) / 90000, int(c)});
             const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
             if (step != SRI_END_OF_CELL && step > 0)
                 sector += step;

@@ -190,7 +190,9 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     }
     TOwnedFile partial;
     QStringList arguments;
-    const auto argumentsFor = [&](const QString& path) { return JoinArguments(list, rest, profile, seconds, path); };
+    const auto argumentsFor = [&](const QString& path) {
+        return JoinArguments(list, rest, profile, seconds, path);
+    };
     if (!StartFinalEncoder(partial, output, argumentsFor, arguments, -1, problem)) {
         Row().TextJob.reset();
         return problem.startsWith(kStageTwo) ? ItemLaunchFailed : ItemFailed;
