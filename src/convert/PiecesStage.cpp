@@ -131,9 +131,10 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         const double to = k + 1 < cuts.size() ? cut.End - edge : cut.End;
         piece->Seconds = to - from;
         // The picture alone: every other stream and the chapters come with the rest.
-        piece->Arguments = WithCut(DirectArguments(piece->Reader, item, stageTwoText + " -an -sn -dn",
-                                                   FContext.MencOutputSettings, piece->File, {false, false}),
-                                   offset, piece->Seconds);
+        piece->Arguments =
+            WithCut(DirectArguments(piece->Reader, item, stageTwoText + " -an -sn -dn",
+                                    FContext.MencOutputSettings, piece->File, {false, false, true}),
+                    offset, piece->Seconds);
         pieces.push_back(std::move(piece));
     }
     // The rest of the output (its audio and subtitle tracks, its chapters) is made once, whole, as the one

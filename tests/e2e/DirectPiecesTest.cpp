@@ -69,17 +69,17 @@ TEST(DirectPieces, ARowInPiecesShowsEachPictureOfTheSinglePassOnce) {
         SCOPED_TRACE(disc.toStdString());
         const QString whole = dir.filePath(disc + "-whole.mp4"), pieces = dir.filePath(disc + "-pieces.mp4");
         QString errors;
-        // Every audio track and the chapters are made with the rest and go in at the join.
-        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), whole, {"--title", "1", "--audio", "all", "--pieces", "1"},
-                                &errors),
-                  0)
+        // Every audio track, the kept subtitle tracks and the chapters are made with the rest and go in at
+        // the join.
+        const QStringList row{"--title", "1", "--audio", "all", "--subtitles", "keep", "--pieces"};
+        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), whole, row + QStringList{"1"}, &errors), 0)
             << errors.toStdString();
-        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), pieces, {"--title", "1", "--audio", "all", "--pieces", "2"},
-                                &errors),
-                  0)
+        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), pieces, row + QStringList{"2"}, &errors), 0)
             << errors.toStdString();
         EXPECT_EQ(Layout(pieces), Layout(whole));
-        EXPECT_TRUE(Layout(whole).startsWith("video audio audio ")) << Layout(whole).toStdString();
+        const QString tracks =
+            disc.startsWith("navjump") ? "video audio audio " : "video audio audio subtitle ";
+        EXPECT_TRUE(Layout(whole).startsWith(tracks)) << Layout(whole).toStdString();
 
         const std::vector<QByteArray> a = Thumbnails(whole);
         ASSERT_GT(a.size(), 500u);
