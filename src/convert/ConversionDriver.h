@@ -171,9 +171,9 @@ private:
     // Reads the final encoder's output to its end, showing and watching its progress; false when it stalled.
     bool ReadFinalEncoder(TStallWatch& watch);
     // After the final encoder's output has ended: its exit, its streams' lengths, the partial file put in
-    // place.
+    // place. encoder: how a failure names it.
     bool FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, QString& outputPath,
-                            const QStringList& arguments, QString& problem);
+                            const QStringList& arguments, QString& problem, const QString& encoder);
     bool RunStagesAtOnce(const TTaskNode& item, const QString& stageTwoText, QString& outputPath,
                          QString& problem);
     void EndPipeWait();

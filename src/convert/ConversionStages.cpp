@@ -215,7 +215,7 @@ bool TConversionDriver::RunStageTwo(const TTaskNode& item, const QString& stageT
         problem = Stalled(Row().StageTwo, kStageTwo, watch);
         return false;
     }
-    return FinishFinalEncoder(item, partial, outputPath, arguments, problem);
+    return FinishFinalEncoder(item, partial, outputPath, arguments, problem, kStageTwo);
 }
 
 bool TConversionDriver::ReadFinalEncoder(TStallWatch& watch) {
@@ -263,14 +263,14 @@ bool TConversionDriver::StartFinalEncoder(TOwnedFile& partial, const QString& ou
     return true;
 }
 
-bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial,
-                                           QString& outputPath, const QStringList& arguments,
-                                           QString& problem) {
+bool TConversionDriver::FinishFinalEncoder(const TTaskNode& item, TOwnedFile& partial, QString& outputPath,
+                                           const QStringList& arguments, QString& problem,
+                                           const QString& encoder) {
     const bool exitedWell =
         Row().StageTwo.ExitStatus() == QProcess::NormalExit && Row().StageTwo.ExitCode() == 0;
     Row().StageTwo.Terminate();
     if (!exitedWell || !NonEmptyFile(partial.Path())) {
-        problem = Describe(Row().StageTwo, kStageTwo);
+        problem = Describe(Row().StageTwo, encoder);
         return false;
     }
     const bool whole = CheckStreamLengths(item, partial.Path(), arguments, problem);

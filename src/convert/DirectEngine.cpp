@@ -27,6 +27,10 @@ bool Seen(const TDvdStreamReader& reader, int id) {
 // The audio and subtitle tracks the row keeps, and what could not be kept as asked.
 void KeepStreams(const TDvdStreamReader& reader, const TTaskNode& row, const TOutputOptions& options,
                  TDirectArgsInput& in, QStringList& notes) {
+    // A piece of a row starts at a VOBU where a kept subtitle stream need not be announced: mapping it
+    // would fail the piece's encoder.
+    if (options.PictureOnly)
+        return;
     const TTitleOutline& outline = reader.Outline();
     const bool allAudio = options.KeepAllStreams || row.AudioLanguageIndex == TTaskNode::AllAudioTracks;
     for (size_t k = 0; k < outline.Audio.size(); ++k) {

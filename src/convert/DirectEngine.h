@@ -17,6 +17,7 @@ struct TTaskNode;
 struct TOutputOptions {
     bool ChapterMarks = true;
     bool KeepAllStreams = false; // every audio and subtitle track, whatever the row chose (a lossless copy)
+    bool PictureOnly = false;    // no audio or subtitle track, whatever the row chose (a piece of a row)
 };
 
 // Opens reader on the row's title (a chapter: its title), angle and current range. discPath is the

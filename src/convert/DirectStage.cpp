@@ -98,8 +98,8 @@ TConversionDriver::TItemOutcome TConversionDriver::FinishDirectRow(const TTaskNo
                !AddTextTracks(item, partial, output, problem)) {
         Row().StageTwo.Terminate();
     } else {
-        converted =
-            FinishFinalEncoder(item, partial, output, arguments, problem) && PlaceSideTexts(output, problem);
+        converted = FinishFinalEncoder(item, partial, output, arguments, problem, encoder) &&
+                    PlaceSideTexts(output, problem);
     }
     Row().TextJob.reset();   // a reading still going (Stop, a failure) ends here
     Row().SideTexts.clear(); // and the text files of a row that failed

@@ -491,14 +491,20 @@ bool TDvdStreamReader::VobuStarts(std::vector<TVobuStart>& vobus) {
     unsigned char nav[kSector];
     for (size_t c = 0; c < FRangeCells; ++c) {
         const TCell& cell = FCells[c];
+        int64_t first = -1; // the presentation time of the cell's first picture
         for (uint32_t sector = cell.First; sector <= cell.Last;) {
             if (DVDReadBlocks(FLib->Vobs, int(sector), 1, nav) != 1)
                 return Fail(FWhere + QStringLiteral(": sector %1 cannot be read").arg(sector));
             if (!IsNavPack(nav))
                 break;
+            pci_t pci;
+            navRead_PCI(&pci, nav + 0x2d);
             dsi_t dsi;
             navRead_DSI(&dsi, nav + DSI_START_BYTE);
-            vobus.push_back({sector, cell.Start + PlaybackSeconds(dsi.dsi_gi.c_eltm), int(c)});
+            if (first < 0)
+                first = pci.pci_gi.vobu_s_ptm;
+            vobus.push_back(
+                {sector, cell.Start + double(int64_t(pci.pci_gi.vobu_s_ptm) - first) / 90000, int(c)});
             const uint32_t step = dsi.vobu_sri.next_vobu & 0x3fffffff;
             if (step != SRI_END_OF_CELL && step > 0)
                 sector += step;

@@ -80,8 +80,10 @@ public:
     // waited on, so that stop ends the writing soon even while the far end reads nothing.
     bool WriteAll(int fd, const std::atomic<bool>& stop);
 
-    // Where a title can be cut: the start of a VOBU, with the time its navigation pack gives (seconds from
-    // the title's start) and the cell it belongs to (counted in the open range).
+    // Where a title can be cut: the start of a VOBU, with the time of its first picture (seconds from the
+    // title's start) and the cell it belongs to (counted in the open range). The time is read from the
+    // presentation times, the clock the encoder goes by, as a trimmed start is found: the elapsed time a
+    // navigation pack also gives can jump on a damaged disc while the pictures run on.
     struct TVobuStart {
         uint32_t Sector = 0;
         double Seconds = 0;

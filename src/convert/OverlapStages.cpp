@@ -141,5 +141,5 @@ bool TConversionDriver::RunStagesAtOnce(const TTaskNode& item, const QString& st
         Row().StageTwo.Terminate();
         return false;
     }
-    return FinishFinalEncoder(item, partial, outputPath, arguments, problem);
+    return FinishFinalEncoder(item, partial, outputPath, arguments, problem, kStageTwo);
 }

@@ -8,7 +8,7 @@ QString ConcatList(const QStringList& files) {
 }
 
 QStringList JoinArguments(const QString& listFile, const QString& rest, const QStringList& profile,
-                          const QString& outputPath) {
+                          double seconds, const QString& outputPath) {
     QStringList args{"-y", "-f", "concat", "-safe", "0", "-i", listFile};
     if (!rest.isEmpty())
         args << "-i" << rest;
@@ -26,7 +26,8 @@ QStringList JoinArguments(const QString& listFile, const QString& rest, const QS
              << "-map_metadata"
              << "1";
     args << "-c"
-         << "copy";
+         << "copy"
+         << "-t" << QString::number(seconds, 'f', 3);
     for (qsizetype i = 0; i + 1 < profile.size(); ++i)
         if (profile[i] == "-f" || profile[i] == "-movflags")
             args << profile[i] << profile[i + 1];

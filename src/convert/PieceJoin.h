@@ -11,5 +11,7 @@ QString ConcatList(const QStringList& files);
 
 // The joining encoder's arguments. rest: the file with the range's other streams; empty when there is
 // none (a profile without audio). The profile's container choices (-f, -movflags) apply to the joined file.
+// The joined file ends at the range's length, seconds, as one pass ends: a piece that starts between two
+// pictures repeats its first to fill the gap, which one pass makes up for by leaving out the last.
 QStringList JoinArguments(const QString& listFile, const QString& rest, const QStringList& profile,
-                          const QString& outputPath);
+                          double seconds, const QString& outputPath);

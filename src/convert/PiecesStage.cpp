@@ -3,18 +3,19 @@
 // output. A row too short to be worth it, or one that cannot be cut, is made in one pass.
 #include "ConversionDriver.h"
 
-#include "tasks/AppContext.h"
 #include "convert/CommandLine.h"
 #include "convert/ConversionHelpers.h"
 #include "convert/DirectEngine.h"
 #include "convert/FreeSpace.h"
 #include "convert/KeptStreams.h"
-#include "convert/StreamCheck.h"
 #include "convert/PieceJoin.h"
 #include "convert/PiecePlan.h"
 #include "convert/PiecePool.h"
 #include "convert/StallWatch.h"
+#include "convert/StreamCheck.h"
 #include "profiles/IniFile.h"
+#include "tasks/AppContext.h"
+#include "tasks/RunLeftovers.h"
 
 #include <QFile>
 #include <algorithm>
@@ -98,7 +99,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         return ItemFailed;
     if (FState == CancelRequested)
         return ItemCancelled;
-    QTemporaryDir folder(out.absolutePath() + "/." + out.completeBaseName() + ".pieces-XXXXXX");
+    QTemporaryDir folder(RunLeftovers::PiecesFolderTemplate(out.absolutePath(), out.completeBaseName()));
     if (!folder.isValid()) {
         problem = "The output file cannot be written: " + out.absolutePath() + ": " + folder.errorString();
         return ItemFailed;
@@ -130,9 +131,10 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         const double to = k + 1 < cuts.size() ? cut.End - edge : cut.End;
         piece->Seconds = to - from;
         // The picture alone: every other stream and the chapters come with the rest.
-        piece->Arguments = WithCut(DirectArguments(piece->Reader, item, stageTwoText + " -an -sn -dn",
-                                                   FContext.MencOutputSettings, piece->File, {false, false}),
-                                   offset, piece->Seconds);
+        piece->Arguments =
+            WithCut(DirectArguments(piece->Reader, item, stageTwoText + " -an -sn -dn",
+                                    FContext.MencOutputSettings, piece->File, {false, false, true}),
+                    offset, piece->Seconds);
         pieces.push_back(std::move(piece));
     }
     // The rest of the output (its audio and subtitle tracks, its chapters) is made once, whole, as the one
@@ -189,7 +191,9 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     }
     TOwnedFile partial;
     QStringList arguments;
-    const auto argumentsFor = [&](const QString& path) { return JoinArguments(list, rest, profile, path); };
+    const auto argumentsFor = [&](const QString& path) {
+        return JoinArguments(list, rest, profile, seconds, path);
+    };
     if (!StartFinalEncoder(partial, output, argumentsFor, arguments, -1, problem)) {
         Row().TextJob.reset();
         return problem.startsWith(kStageTwo) ? ItemLaunchFailed : ItemFailed;

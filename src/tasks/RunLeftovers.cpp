@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cerrno>
 #include <csignal>
@@ -60,6 +61,10 @@ QString PartialFilePattern(const QString& stem, const QString& extension) {
     return stem + ".partial-" + RunMark() + "-XXXXXX" + extension;
 }
 
+QString PiecesFolderTemplate(const QString& folder, const QString& stem) {
+    return folder + "/." + stem + ".pieces-" + RunMark() + "-XXXXXX";
+}
+
 QString ViewFolderTemplate() {
     return QDir::tempPath() + "/velloric-view-" + RunMark() + "-XXXXXX";
 }
@@ -76,7 +81,27 @@ QStringList RemoveWorkLeftovers(const QString& workFolder) {
 
 QStringList RemovePartialLeftovers(const QString& outputFolder) {
     static const QRegularExpression pattern("^.+\\.partial-(\\d+)-" + kUnique + "(\\.[A-Za-z0-9]+)?$");
-    return RemoveFilesOfGoneRuns(outputFolder, "*.partial-*", pattern);
+    QStringList removed = RemoveFilesOfGoneRuns(outputFolder, "*.partial-*", pattern);
+    if (outputFolder.isEmpty())
+        return removed;
+    // A folder of pieces holds the pieces, the rest of the row and the list of the pieces; one that holds
+    // anything else is left alone.
+    static const QRegularExpression folders("^\\..+\\.pieces-(\\d+)-" + kUnique + "$");
+    static const QRegularExpression made("^((piece-\\d+|rest)(\\.[A-Za-z0-9]+)?|pieces\\.txt)$");
+    QDir dir(outputFolder);
+    for (const QString& name : EntriesLike(dir, ".*.pieces-*", QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const qint64 pid = MarkOf(folders, name);
+        const QString path = dir.filePath(name);
+        if (pid <= 0 || RunAlive(pid) || QFileInfo(path).isSymLink())
+            continue;
+        const QDir pieces(path);
+        for (const QString& file : pieces.entryList(QDir::Files | QDir::System | QDir::Hidden))
+            if (made.match(file).hasMatch() && IsFileOrPipe(pieces.filePath(file)))
+                QFile::remove(pieces.filePath(file));
+        if (dir.rmdir(name))
+            removed << path;
+    }
+    return removed;
 }
 
 QStringList RemoveViewLeftovers() {

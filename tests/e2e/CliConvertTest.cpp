@@ -347,12 +347,18 @@ TEST_F(CliConvert, AFullFilesystemFailsTheItemAndTouchesNoExistingFile) {
         bool WorkFolder; // else the output folder is the small one
         const char* Size;
         const char* Expected;
+        QStringList More;
     };
     for (const Case& c :
          {Case{true, "1m", "There is not enough free space in the work folder"},
           // Room enough to try: the encoder's writes fail, it still exits with success, and the lengths tell.
           Case{true, "3m", "The output is incomplete: its video is "},
-          Case{false, "3m", "Stage two (FFmpeg) exited with code"}}) {
+          Case{false, "3m", "Stage two (FFmpeg) exited with code"},
+          // Room for the pieces and the audio beside the output, not for the file they are joined into.
+          Case{false,
+               "6m",
+               "Stage two (FFmpeg) joining the pieces exited with code 1:",
+               {"--engine", "direct", "--pieces", "2"}}}) {
         SCOPED_TRACE(std::string(c.WorkFolder ? "work " : "output ") + c.Size);
         SetUp();
         TSmallFilesystem small(c.WorkFolder ? Work : Output, c.Size);
@@ -364,7 +370,8 @@ TEST_F(CliConvert, AFullFilesystemFailsTheItemAndTouchesNoExistingFile) {
             old.write("the user's good file");
             old.close();
         }
-        const TRun run = Convert(Disc, {"--title", "1", "--profile", "Any Player - MPEG-4 (MP4)"});
+        const TRun run =
+            Convert(Disc, QStringList{"--title", "1", "--profile", "Any Player - MPEG-4 (MP4)"} + c.More);
         EXPECT_EQ(run.ExitCode, 1) << run.Err.toStdString();
         EXPECT_TRUE(run.Err.contains(c.Expected)) << run.Err.toStdString();
         EXPECT_TRUE(QDir(Work).isEmpty());
@@ -372,7 +379,9 @@ TEST_F(CliConvert, AFullFilesystemFailsTheItemAndTouchesNoExistingFile) {
             // A short output is kept for the user to judge; nothing is made when there was plainly no room.
             EXPECT_EQ(QDir(Output).entryList(QDir::Files).size(), QString(c.Size) == "1m" ? 0 : 1);
         } else {
-            EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.mp4"});
+            // Neither a partial file nor the pieces' folder is left.
+            EXPECT_EQ(QDir(Output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                      QStringList{"Title01.mp4"});
             ASSERT_TRUE(old.open(QIODevice::ReadOnly));
             EXPECT_EQ(old.readAll(), "the user's good file");
         }

@@ -1,10 +1,12 @@
 // velloric-cli ended from outside: its reader goes away, or it is killed outright.
 #include "support/JsonProgress.h"
+#include "support/ProgramFolder.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -117,6 +119,89 @@ TEST_F(CliStop, AKilledRunTakesItsEncodersAlongAndTheNextRunClearsWhatItLeft) {
     ASSERT_TRUE(next.waitForFinished(120000));
     ASSERT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
     EXPECT_EQ(QDir(Output).entryList(QDir::Files), QStringList{"Title01.mp4"});
+    EXPECT_TRUE(QDir(Work).isEmpty()) << QDir(Work).entryList().join(' ').toStdString();
+    EXPECT_TRUE(QDir(Temp).isEmpty()) << QDir(Temp).entryList().join(' ').toStdString();
+}
+
+// Killed while a row is made in pieces, the run leaves the folder of its pieces beside the output; the next
+// run removes it, but not a folder of that name that holds a file the run does not make.
+TEST_F(CliStop, AKilledRunInPiecesLeavesItsPiecesForTheNextRunToClear) {
+    QProcess p;
+    Prepare(p);
+    p.start(ProgramBinDir() + "/velloric-cli",
+            Arguments({"--title", "1", "--profile", "WebM - VP8 Vorbis", "--engine", "direct", "--pieces",
+                       "2", "--progress", "json"}));
+    ASSERT_TRUE(p.waitForStarted());
+    QByteArray seen;
+    ASSERT_TRUE(WaitForProgress(p, 20, seen)) << seen.toStdString();
+    const QString killed = QString::number(p.processId());
+    ::kill(pid_t(p.processId()), SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_TRUE(NoProcessWithin(5000)) << ProcessesOfThisTest().join('\n').toStdString();
+    const QStringList left = QDir(Output).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    ASSERT_EQ(left.filter(QRegularExpression("^\\.Title01\\.pieces-" + killed + "-\\w{6}$")).size(), 1)
+        << left.join(' ').toStdString();
+    const QString keep = Output + ".Mine.pieces-" + killed + "-AbCdEf";
+    QDir().mkpath(keep);
+    QFile notes(keep + "/notes.txt");
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
+
+    QProcess next;
+    Prepare(next);
+    next.start(ProgramBinDir() + "/velloric-cli", Arguments({"--title", "1", "--end", "00:00:02"}));
+    ASSERT_TRUE(next.waitForFinished(120000));
+    ASSERT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(Output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({".Mine.pieces-" + killed + "-AbCdEf", "Title01.mp4"}));
+    EXPECT_TRUE(QFileInfo(keep + "/notes.txt").isFile());
+}
+
+// SIGTERM while a row's pieces are being joined: the join is ended, and neither a piece, nor the pieces'
+// folder, nor a partial file is left; the user's file at the output's name is kept.
+TEST_F(CliStop, TerminateDuringTheJoinOfPiecesLeavesNothing) {
+    // The real encoder, whose join reads its pieces at the speed of playing (-re), so that it lasts long
+    // enough to be stopped in.
+    TProgramFolder program(TProgramFolder::Real);
+    ASSERT_TRUE(QFile::copy(ProgramBinDir() + "/velloric-cli", program.Path + "velloric-cli"));
+    const QString encoder = program.Path + "wmaspi.dll", real = QFileInfo(encoder).canonicalFilePath();
+    ASSERT_TRUE(QFile::remove(encoder));
+    QFile script(encoder);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(("#!/bin/bash\nfor a; do [ \"$a\" = concat ] && exec '" + real +
+                  "' -re \"$@\"; done\nexec '" + real + "' \"$@\"\n")
+                     .toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    QFile old(Output + "Title01.mp4");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the user's good file");
+    old.close();
+
+    QProcess p;
+    Prepare(p);
+    p.start(program.Path + "velloric-cli",
+            Arguments({"--title", "1", "--engine", "direct", "--pieces", "2"}));
+    ASSERT_TRUE(p.waitForStarted());
+    // Once the join has begun writing its file.
+    bool joining = false;
+    for (int i = 0; i < 1200 && !joining && p.state() == QProcess::Running; ++i) {
+        joining = !ProcessesOfThisTest().filter(" -re -y -f concat ").isEmpty() &&
+                  !QDir(Output).entryList(QDir::Files).filter(".partial-").isEmpty();
+        if (!joining)
+            QThread::msleep(100);
+    }
+    ASSERT_TRUE(joining) << p.readAllStandardError().toStdString();
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 143) << err.toStdString();
+    EXPECT_TRUE(err.contains("The conversion is canceled.")) << err.toStdString();
+    EXPECT_TRUE(NoProcessWithin(5000)) << ProcessesOfThisTest().join('\n').toStdString();
+    EXPECT_EQ(QDir(Output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"Title01.mp4"});
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "the user's good file");
     EXPECT_TRUE(QDir(Work).isEmpty()) << QDir(Work).entryList().join(' ').toStdString();
     EXPECT_TRUE(QDir(Temp).isEmpty()) << QDir(Temp).entryList().join(' ').toStdString();
 }

@@ -27,6 +27,27 @@ double MeanDifference(const QByteArray& a, const QByteArray& b) {
     return sum / double(a.size());
 }
 
+// The pictures b of a row in pieces are those of its single pass a, each once and in order.
+void ExpectSamePictures(const std::vector<QByteArray>& b, const std::vector<QByteArray>& a) {
+    ASSERT_FALSE(a.empty());
+    ASSERT_EQ(b.size(), a.size()); // no picture lost or repeated at the join
+    if (a.size() < 2)
+        return;
+    // Each second of pictures is the single pass's own (coding noise only) and not its neighbours': a
+    // picture lost at the join and one repeated elsewhere would keep the count but shift the pictures.
+    // The first picture too: one lost there, and the next shown twice, kept the count.
+    EXPECT_LT(MeanDifference(b[0], a[0]) * 1.5, MeanDifference(b[0], a[1]));
+    for (size_t from = 1; from + 26 < a.size(); from += 25) {
+        double same = 0, before = 0, after = 0;
+        for (size_t i = from; i < from + 25; ++i) {
+            same += MeanDifference(b[i], a[i]);
+            before += MeanDifference(b[i], a[i - 1]);
+            after += MeanDifference(b[i], a[i + 1]);
+        }
+        EXPECT_LT(same * 1.5, std::min(before, after)) << "pictures " << from << " to " << from + 24;
+    }
+}
+
 double StreamSeconds(const QString& file, const QString& type) {
     return Stream(ProbeStreams(file), type)["duration"].toString().toDouble();
 }
@@ -42,44 +63,59 @@ QString Layout(const QString& file) {
 
 TEST(DirectPieces, ARowInPiecesShowsEachPictureOfTheSinglePassOnce) {
     QTemporaryDir dir;
-    for (const QString disc : {"pal", "ntsc"}) {
+    // navjump-pal: its navigation packs say 12 s where the pictures are at 8 s, and on; a cut placed by
+    // those times would show seconds twice and lose as many at the end, with the count of pictures kept.
+    for (const QString disc : {"pal", "ntsc", "navjump-pal"}) {
         SCOPED_TRACE(disc.toStdString());
         const QString whole = dir.filePath(disc + "-whole.mp4"), pieces = dir.filePath(disc + "-pieces.mp4");
         QString errors;
-        // Every audio track and the chapters are made with the rest and go in at the join.
-        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), whole, {"--title", "1", "--audio", "all", "--pieces", "1"},
-                                &errors),
-                  0)
+        // Every audio track, the kept subtitle tracks and the chapters are made with the rest and go in at
+        // the join.
+        const QStringList row{"--title", "1", "--audio", "all", "--subtitles", "keep", "--pieces"};
+        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), whole, row + QStringList{"1"}, &errors), 0)
             << errors.toStdString();
-        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), pieces, {"--title", "1", "--audio", "all", "--pieces", "2"},
-                                &errors),
-                  0)
+        ASSERT_EQ(ConvertDirect(SampleDiscDir(disc), pieces, row + QStringList{"2"}, &errors), 0)
             << errors.toStdString();
         EXPECT_EQ(Layout(pieces), Layout(whole));
-        EXPECT_TRUE(Layout(whole).startsWith("video audio audio ")) << Layout(whole).toStdString();
+        const QString tracks =
+            disc.startsWith("navjump") ? "video audio audio " : "video audio audio subtitle ";
+        EXPECT_TRUE(Layout(whole).startsWith(tracks)) << Layout(whole).toStdString();
 
-        const std::vector<QByteArray> a = Thumbnails(whole), b = Thumbnails(pieces);
+        const std::vector<QByteArray> a = Thumbnails(whole);
         ASSERT_GT(a.size(), 500u);
-        ASSERT_EQ(a.size(), b.size()); // no picture lost or repeated at the join
-        // Each second of pictures is the single pass's own (coding noise only) and not its neighbours': a
-        // picture lost at the join and one repeated elsewhere would keep the count but shift the pictures.
-        // The first picture too: one lost there, and the next shown twice, kept the count.
-        EXPECT_LT(MeanDifference(b[0], a[0]) * 1.5, MeanDifference(b[0], a[1]));
-        for (size_t from = 1; from + 26 < a.size(); from += 25) {
-            double same = 0, before = 0, after = 0;
-            for (size_t i = from; i < from + 25; ++i) {
-                same += MeanDifference(b[i], a[i]);
-                before += MeanDifference(b[i], a[i - 1]);
-                after += MeanDifference(b[i], a[i + 1]);
-            }
-            EXPECT_LT(same * 1.5, std::min(before, after)) << "pictures " << from << " to " << from + 24;
-        }
+        ExpectSamePictures(Thumbnails(pieces), a);
 
         // The sound is the single pass's, as long, and ends with the picture.
-        const double frame = disc == "pal" ? 0.04 : 1001.0 / 30000;
+        const double frame = disc.endsWith("pal") ? 0.04 : 1001.0 / 30000;
         EXPECT_NEAR(StreamSeconds(pieces, "audio"), StreamSeconds(whole, "audio"), 0.001);
         EXPECT_NEAR(StreamSeconds(pieces, "video"), StreamSeconds(pieces, "audio"), frame);
         EXPECT_NEAR(AudioFrequency(pieces, 20.0), 440, 25);
+    }
+}
+
+// Trimmed ranges with more pieces asked than they hold: one shorter than a VOBU, a few pictures at the
+// title's start and across a cell's start make their pictures as the single pass does; one long enough to
+// cut, with both ends inside a VOBU, shows the single pass's pictures too.
+TEST(DirectPieces, ATrimmedRangeInPiecesMakesTheSinglePassPictures) {
+    QTemporaryDir dir;
+    struct Case {
+        const char *Start, *End;
+        size_t Pictures;
+    };
+    for (const Case& c : {Case{"00:00:05.00", "00:00:05.20", 5}, Case{"00:00:00", "00:00:00.12", 3},
+                          Case{"00:00:05.92", "00:00:06.08", 4}, Case{"00:00:01.30", "00:00:22.50", 530}}) {
+        SCOPED_TRACE(std::string(c.Start) + " to " + c.End);
+        const QString whole = dir.filePath("whole.mp4"), pieces = dir.filePath("pieces.mp4");
+        const QStringList range{"--title", "1", "--start", c.Start, "--end", c.End, "--pieces"};
+        QString errors;
+        ASSERT_EQ(ConvertDirect(SampleDiscDir("pal"), whole, range + QStringList{"1"}, &errors), 0)
+            << errors.toStdString();
+        ASSERT_EQ(ConvertDirect(SampleDiscDir("pal"), pieces, range + QStringList{"4"}, &errors), 0)
+            << errors.toStdString();
+        const std::vector<QByteArray> a = Thumbnails(whole);
+        EXPECT_EQ(a.size(), c.Pictures);
+        ExpectSamePictures(Thumbnails(pieces), a);
+        EXPECT_NEAR(StreamSeconds(pieces, "audio"), StreamSeconds(whole, "audio"), 0.001);
     }
 }
 

@@ -966,7 +966,7 @@ TEST_F(ConversionDriver, ARowInPiecesFailsWholeAndLeavesNothingBehind) {
              Case{"ok", "rest", false, TRunResult::CompletedWithFailures,
                   "Stage two (FFmpeg), the audio, exited with code 1"},
              Case{"ok", ".partial-", false, TRunResult::CompletedWithFailures,
-                  "Stage two (FFmpeg) exited with code 1"}, // the join
+                  "Stage two (FFmpeg) joining the pieces exited with code 1"},
              Case{"hang", "", false, TRunResult::CompletedWithFailures,
                   " of 2, stalled: its progress did not advance for 2 s"},
              Case{"hang", "", true, TRunResult::Cancelled, ""},

@@ -78,14 +78,25 @@ TEST(PieceJoin, CopiesThePiecesVideoAndTheTracksAndChaptersOfTheRest) {
     EXPECT_EQ(ConcatList({"/o/.a.pieces-1/piece-1.mp4", "/o/it's/piece-2.mp4"}),
               "ffconcat version 1.0\nfile '/o/.a.pieces-1/piece-1.mp4'\nfile '/o/it'\\''s/piece-2.mp4'\n");
     const QStringList profile{"-vcodec", "mpeg4", "-f", "mp4", "-movflags", "+faststart", "-b", "800"};
-    EXPECT_EQ(JoinArguments("list.txt", "rest.mp4", profile, "out.mp4"),
-              QStringList({"-y", "-f", "concat", "-safe", "0", "-i", "list.txt", "-i", "rest.mp4", "-map", "0:v:0",
-                           "-map", "1:a?", "-map", "1:s?", "-map_chapters", "1", "-map_metadata", "1", "-c", "copy", "-f", "mp4",
-                           "-movflags", "+faststart", "out.mp4"}));
+    EXPECT_EQ(JoinArguments("list.txt", "rest.mp4", profile, 21.2, "out.mp4"),
+              QStringList({"-y",         "-f",
+                           "concat",     "-safe",
+                           "0",          "-i",
+                           "list.txt",   "-i",
+                           "rest.mp4",   "-map",
+                           "0:v:0",      "-map",
+                           "1:a?",       "-map",
+                           "1:s?",       "-map_chapters",
+                           "1",          "-map_metadata",
+                           "1",          "-c",
+                           "copy",       "-t",
+                           "21.200",     "-f",
+                           "mp4",        "-movflags",
+                           "+faststart", "out.mp4"}));
     // Without audio there is no rest: the pieces alone.
-    EXPECT_EQ(JoinArguments("list.txt", "", {}, "out.mkv"),
-              QStringList({"-y", "-f", "concat", "-safe", "0", "-i", "list.txt", "-map", "0:v:0", "-c", "copy",
-                           "out.mkv"}));
+    EXPECT_EQ(JoinArguments("list.txt", "", {}, 24, "out.mkv"),
+              QStringList({"-y", "-f", "concat", "-safe", "0", "-i", "list.txt", "-map", "0:v:0", "-c",
+                           "copy", "-t", "24.000", "out.mkv"}));
 }
 
 } // namespace
