@@ -18,10 +18,10 @@
 #include "tasks/RunLeftovers.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 
 using namespace ConversionHelpers;
 
@@ -53,9 +53,8 @@ bool WriteText(const QString& path, const QString& text, QString& error) {
 // pieces' encoders are watched on the run's own thread).
 bool TConversionDriver::AnyRowInPieces(const std::vector<double>& lengths) const {
     const int chosen = PiecesChosen();
-    return std::any_of(lengths.begin(), lengths.end(), [&](double seconds) {
-        return PieceCount(chosen, CoreCount(), seconds) > 1;
-    });
+    return std::any_of(lengths.begin(), lengths.end(),
+                       [&](double seconds) { return PieceCount(chosen, CoreCount(), seconds) > 1; });
 }
 
 int TConversionDriver::PiecesChosen() const {
@@ -67,8 +66,7 @@ int TConversionDriver::PiecesChosen() const {
     return ok && chosen > 0 ? chosen : 0;
 }
 
-TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTaskNode& item,
-                                                                       QString& output,
+TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTaskNode& item, QString& output,
                                                                        const QString& stageTwoText,
                                                                        QString& problem) {
     const double seconds = ItemSeconds(item);
@@ -88,13 +86,18 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     }
     const double start = TimeTextToSeconds(item.CurStartText), end = TimeTextToSeconds(item.CurEndText);
     const std::vector<TPieceCut> cuts = PlanPieces(vobus, start, end, count);
-    if (cuts.size() < 2)
+    const QStringList whole =
+        DirectArguments(index, item, stageTwoText, FContext.MencOutputSettings, output, FOutputOptions);
+    const TKeptCounts kept = KeptCounts(whole, !TitleOf(item).AudioTracks.isEmpty());
+    // FFmpeg reads a bitmap subtitle track of an MP4 back shorter by its first line's start, so the join's
+    // copy of it would end lines early: such a row is made in one pass.
+    const bool mp4Subtitles = kept.Subtitles > 0 && ContainerOf(output) == TContainer::Mp4;
+    if (cuts.size() < 2 || mp4Subtitles)
         return ConvertItemDirect(item, output, stageTwoText, problem);
 
     // The pieces lie beside the output until they are joined.
     const QFileInfo out(output);
-    problem =
-        SpaceProblem(FContext.WorkDir, 0, out.absolutePath(), 2 * OutputFileBytes(profile, seconds));
+    problem = SpaceProblem(FContext.WorkDir, 0, out.absolutePath(), 2 * OutputFileBytes(profile, seconds));
     if (!problem.isEmpty())
         return ItemFailed;
     if (FState == CancelRequested)
@@ -139,9 +142,6 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     }
     // The rest of the output (its audio and subtitle tracks, its chapters) is made once, whole, as the one
     // pass would make it; the joined file is checked for what the one pass would keep.
-    const QStringList whole =
-        DirectArguments(index, item, stageTwoText, FContext.MencOutputSettings, output, FOutputOptions);
-    const TKeptCounts kept = KeptCounts(whole, !TitleOf(item).AudioTracks.isEmpty());
     QString rest;
     if (kept.Audio > 0 || kept.Subtitles > 0) {
         auto piece = std::make_unique<TPiece>();
@@ -150,8 +150,8 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         if (!OpenDirectStream(piece->Reader, item, problem))
             return ItemFailed;
         QStringList notes;
-        piece->Arguments = DirectArguments(piece->Reader, item, stageTwoText + " -vn", FContext.MencOutputSettings,
-                                           piece->File, FOutputOptions, &notes);
+        piece->Arguments = DirectArguments(piece->Reader, item, stageTwoText + " -vn",
+                                           FContext.MencOutputSettings, piece->File, FOutputOptions, &notes);
         AddNotes(notes);
         pieces.push_back(std::move(piece));
     }
@@ -201,5 +201,6 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     TStallWatch watch(StallSeconds);
     const bool ended = ReadFinalEncoder(watch);
     // The joined file is measured against what the profile keeps, as a file made in one pass.
-    return FinishDirectRow(item, partial, output, whole, ended, watch, kStageTwo + " joining the pieces", problem);
+    return FinishDirectRow(item, partial, output, whole, ended, watch, kStageTwo + " joining the pieces",
+                           problem);
 }

@@ -8,7 +8,8 @@
 #include <QTemporaryDir>
 
 // Converts the chosen row of a disc with `velloric-cli convert --engine direct` and puts the output at
-// outputFile. Returns the exit code; errors gets what the tool wrote on standard error.
+// outputFile (the output the profile makes has outputFile's extension). Returns the exit code; errors gets
+// what the tool wrote on standard error.
 inline int ConvertDirect(const QString& disc, const QString& outputFile, const QStringList& choice,
                          QString* errors = nullptr) {
     QTemporaryDir out(QFileInfo(outputFile).absolutePath() + "/direct-XXXXXX");
@@ -20,7 +21,7 @@ inline int ConvertDirect(const QString& disc, const QString& outputFile, const Q
     p.waitForFinished(180000);
     if (errors)
         *errors = QString::fromLocal8Bit(p.readAllStandardError());
-    const QStringList made = QDir(out.path()).entryList({"*.mp4"}, QDir::Files);
+    const QStringList made = QDir(out.path()).entryList({"*." + QFileInfo(outputFile).suffix()}, QDir::Files);
     QFile::remove(outputFile);
     if (made.size() == 1)
         QFile::rename(out.filePath(made[0]), outputFile);
