@@ -42,3 +42,11 @@ int PieceCount(int chosen, int cores, double seconds) {
         return 1;
     return std::clamp(std::min(cores, int(seconds / kAutoPieceSeconds)), 1, kMaxPieces);
 }
+
+QStringList PieceThreadOptions(const QStringList& profile, int cores, int pieces) {
+    if (profile.contains("-threads") || std::any_of(profile.begin(), profile.end(), [](const QString& option) {
+            return option.startsWith("-threads:");
+        }))
+        return {};
+    return {"-threads", QString::number(std::max(1, cores / std::max(1, pieces)))};
+}

@@ -2,6 +2,7 @@
 
 #include "convert/DvdStreamReader.h"
 
+#include <QStringList>
 #include <vector>
 
 // How a long row of the direct engine is cut into pieces that encoders make side by side.
@@ -26,3 +27,8 @@ std::vector<TPieceCut> PlanPieces(const std::vector<TDvdStreamReader::TVobuStart
 inline constexpr double kAutoPiecesFrom = 60, kAutoPieceSeconds = 30;
 inline constexpr int kMaxPieces = 16;
 int PieceCount(int chosen, int cores, double seconds);
+
+// The options that hold each of a row's pieces' encoders to its share of the cores: encoders each threaded
+// for the whole machine, side by side, spend more on their threads' hand-overs than they gain (two x264
+// pieces on two cores took 0.94x the time with one thread each). None where the profile sets its own.
+QStringList PieceThreadOptions(const QStringList& profile, int cores, int pieces);

@@ -111,6 +111,8 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
     // Cuts fall just before a VOBU's first picture, so that rounding cannot drop it; by much less than a
     // frame, so that the piece's frame rate does not repeat it to fill the gap before it.
     const double edge = 0.002;
+    const QString pieceOptions =
+        " -an -sn -dn " + PieceThreadOptions(profile, CoreCount(), int(cuts.size())).join(' ');
 
     std::vector<std::unique_ptr<TPiece>> pieces;
     for (size_t k = 0; k < cuts.size(); ++k) {
@@ -135,7 +137,7 @@ TConversionDriver::TItemOutcome TConversionDriver::ConvertItemInPieces(const TTa
         piece->Seconds = to - from;
         // The picture alone: every other stream and the chapters come with the rest.
         piece->Arguments =
-            WithCut(DirectArguments(piece->Reader, item, stageTwoText + " -an -sn -dn",
+            WithCut(DirectArguments(piece->Reader, item, stageTwoText + pieceOptions,
                                     FContext.MencOutputSettings, piece->File, {false, false, true}),
                     offset, piece->Seconds);
         pieces.push_back(std::move(piece));

@@ -27,6 +27,7 @@ struct TRowWork {
     std::atomic<double> Position{0}; // seconds of the row done, read by the run while the row goes on
 };
 
-// How many rows go side by side: asked 0 is Auto, a row to each share of the cores that the pieces of a row
-// leave; a number asked is kept, but never beyond that share once a row is cut in pieces.
+// How many rows go side by side: asked 0 is Auto, one more than the cores for whole rows, a row to each share
+// of the cores that the pieces of a row leave; a number asked is kept, but never beyond that share once a
+// row is cut in pieces.
 int RowsAtOnce(int asked, int cores, int piecesPerRow);

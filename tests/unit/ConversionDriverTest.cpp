@@ -923,12 +923,13 @@ TEST_F(ConversionDriver, TwoRowsSideBySide) {
     qunsetenv("FAKE_STAGE2_FAIL_ON");
 }
 
-// A row cut in pieces already fills the cores; Auto shares them out, a number asked is kept.
+// A row cut in pieces already fills the cores; Auto shares them out (whole rows: one more than the cores), a
+// number asked is kept.
 TEST(RowsAtOnce, ShareTheCoresThePiecesLeave) {
     struct Case {
         int Asked, Cores, Pieces, Rows;
     };
-    for (const Case& c : {Case{0, 2, 1, 2}, Case{0, 8, 1, 8}, Case{0, 8, 4, 2}, Case{0, 2, 2, 1}, Case{0, 2, 4, 1},
+    for (const Case& c : {Case{0, 2, 1, 3}, Case{0, 8, 1, 9}, Case{0, 8, 4, 2}, Case{0, 2, 2, 1}, Case{0, 2, 4, 1},
                           Case{1, 8, 1, 1}, Case{4, 2, 1, 4}, Case{4, 8, 4, 2}, Case{0, 0, 1, 1}}) {
         EXPECT_EQ(RowsAtOnce(c.Asked, c.Cores, c.Pieces), c.Rows) << c.Asked << " " << c.Cores << " " << c.Pieces;
     }

@@ -74,6 +74,22 @@ TEST(PiecePlan, AutoMakesOnePiecePerCoreOfALongRow) {
     }
 }
 
+TEST(PiecePlan, EachPieceEncoderKeepsToItsShareOfTheCores) {
+    struct Case {
+        QStringList Profile;
+        int Cores, Pieces;
+        QStringList Options;
+    };
+    const QStringList x264{"-vcodec", "libx264", "-preset", "veryfast"};
+    for (const Case& c : {Case{x264, 2, 2, {"-threads", "1"}}, Case{x264, 8, 2, {"-threads", "4"}},
+                          Case{x264, 8, 3, {"-threads", "2"}}, Case{x264, 2, 4, {"-threads", "1"}},
+                          Case{x264, 0, 2, {"-threads", "1"}},
+                          Case{x264 + QStringList{"-threads", "6"}, 8, 2, {}},
+                          Case{x264 + QStringList{"-threads:v", "3"}, 8, 2, {}}})
+        EXPECT_EQ(PieceThreadOptions(c.Profile, c.Cores, c.Pieces), c.Options)
+            << c.Profile.join(' ').toStdString() << " " << c.Cores << " " << c.Pieces;
+}
+
 TEST(PieceJoin, CopiesThePiecesVideoAndTheTracksAndChaptersOfTheRest) {
     EXPECT_EQ(ConcatList({"/o/.a.pieces-1/piece-1.mp4", "/o/it's/piece-2.mp4"}),
               "ffconcat version 1.0\nfile '/o/.a.pieces-1/piece-1.mp4'\nfile '/o/it'\\''s/piece-2.mp4'\n");

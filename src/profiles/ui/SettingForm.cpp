@@ -83,7 +83,7 @@ TSettingForm::TSettingForm(TAppContext& context, TSettingsHost& host, const QStr
     rows->addWidget(new QLabel("Rows converted at once (direct engine only):", general));
     spnRows = Named(new QSpinBox(general), "spnRows");
     spnRows->setRange(0, 64);
-    spnRows->setSpecialValueText(kParallelRowsAuto); // 0: as many as there are cores
+    spnRows->setSpecialValueText(kParallelRowsAuto); // 0: one more than the cores
     rows->addWidget(spnRows);
     rows->addStretch(1);
     g->addLayout(rows);
