@@ -52,7 +52,7 @@ const char* const kConvertUsage =
     "    --pieces N|auto        the direct engine makes a long row in N pieces side by side\n"
     "                           (auto: one per core; 1: one pass; default: the saved choice)\n"
     "    --parallel-rows N|auto  rows the direct engine converts at once (default: the saved choice;\n"
-    "                           auto: one a core)\n"
+    "                           auto: one more than the cores)\n"
     "    --dry-run              print the command lines of each row, run nothing\n"
     "    --progress text|json   progress on standard error (text) or standard output (json)\n"
     "    exit codes: 0 every row converted, 1 a row failed, 2 bad arguments or an unreadable disc,\n"
