@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -119,7 +120,10 @@ TEST_F(DiscImage, ConvertsAChapterFromALoopDeviceWithBothEngines) {
 // A name whose bytes are not UTF-8 cannot reach the program as the file's name: it says so, rather than
 // that the file is of the wrong kind.
 TEST_F(DiscImage, ANameThatIsNotUtf8IsRefusedSayingSo) {
-    ASSERT_EQ(::rename(QFile::encodeName(Image).constData(), QFile::encodeName(Root.path()).append("/caf\xe9.iso")), 0);
+    const QByteArray latin1Name = QFile::encodeName(Root.path()).append("/caf\xe9.iso");
+    ASSERT_EQ(::rename(QFile::encodeName(Image).constData(), latin1Name.constData()), 0);
+    // Qt cannot name that file to remove it with the folder: it goes back to its own name first.
+    const auto restore = qScopeGuard([&] { ::rename(latin1Name.constData(), QFile::encodeName(Image).constData()); });
     const TRun run = RunProgram("bash", {"-c", "cd \"$1\" && exec \"$2\" list \"$(printf 'caf\\351.iso')\"", "-",
                                          Root.path(), ProgramBinDir() + "/velloric-cli"});
     EXPECT_EQ(run.ExitCode, 2);

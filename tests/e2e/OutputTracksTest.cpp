@@ -21,10 +21,10 @@ struct TRun {
 };
 
 TRun Convert(const QString& disc, const QStringList& options) {
+    // Each run's folder lies in one temporary folder, removed when the tests end.
+    static QTemporaryDir runs(QDir::temp().filePath("velloric-tracks-XXXXXX"));
     static int count = 0;
-    const QString out =
-        QDir::temp().filePath(QStringLiteral("velloric-tracks-%1-%2").arg(::getpid()).arg(++count));
-    QDir(out).removeRecursively();
+    const QString out = runs.filePath(QString::number(++count));
     QDir().mkpath(out);
     QProcess p;
     p.start(ProgramBinDir() + "/velloric-cli",
