@@ -18,8 +18,7 @@ struct TRun {
 };
 
 TRun Convert(const QString& disc, const QString& engine, const QStringList& choice) {
-    QTemporaryDir out;
-    out.setAutoRemove(false);
+    QTemporaryDir out; // kept with the one file written, which the caller removes with it
     QProcess p;
     p.start(ProgramBinDir() + "/velloric-cli",
             QStringList{"convert", disc, "--engine", engine, "--output", out.path(), "--work-dir", out.path(),
@@ -30,8 +29,10 @@ TRun Convert(const QString& disc, const QString& engine, const QStringList& choi
     run.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     run.Errors = QString::fromLocal8Bit(p.readAllStandardError());
     const QStringList made = QDir(out.path()).entryList(QDir::Files);
-    if (made.size() == 1)
+    if (made.size() == 1) {
         run.Output = out.filePath(made[0]);
+        out.setAutoRemove(false);
+    }
     return run;
 }
 
