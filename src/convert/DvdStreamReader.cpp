@@ -64,6 +64,13 @@ constexpr int64_t kTailTicks = 90000 * 3 / 2;
 // Two VOBUs within a frame of each other continue one timeline.
 constexpr int64_t kFrameTicks = 90000 / 25;
 
+// The presentation control information of a navigation pack, which lies 0x2d bytes into it.
+pci_t ReadPci(unsigned char* nav) {
+    pci_t pci;
+    navRead_PCI(&pci, nav + 0x2d);
+    return pci;
+}
+
 } // namespace
 
 TDvdStreamReader::TDvdStreamReader() = default;
@@ -239,11 +246,8 @@ double TDvdStreamReader::LeadSeconds(bool videoAlone) {
     if (!FirstTimestamps(packs.data(), count, earliest, video))
         return 0;
     int64_t start = video;
-    if (IsNavPack(packs.data())) {
-        pci_t pci;
-        navRead_PCI(&pci, packs.data() + 0x2d);
-        start = pci.pci_gi.vobu_s_ptm;
-    }
+    if (IsNavPack(packs.data()))
+        start = ReadPci(packs.data()).pci_gi.vobu_s_ptm;
     FFirstPicturePts = start;
     FFirstPackHeader = QByteArray(reinterpret_cast<const char*>(packs.data()), 14);
     if (videoAlone) // FFmpeg times a stream it takes only the video of from that video's first packet
@@ -277,8 +281,7 @@ bool TDvdStreamReader::VobuBefore(uint32_t& sector, double& leadSeconds) const {
     for (uint32_t at = cell.First; at >= cell.First && at <= cell.Last;) {
         if (DVDReadBlocks(FLib->Vobs, int(at), 1, pack) != 1 || !IsNavPack(pack))
             break;
-        pci_t pci;
-        navRead_PCI(&pci, pack + 0x2d);
+        const pci_t pci = ReadPci(pack);
         dsi_t dsi;
         navRead_DSI(&dsi, pack + DSI_START_BYTE);
         if (first < 0)
@@ -381,9 +384,7 @@ bool TDvdStreamReader::NextRun() {
             return false;
         }
         if (nav && FCell < FRangeCells) {
-            pci_t pci;
-            navRead_PCI(&pci, pack + 0x2d);
-            FLastEndPtm = pci.pci_gi.vobu_e_ptm;
+            FLastEndPtm = ReadPci(pack).pci_gi.vobu_e_ptm;
         } else if (!nav) {
             FLastEndPtm = -1;
         }
@@ -398,8 +399,7 @@ bool TDvdStreamReader::NextRun() {
 // Whether the VOBU after the range that begins with this navigation pack is passed on: while it continues
 // the range's timeline and the tail's time is not used up.
 bool TDvdStreamReader::PassOnTail(unsigned char* nav) {
-    pci_t pci;
-    navRead_PCI(&pci, nav + 0x2d);
+    const pci_t pci = ReadPci(nav);
     const int64_t start = pci.pci_gi.vobu_s_ptm, end = pci.pci_gi.vobu_e_ptm;
     if (FTailLeft <= 0 || FLastEndPtm < 0 || std::abs(start - FLastEndPtm) > kFrameTicks || end <= start)
         return false;
@@ -497,8 +497,7 @@ bool TDvdStreamReader::VobuStarts(std::vector<TVobuStart>& vobus) {
                 return Fail(FWhere + QStringLiteral(": sector %1 cannot be read").arg(sector));
             if (!IsNavPack(nav))
                 break;
-            pci_t pci;
-            navRead_PCI(&pci, nav + 0x2d);
+            const pci_t pci = ReadPci(nav);
             dsi_t dsi;
             navRead_DSI(&dsi, nav + DSI_START_BYTE);
             if (first < 0)
