@@ -44,9 +44,10 @@ int PieceCount(int chosen, int cores, double seconds) {
 }
 
 QStringList PieceThreadOptions(const QStringList& profile, int cores, int pieces) {
-    if (profile.contains("-threads") || std::any_of(profile.begin(), profile.end(), [](const QString& option) {
-            return option.startsWith("-threads:");
-        }))
+    const auto ownThreads = [](const QString& option) {
+        return option == "-threads" || option.startsWith("-threads:");
+    };
+    if (std::any_of(profile.begin(), profile.end(), ownThreads))
         return {};
     return {"-threads", QString::number(std::max(1, cores / std::max(1, pieces)))};
 }
