@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <cerrno>
 #include <csignal>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,7 +24,8 @@ qint64 MarkOf(const QRegularExpression& pattern, const QString& name) {
 
 bool IsFileOrPipe(const QString& path) {
     struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode));
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 &&
+           (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode));
 }
 
 // Folders such as the system's temporary one hold many names: only those like glob are looked at (the
@@ -42,6 +44,23 @@ QStringList RemoveFilesOfGoneRuns(const QString& folder, const QString& glob,
         const qint64 pid = MarkOf(pattern, name);
         const QString path = dir.filePath(name);
         if (pid > 0 && !RunAlive(pid) && IsFileOrPipe(path) && QFile::remove(path))
+            removed << path;
+    }
+    return removed;
+}
+
+// Each folder in dir like glob whose name matches pattern and whose run is gone (never a link to a folder):
+// removeMade removes what that run put in it, and the folder goes when that leaves it empty.
+QStringList RemoveFoldersOfGoneRuns(const QDir& dir, const QString& glob, const QRegularExpression& pattern,
+                                    const std::function<void(const QDir&)>& removeMade) {
+    QStringList removed;
+    for (const QString& name : EntriesLike(dir, glob, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const qint64 pid = MarkOf(pattern, name);
+        const QString path = dir.filePath(name);
+        if (pid <= 0 || RunAlive(pid) || QFileInfo(path).isSymLink())
+            continue;
+        removeMade(QDir(path));
+        if (dir.rmdir(name))
             removed << path;
     }
     return removed;
@@ -88,41 +107,24 @@ QStringList RemovePartialLeftovers(const QString& outputFolder) {
     // anything else is left alone.
     static const QRegularExpression folders("^\\..+\\.pieces-(\\d+)-" + kUnique + "$");
     static const QRegularExpression made("^((piece-\\d+|rest)(\\.[A-Za-z0-9]+)?|pieces\\.txt)$");
-    QDir dir(outputFolder);
-    for (const QString& name : EntriesLike(dir, ".*.pieces-*", QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const qint64 pid = MarkOf(folders, name);
-        const QString path = dir.filePath(name);
-        if (pid <= 0 || RunAlive(pid) || QFileInfo(path).isSymLink())
-            continue;
-        const QDir pieces(path);
-        for (const QString& file : pieces.entryList(QDir::Files | QDir::System | QDir::Hidden))
-            if (made.match(file).hasMatch() && IsFileOrPipe(pieces.filePath(file)))
-                QFile::remove(pieces.filePath(file));
-        if (dir.rmdir(name))
-            removed << path;
-    }
-    return removed;
+    return removed +
+           RemoveFoldersOfGoneRuns(QDir(outputFolder), ".*.pieces-*", folders, [](const QDir& pieces) {
+               for (const QString& file : pieces.entryList(QDir::Files | QDir::System | QDir::Hidden))
+                   if (made.match(file).hasMatch() && IsFileOrPipe(pieces.filePath(file)))
+                       QFile::remove(pieces.filePath(file));
+           });
 }
 
 QStringList RemoveViewLeftovers() {
     static const QRegularExpression pattern("^velloric-view-(\\d+)-" + kUnique + "$");
-    QStringList removed;
-    const QDir temp(QDir::tempPath());
-    for (const QString& name : EntriesLike(temp, "velloric-view-*", QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const qint64 pid = MarkOf(pattern, name);
-        if (pid <= 0 || RunAlive(pid))
-            continue;
-        // The folder holds only links to a disc's files: the links go, never what they point at, and a
-        // folder holding anything else is left alone.
-        const QDir view(temp.filePath(name));
-        bool onlyLinks = true;
-        for (const QFileInfo& entry : view.entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden |
-                                                         QDir::NoDotAndDotDot))
-            onlyLinks = onlyLinks && entry.isSymLink() && QFile::remove(entry.filePath());
-        if (onlyLinks && temp.rmdir(name))
-            removed << view.path();
-    }
-    return removed;
+    // The folder holds only links to a disc's files: the links go, never what they point at, and a folder
+    // holding anything else is left alone.
+    return RemoveFoldersOfGoneRuns(QDir(QDir::tempPath()), "velloric-view-*", pattern, [](const QDir& view) {
+        for (const QFileInfo& entry :
+             view.entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot))
+            if (!entry.isSymLink() || !QFile::remove(entry.filePath()))
+                return;
+    });
 }
 
 } // namespace RunLeftovers

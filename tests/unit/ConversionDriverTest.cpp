@@ -694,6 +694,10 @@ TEST_F(ConversionDriver, ARunRemovesWhatKilledRunsLeftAndNothingOfALiveOne) {
         ASSERT_TRUE(QDir().mkpath(view));
         ASSERT_TRUE(QFile::link(target, view + "/VTS_01_1.VOB"));
     }
+    // A gone run's folder of links that holds something else as well is left as it is.
+    const QString heldView = temp + "/velloric-view-" + dead + "-hElD00";
+    ASSERT_TRUE(QDir().mkpath(heldView));
+    ASSERT_TRUE(make(heldView + "/notes.txt"));
 
     Tasks.SetChecked(T2, true);
     const TRunResult r = Driver.Start(Settings);
@@ -704,11 +708,13 @@ TEST_F(ConversionDriver, ARunRemovesWhatKilledRunsLeftAndNothingOfALiveOne) {
     ASSERT_EQ(r.Outcome, TRunResult::Completed);
     for (const QString& path : deadFiles + QStringList{deadPipe, temp + "/velloric-view-" + dead + "-aB3dE6"})
         EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
-    for (const QString& path : keptFiles + QStringList{target, temp + "/velloric-view-" + live + "-aB3dE6/VTS_01_1.VOB"})
+    for (const QString& path : keptFiles + QStringList{target, temp + "/velloric-view-" + live + "-aB3dE6/VTS_01_1.VOB",
+                                                       heldView + "/notes.txt"})
         EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
     // This run's own folder of links is gone with it.
-    EXPECT_EQ(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-              QStringList{"velloric-view-" + live + "-aB3dE6"});
+    QStringList views{"velloric-view-" + dead + "-hElD00", "velloric-view-" + live + "-aB3dE6"};
+    views.sort();
+    EXPECT_EQ(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name), views);
 }
 
 TEST_F(ConversionDriver, PlanListsTheCommandsWithoutRunningThem) {
